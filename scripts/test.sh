@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs the whole test suite headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh
+export QT_QPA_PLATFORM=offscreen
+unset QT_QPA_PLATFORMTHEME
+ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
