@@ -1,0 +1,108 @@
+#include "data/schema.h"
+
+#include "data/sql.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TableDef table(const QString &name, const QList<std::pair<QString, QString>> &columns,
+               const QList<QStringList> &indexes = {})
+{
+    TableDef def;
+    def.name = name;
+    QStringList parts;
+    for (const auto &[column, type] : columns) {
+        def.columns.append(column);
+        parts.append(column + u' ' + type);
+    }
+    def.createSql = QStringLiteral("CREATE TABLE %1 (%2)").arg(name, parts.join(QStringLiteral(", ")));
+    int n = 0;
+    for (const QStringList &key : indexes) {
+        def.indexSql.append(QStringLiteral("CREATE INDEX %1_key%2 ON %1 (%3)")
+                                .arg(name)
+                                .arg(++n)
+                                .arg(key.join(QStringLiteral(", "))));
+    }
+    return def;
+}
+
+const QString Text = QStringLiteral("TEXT");
+const QString Real = QStringLiteral("REAL");
+const QString Integer = QStringLiteral("INTEGER");
+
+} // namespace
+
+const FileSchema &mainSchema()
+{
+    static const FileSchema schema{{
+        table(u"従業員"_s, {{u"氏名"_s, Text}, {u"時給"_s, Real}}, {{u"氏名"_s}}),
+        table(u"時給ヘッダ"_s,
+              {{u"氏名"_s, Text}, {u"タイトル"_s, Text}, {u"時給"_s, Real}, {u"休憩"_s, Real},
+               {u"調整額"_s, Real}, {u"時間"_s, Real}, {u"合計"_s, Real}},
+              {{u"氏名"_s, u"タイトル"_s}}),
+        table(u"時給明細"_s,
+              {{u"氏名"_s, Text}, {u"タイトル"_s, Text}, {u"行番号"_s, Integer}, {u"日付"_s, Text},
+               {u"開始時間"_s, Text}, {u"終了時間"_s, Text}, {u"時間"_s, Real}, {u"時給"_s, Real},
+               {u"調整額"_s, Real}, {u"金額"_s, Real}},
+              {{u"氏名"_s, u"タイトル"_s, u"行番号"_s}}),
+        table(u"自社情報"_s, {{u"自社名"_s, Text}, {u"自社情報"_s, Text}}),
+    }};
+    return schema;
+}
+
+const FileSchema &workSchema()
+{
+    static const FileSchema schema{{
+        table(u"w明細"_s,
+              {{u"行番号"_s, Integer}, {u"日付"_s, Text}, {u"開始時間"_s, Text}, {u"終了時間"_s, Text},
+               {u"時間"_s, Real}, {u"時給"_s, Real}, {u"調整額"_s, Real}, {u"金額"_s, Real}}),
+        table(u"w従業員"_s, {{u"チェック"_s, Integer}, {u"氏名"_s, Text}, {u"時給"_s, Real}}),
+        table(u"w履歴"_s, {{u"氏名"_s, Text}, {u"合計"_s, Real}, {u"タイトル"_s, Text}}),
+        table(u"ClHint"_s,
+              {{u"FormName"_s, Text}, {u"CtlName"_s, Text}, {u"FormTitle"_s, Text}, {u"Contents"_s, Text}},
+              {{u"FormName"_s, u"CtlName"_s}}),
+    }};
+    return schema;
+}
+
+bool createSchema(const QSqlDatabase &db, const FileSchema &schema)
+{
+    sql::Transaction transaction(db);
+    if (!transaction.active())
+        return false;
+    for (const TableDef &def : schema.tables) {
+        if (!sql::exec(db, def.createSql))
+            return false;
+        for (const QString &index : def.indexSql)
+            if (!sql::exec(db, index))
+                return false;
+    }
+    return transaction.commit();
+}
+
+QString findMissingTable(const QSqlDatabase &db, const FileSchema &schema, bool *readable)
+{
+    bool ok = false;
+    const QList<sql::Row> master =
+        sql::rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), {}, &ok);
+    *readable = ok;
+    if (!ok)
+        return QString();
+    QStringList present;
+    for (const sql::Row &row : master)
+        present.append(row.value(0).toString());
+    for (const TableDef &def : schema.tables) {
+        if (!present.contains(def.name))
+            return def.name;
+        const QList<sql::Row> info =
+            sql::rows(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {def.name});
+        QStringList columns;
+        for (const sql::Row &row : info)
+            columns.append(row.value(0).toString());
+        for (const QString &column : def.columns)
+            if (!columns.contains(column))
+                return def.name + u'.' + column;
+    }
+    return QString();
+}

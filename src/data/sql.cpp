@@ -1,0 +1,119 @@
+#include "data/sql.h"
+
+#include <QLoggingCategory>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace sql {
+
+namespace {
+
+bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantList &values)
+{
+    query.setForwardOnly(true);
+    bool ok = query.prepare(statement);
+    if (ok) {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok)
+        qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
+    return ok;
+}
+
+} // namespace
+
+QSqlDatabase connection(const QString &connectionName)
+{
+    return QSqlDatabase::database(connectionName, false);
+}
+
+bool exec(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query(db);
+    return prepareAndRun(query, statement, values);
+}
+
+QList<Row> rows(const QSqlDatabase &db, const QString &statement, const QVariantList &values,
+                bool *ok)
+{
+    QList<Row> result;
+    QSqlQuery query(db);
+    const bool ran = prepareAndRun(query, statement, values);
+    if (ran) {
+        const int columns = query.record().count();
+        while (query.next()) {
+            Row row;
+            row.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                row.append(query.value(c));
+            result.append(std::move(row));
+        }
+    }
+    query.finish();
+    if (ok)
+        *ok = ran;
+    return result;
+}
+
+QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query(db);
+    QVariant value;
+    if (prepareAndRun(query, statement, values) && query.next())
+        value = query.value(0);
+    query.finish();
+    return value;
+}
+
+bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(statement)) {
+        qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
+        return false;
+    }
+    for (const Row &row : rows) {
+        for (int i = 0; i < row.size(); ++i)
+            query.bindValue(i, row.at(i));
+        if (!query.exec()) {
+            qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+Transaction::Transaction(const QSqlDatabase &db)
+    : m_db(db)
+{
+    m_active = exec(m_db, QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Transaction::~Transaction()
+{
+    rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!m_active)
+        return false;
+    m_active = false;
+    if (exec(m_db, QStringLiteral("COMMIT")))
+        return true;
+    exec(m_db, QStringLiteral("ROLLBACK"));
+    return false;
+}
+
+void Transaction::rollback()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    exec(m_db, QStringLiteral("ROLLBACK"));
+}
+
+} // namespace sql

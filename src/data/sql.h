@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+// The few database operations the rest of the program uses. Every value goes
+// in as a bound parameter; a failing statement is logged with its text and the
+// engine's error and reported to the caller as false, never as a dialog.
+namespace sql {
+
+using Row = QVariantList;
+
+QSqlDatabase connection(const QString &connectionName);
+
+bool exec(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
+
+// Runs a query and returns all of its rows; the query is finished before
+// returning, so no read lock is left on the file.
+QList<Row> rows(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {},
+                bool *ok = nullptr);
+
+// The first column of the first row, or an invalid QVariant when there is no row.
+QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
+
+// Runs one prepared insert for every row of values, stopping at the first failure.
+bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows);
+
+// An all-or-nothing write. BEGIN IMMEDIATE takes the write lock up front so
+// that a busy file fails at the start rather than half-way. Rolled back on
+// destruction unless commit() succeeded.
+class Transaction
+{
+public:
+    explicit Transaction(const QSqlDatabase &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    bool active() const { return m_active; }
+    bool commit();
+    void rollback();
+
+private:
+    QSqlDatabase m_db;
+    bool m_active = false;
+};
+
+} // namespace sql
