@@ -1,0 +1,65 @@
+#pragma once
+
+#include "controls/gridcolumn.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QSet>
+#include <QVariant>
+
+// A grid's view of one work table: every row is read into memory at refresh()
+// (no query stays open on the file), keyed by SQLite's rowid so that identical
+// rows stay distinct. Edits change the row in memory and mark it; commitRow()
+// writes it back. Display text comes from the column's format; the raw stored
+// value is under RawValueRole.
+class WorkTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    static constexpr int RawValueRole = Qt::UserRole + 1;
+
+    WorkTableModel(const QString &connectionName, const QString &table,
+                   const QList<GridColumn> &columns, QObject *parent = nullptr);
+
+    const QList<GridColumn> &columns() const { return m_columns; }
+    QString table() const { return m_table; }
+
+    // Offers one blank row after the last; typing into it adds a row to the table.
+    void setAddNewRow(bool on);
+    bool isAddNewRow(int row) const { return m_addNewRow && row == int(m_rows.size()); }
+
+    bool refresh();
+    int storedRowCount() const { return int(m_rows.size()); }
+    QVariant value(int row, int column) const;
+    // Sets a value without the edit signal, as the program does.
+    void setValue(int row, int column, const QVariant &value);
+    bool isDirty(int row) const { return m_dirty.contains(row); }
+    bool commitRow(int row);
+    bool commitAll();
+    bool deleteRow(int row);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    QString displayText(int row, int column) const;
+    QString editText(int row, int column) const;
+
+signals:
+    // The operator changed a cell's text (the value holds the raw entry).
+    void cellEdited(int row, int column);
+
+private:
+    bool appendBlankRow();
+
+    QString m_connectionName;
+    QString m_table;
+    QList<GridColumn> m_columns;
+    QList<qint64> m_rowIds;
+    QList<QVariantList> m_rows;
+    QSet<int> m_dirty;
+    bool m_addNewRow = false;
+};

@@ -1,0 +1,103 @@
+#include "messages/catalog.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using K = MessageKind;
+
+CatalogEntry fixed(const QString &category, const QString &code, const QString &title,
+                   const QString &prompt, MessageKind kind)
+{
+    return {category, code, title, prompt, false, QString(), kind};
+}
+
+CatalogEntry withText(const QString &category, const QString &code, const QString &title,
+                      const QString &before, const QString &after, MessageKind kind)
+{
+    return {category, code, title, before, true, after, kind};
+}
+
+} // namespace
+
+const QList<CatalogEntry> &messageCatalog()
+{
+    static const QList<CatalogEntry> catalog{
+        // 登録
+        withText(u"登録"_s, u"確認"_s, u"登録の確認"_s, {}, u" を登録します。よろしいですか"_s, K::AskYes),
+        withText(u"登録"_s, u"データ確認"_s, u"登録の確認"_s, u"データ "_s, u" を登録します。よろしいですか"_s, K::AskYes),
+        fixed(u"登録"_s, u"コード指定"_s, u"登録注意"_s, u"コードが指定されていません。コードを指定してください。"_s, K::Info),
+        withText(u"登録"_s, u"完了"_s, u"登録完了"_s, {}, u" を登録しました。"_s, K::Info),
+        withText(u"登録"_s, u"完了2"_s, u"登録完了"_s, u"データ  "_s, u" を登録しました。"_s, K::Info),
+        fixed(u"登録"_s, u"チェック"_s, u"入力項目のチェック"_s, u"入力必須項目が空白です。"_s, K::Info),
+        fixed(u"登録"_s, u"商品未登録"_s, u"入力項目のチェック"_s, u"登録商品データがありません。"_s, K::Info),
+        fixed(u"登録"_s, u"データなし"_s, u"入力項目のチェック"_s, u"登録がデータがありません。"_s, K::Info),
+        // 転記
+        withText(u"転記"_s, u"確認"_s, u"登録の確認"_s, {}, u" に転記します。よろしいですか"_s, K::AskNo),
+        // 削除
+        fixed(u"削除"_s, u"確認2"_s, u"削除の確認"_s, u"すべてのデータを削除します。よろしいですか"_s, K::AskNo),
+        withText(u"削除"_s, u"伝票確認"_s, u"削除の確認"_s, u"伝票 "_s, u" を削除します。よろしいですか"_s, K::AskNo),
+        withText(u"削除"_s, u"確認"_s, u"削除の確認"_s, {}, u" を削除します。よろしいですか"_s, K::AskNo),
+        withText(u"削除"_s, u"データ確認"_s, u"削除の確認"_s, u"データ "_s, u" を削除します。よろしいですか"_s, K::AskNo),
+        withText(u"削除"_s, u"指定確認"_s, u"削除の確認"_s, u"指定された "_s, u" を削除します。よろしいですか"_s, K::AskNo),
+        withText(u"削除"_s, u"伝票完了"_s, u"削除の完了"_s, u"伝票 "_s, u" を削除しました。"_s, K::Info),
+        withText(u"削除"_s, u"削除不可能"_s, u"削除の拒否"_s, {}, u"削除できません。"_s, K::Info),
+        withText(u"削除"_s, u"伝票完了2"_s, u"削除の完了"_s, {}, u" を削除しました。"_s, K::Info),
+        withText(u"削除"_s, u"完了"_s, u"削除の完了"_s, u"データ "_s, u" を削除しました。"_s, K::Info),
+        withText(u"削除"_s, u"削除不可"_s, u"削除不可"_s, {},
+                 u" にデータがあるため削除できません。メンテナンス機能で削除してください。"_s, K::Info),
+        withText(u"削除"_s, u"その他確認"_s, u"削除の確認"_s, {}, u" よろしいですか"_s, K::AskNo),
+        // 入力
+        fixed(u"入力"_s, u"上行空白"_s, u"入力注意"_s, u"上の行が空白です。データは連続して指定してください。"_s, K::Info),
+        fixed(u"入力"_s, u"区分なし"_s, u"入力注意"_s, u"区分が指定されていません。区分を指定してください"_s, K::Warn),
+        withText(u"入力"_s, u"必須入力なし"_s, u"入力注意"_s, {}, u"指定されていません。確認してください"_s, K::Warn),
+        withText(u"入力"_s, u"重複"_s, u"入力注意"_s, {}, u"が重複しています。確認してください"_s, K::Warn),
+        withText(u"入力"_s, u"範囲外"_s, u"入力注意"_s, {}, u"が指定範囲外です。確認してください"_s, K::Warn),
+        withText(u"入力"_s, u"数字のみ"_s, u"入力注意"_s, {}, u"には数字以外使用できません"_s, K::Warn),
+        // 行指定
+        fixed(u"行指定"_s, u"無効行"_s, u"入力注意"_s, u"無効な行が指定されています。行指定をやり直してください。"_s, K::Warn),
+        fixed(u"行指定"_s, u"指定なし"_s, u"入力注意"_s, u"行が指定されていません。行指定してください。"_s, K::Warn),
+        fixed(u"行指定"_s, u"重複"_s, u"入力注意"_s, u"指定行は１回に１行です。行指定をやり直してください。"_s, K::Warn),
+        fixed(u"行指定"_s, u"余白なし"_s, u"行挿入注意"_s, u"行挿入する余白はありません。"_s, K::Warn),
+        // クリア
+        fixed(u"クリア"_s, u"確認"_s, u"画面クリアの確認"_s, u"画面をクリアします。よろしいですか"_s, K::AskNo),
+        // 印刷
+        withText(u"印刷"_s, u"確認"_s, u"印刷の確認"_s, {}, u"を印刷します。よろしいですか"_s, K::AskNo),
+        // その他
+        withText(u"その他"_s, u"コピー完了"_s, u"コピー完了"_s, {}, u"コピーしました。"_s, K::Info),
+        withText(u"その他"_s, u"読込み完了"_s, u"読込完了"_s, {}, u"読込みしました。"_s, K::Info),
+        withText(u"その他"_s, u"メッセージ"_s, QString(), {}, {}, K::Info),
+        withText(u"その他"_s, u"確認"_s, u"確認"_s, {}, u"、よろしいですか"_s, K::AskYes),
+    };
+    return catalog;
+}
+
+std::optional<MessageRequest> buildMessage(const QString &category, const QString &code,
+                                           const QString &text)
+{
+    for (const CatalogEntry &entry : messageCatalog()) {
+        if (entry.category != category || entry.code != code)
+            continue;
+        MessageRequest request;
+        request.title = entry.title.isEmpty() ? text : entry.title;
+        request.prompt = entry.withText ? entry.before + text + entry.after : entry.before;
+        switch (entry.kind) {
+        case MessageKind::AskNo:
+        case MessageKind::AskYes:
+            request.icon = MessageRequest::Icon::Question;
+            request.buttons = MessageRequest::Buttons::YesNo;
+            request.defaultButton = entry.kind == MessageKind::AskYes ? MessageRequest::Button::Yes
+                                                                      : MessageRequest::Button::No;
+            break;
+        case MessageKind::Info:
+        case MessageKind::Warn:
+            request.icon = entry.kind == MessageKind::Info ? MessageRequest::Icon::Information
+                                                           : MessageRequest::Icon::Warning;
+            request.buttons = MessageRequest::Buttons::Ok;
+            request.defaultButton = MessageRequest::Button::Ok;
+            break;
+        }
+        return request;
+    }
+    return std::nullopt;
+}

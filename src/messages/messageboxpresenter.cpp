@@ -1,0 +1,31 @@
+#include "messages/messageboxpresenter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+MessageRequest::Button MessageBoxPresenter::present(const MessageRequest &request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(request.title);
+    box.setText(request.prompt);
+    switch (request.icon) {
+    case MessageRequest::Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageRequest::Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageRequest::Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MessageRequest::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    if (request.buttons == MessageRequest::Buttons::YesNo) {
+        QPushButton *yes = box.addButton(QMessageBox::Yes);
+        QPushButton *no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(request.defaultButton == MessageRequest::Button::Yes ? yes : no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? MessageRequest::Button::Yes : MessageRequest::Button::No;
+    }
+    QPushButton *ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return MessageRequest::Button::Ok;
+}
