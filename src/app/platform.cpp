@@ -1,0 +1,61 @@
+#include "app/platform.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QWidget>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <imm.h>
+#endif
+
+namespace platform {
+
+void installTranslations(QApplication &app)
+{
+    const QString path = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char *name : {"qtbase_ja", "qt_ja"}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(QString::fromLatin1(name), path))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
+void installFontSubstitutes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+                                QStringLiteral("Noto Sans CJK JP")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"),
+                               {QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝"),
+                                QStringLiteral("Noto Serif CJK JP")});
+}
+
+void SetImeOpen(QWidget *window, bool open)
+{
+    if (!window)
+        return;
+#ifdef Q_OS_WIN
+    const HWND hwnd = reinterpret_cast<HWND>(window->winId());
+    if (HIMC context = ImmGetContext(hwnd)) {
+        ImmSetOpenStatus(context, open ? TRUE : FALSE);
+        ImmReleaseContext(hwnd, context);
+    }
+#else
+    window->setAttribute(Qt::WA_InputMethodEnabled, open);
+    if (window->hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+#endif
+}
+
+} // namespace platform

@@ -1,0 +1,21 @@
+#pragma once
+
+class QApplication;
+class QWidget;
+
+// The small layer between the program and the desktop it runs on.
+namespace platform {
+
+// Japanese for Qt's own dialogs and buttons.
+void installTranslations(QApplication &app);
+
+// The screen and statement fonts are named by their Windows faces; where those
+// are missing they map to the IPA faces (P Gothic, P Mincho).
+void installFontSubstitutes();
+
+// Opens or closes the input method for a window: on Windows through the input
+// method manager, elsewhere by enabling or disabling input-method input on the
+// widget (the name field takes Japanese, the grid digits only).
+void SetImeOpen(QWidget *window, bool open);
+
+} // namespace platform

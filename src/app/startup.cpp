@@ -1,0 +1,28 @@
+#include "app/startup.h"
+
+#include "app/frmpelora.h"
+#include "messages/presenter.h"
+
+using namespace Qt::StringLiterals;
+
+void showStartupError(const StartupError &error, const Services &services)
+{
+    if (!services.presenter)
+        return;
+    MessageRequest request;
+    request.title = u"Pelora の起動"_s;
+    request.prompt = error.message();
+    request.icon = MessageRequest::Icon::Critical;
+    services.presenter->present(request);
+}
+
+std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services)
+{
+    auto store = std::make_unique<DataStore>();
+    if (const std::optional<StartupError> error = store->open(paths)) {
+        qWarning().noquote() << "Start-up failed:" << error->file << error->cause;
+        showStartupError(*error, services);
+        return nullptr;
+    }
+    return std::make_unique<FrmPelora>(std::move(store), services);
+}

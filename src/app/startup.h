@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/services.h"
+#include "data/datapaths.h"
+
+#include <memory>
+
+class FrmPelora;
+struct StartupError;
+
+// Opens the data of paths and builds the main window on it. When the data
+// cannot be opened, tells the operator why through the presenter and returns
+// nothing; the files are left as they were.
+std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services);
+
+// The start-up failure as a dialog.
+void showStartupError(const StartupError &error, const Services &services);

@@ -1,0 +1,93 @@
+#include "report/statement.h"
+
+#include "controls/formats.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPen>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Gothic = u"ＭＳ Ｐゴシック"_s;
+const QString Mincho = u"ＭＳ Ｐ明朝"_s;
+
+StatementItem label(const QString &name, QRect box, const QString &text, double size,
+                    Qt::Alignment alignment = Qt::AlignHCenter)
+{
+    return {name, StatementItem::Kind::Label, box, text, Gothic, size, alignment};
+}
+
+StatementItem field(const QString &name, QRect box, const QString &text, double size,
+                    Qt::Alignment alignment, const QString &family = Gothic)
+{
+    return {name, StatementItem::Kind::Text, box, text, family, size, alignment};
+}
+
+StatementItem rule(const QString &name, QPoint from, QPoint to)
+{
+    return {name, StatementItem::Kind::Line, QRect(from, to), QString(), QString(), 0, {}};
+}
+
+} // namespace
+
+QList<StatementItem> statementItems(const StatementValues &v)
+{
+    const auto left = Qt::AlignLeft;
+    const auto right = Qt::AlignRight;
+    const auto centre = Qt::AlignHCenter;
+    return {
+        label(u"Lblタイトル"_s, {4100, 30, 1701, 354}, u"給与明細"_s, 14.5),
+        field(u"txt日付"_s, {7800, 70, 2445, 300}, fmt::longDate(v.date), 11.5, right),
+        rule(u"Line2"_s, {0, 425}, {10346, 425}),
+        label(u"Label2"_s, {213, 600, 779, 354}, u"氏名"_s, 12),
+        field(u"txt氏名"_s, {1140, 630, 3945, 600}, v.name + u"　様"_s, 14.5, left),
+        field(u"txt自社名"_s, {5315, 650, 4890, 300}, v.companyName, 14.5, centre),
+        field(u"txt自社情報"_s, {6236, 980, 3898, 600}, v.companyInfo, 10, left, Mincho),
+        field(u"txtタイトル"_s, {300, 1275, 5805, 360}, v.title, 12, left),
+        label(u"Label3"_s, {213, 1701, 779, 354}, u"時給"_s, 12),
+        field(u"txt時給"_s, {1140, 1695, 735, 360}, v.wage, 14.5, right),
+        label(u"Label4"_s, {2126, 1701, 780, 354}, u"時間"_s, 12),
+        field(u"txt時間"_s, {3047, 1701, 992, 354}, v.hours, 14.5, right),
+        label(u"Label5"_s, {4394, 1701, 992, 354}, u"調整額"_s, 12),
+        field(u"txt調整額"_s, {5669, 1701, 1488, 354}, v.adjustment, 14.5, right),
+        label(u"Label6"_s, {7370, 1701, 1134, 354}, u"支給額"_s, 12),
+        field(u"txt合計"_s, {8715, 1695, 1380, 360}, v.total, 14.5, right),
+        rule(u"Line1"_s, {0, 2120}, {10350, 2120}),
+    };
+}
+
+void renderStatement(QPainter &painter, const QRectF &area, double dotsPerInch,
+                     const StatementValues &values)
+{
+    const double scale = dotsPerInch / 1440.0;
+    auto toDevice = [&](double twips) { return twips * scale; };
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (const StatementItem &item : statementItems(values)) {
+        if (item.kind == StatementItem::Kind::Line) {
+            painter.setPen(QPen(Qt::black, std::max(1.0, toDevice(15))));
+            painter.drawLine(QPointF(area.left() + toDevice(item.twips.left()),
+                                     area.top() + toDevice(item.twips.top())),
+                             QPointF(area.left() + toDevice(item.twips.right() + 1),
+                                     area.top() + toDevice(item.twips.bottom() + 1)));
+            continue;
+        }
+        QFont font(item.fontFamily);
+        // Point sizes relative to the device: a point is 20 twips.
+        font.setPixelSize(std::max(1, int(std::lround(toDevice(item.pointSize * 20)))));
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QRectF box(area.left() + toDevice(item.twips.left()), area.top() + toDevice(item.twips.top()),
+                         toDevice(item.twips.width()), toDevice(item.twips.height()));
+        Qt::Alignment alignment = item.alignment | Qt::AlignTop;
+        int flags = int(alignment);
+        if (item.name == u"txt自社情報")
+            flags |= Qt::TextWordWrap;
+        painter.drawText(box, flags, item.text);
+    }
+    painter.restore();
+}

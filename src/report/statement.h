@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDate>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+// What one pay statement shows: the page's values as formatted at the moment
+// of printing, the held company values and the date of printing.
+struct StatementValues
+{
+    QString name;
+    QString title;
+    QString wage;       // "#,###"
+    QString hours;      // "#,###.0"
+    QString adjustment; // "#,###"
+    QString total;      // "#,###"
+    QString companyName;
+    QString companyInfo;
+    QDate date;
+};
+
+// The statement's width in twips; a page must hold it.
+inline constexpr int StatementWidthTwips = 10350;
+inline constexpr int StatementHeightTwips = 2160;
+
+// Draws the statement with its top left corner at the top left of area, one
+// twip being dotsPerInch / 1440 device pixels.
+void renderStatement(QPainter &painter, const QRectF &area, double dotsPerInch,
+                     const StatementValues &values);
+
+// One drawn item of the statement: its name, box in twips and text, so that
+// tests and the renderer read the same layout.
+struct StatementItem
+{
+    enum class Kind { Label, Text, Line };
+    QString name;
+    Kind kind;
+    QRect twips;         // for lines: from (left, top) to (right, bottom)
+    QString text;
+    QString fontFamily;
+    double pointSize = 0;
+    Qt::Alignment alignment;
+};
+
+QList<StatementItem> statementItems(const StatementValues &values);
