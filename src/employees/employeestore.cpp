@@ -1,0 +1,84 @@
+#include "employees/employeestore.h"
+
+#include "data/sql.h"
+
+using namespace Qt::StringLiterals;
+
+namespace employees {
+
+bool copyMasterToWork(const QSqlDatabase &main, const QSqlDatabase &work)
+{
+    bool ok = false;
+    const QList<sql::Row> master =
+        sql::rows(main, u"SELECT 0, 氏名, 時給 FROM 従業員 ORDER BY 氏名"_s, {}, &ok);
+    sql::Transaction transaction(work);
+    if (!transaction.active())
+        return false;
+    if (!sql::exec(work, u"DELETE FROM w従業員"_s))
+        return false;
+    if (ok && !sql::execMany(work, u"INSERT INTO w従業員 (チェック, 氏名, 時給) VALUES (?, ?, ?)"_s, master))
+        return false;
+    return transaction.commit() && ok;
+}
+
+bool replaceMasterFromWork(const QSqlDatabase &main, const QSqlDatabase &work)
+{
+    bool ok = false;
+    const QList<sql::Row> rows =
+        sql::rows(work, u"SELECT 氏名, 時給 FROM w従業員 ORDER BY rowid"_s, {}, &ok);
+    if (!ok)
+        return false;
+    sql::Transaction transaction(main);
+    return transaction.active() && sql::exec(main, u"DELETE FROM 従業員"_s)
+        && sql::execMany(main, u"INSERT INTO 従業員 (氏名, 時給) VALUES (?, ?)"_s, rows)
+        && transaction.commit();
+}
+
+bool deleteTicked(const QSqlDatabase &main, const QSqlDatabase &work)
+{
+    bool ok = false;
+    const QList<sql::Row> names =
+        sql::rows(work, u"SELECT 氏名 FROM w従業員 WHERE チェック = 1"_s, {}, &ok);
+    if (!ok)
+        return false;
+    if (!names.isEmpty()) {
+        sql::Transaction transaction(main);
+        if (!transaction.active()
+            || !sql::execMany(main, u"DELETE FROM 従業員 WHERE 氏名 = ?"_s, names)
+            || !transaction.commit())
+            return false;
+    }
+    return sql::exec(work, u"DELETE FROM w従業員 WHERE チェック = 1"_s);
+}
+
+bool clearWork(const QSqlDatabase &work)
+{
+    return sql::exec(work, u"DELETE FROM w従業員"_s);
+}
+
+QStringList namesInOrder(const QSqlDatabase &main)
+{
+    QStringList names;
+    for (const sql::Row &row : sql::rows(main, u"SELECT 氏名 FROM 従業員 ORDER BY 氏名"_s))
+        names.append(row.value(0).toString());
+    return names;
+}
+
+QVariant wageOf(const QSqlDatabase &main, const QString &name)
+{
+    const QList<sql::Row> rows = sql::rows(
+        main, u"SELECT 時給 FROM 従業員 WHERE 氏名 = ? ORDER BY rowid LIMIT 1"_s, {name});
+    return rows.isEmpty() ? QVariant() : rows.first().value(0);
+}
+
+bool storeEmployee(const QSqlDatabase &main, const QString &name, const QVariant &wage)
+{
+    const QVariant rowId = sql::scalar(
+        main, u"SELECT rowid FROM 従業員 WHERE 氏名 = ? ORDER BY rowid LIMIT 1"_s, {name});
+    if (rowId.isValid())
+        return sql::exec(main, u"UPDATE 従業員 SET 氏名 = ?, 時給 = ? WHERE rowid = ?"_s,
+                         {name, wage, rowId});
+    return sql::exec(main, u"INSERT INTO 従業員 (氏名, 時給) VALUES (?, ?)"_s, {name, wage});
+}
+
+} // namespace employees

@@ -1,0 +1,161 @@
+#include "timesheet/sheetrules.h"
+
+#include "controls/formats.h"
+#include "controls/numbertext.h"
+
+using namespace Qt::StringLiterals;
+
+namespace sheet {
+
+namespace {
+
+bool allAsciiDigits(const QString &text)
+{
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+bool isEmpty(const QVariant &value)
+{
+    return value.isNull() || !value.isValid()
+        || (value.typeId() == QMetaType::QString && value.toString().isEmpty());
+}
+
+} // namespace
+
+std::optional<QString> checkDate(const QString &entry)
+{
+    if (entry.size() != 8 || !allAsciiDigits(entry))
+        return std::nullopt;
+    const QDate date(entry.left(4).toInt(), entry.mid(4, 2).toInt(), entry.right(2).toInt());
+    if (!date.isValid() || date.year() < 1)
+        return std::nullopt;
+    return date.toString(u"yyyy-MM-dd"_s);
+}
+
+std::optional<QString> checkTime(const QString &entry)
+{
+    if (entry.size() != 4 || !allAsciiDigits(entry))
+        return std::nullopt;
+    const int hour = entry.left(2).toInt();
+    const int minute = entry.right(2).toInt();
+    if (hour > 24 || minute > 59 || (hour == 24 && minute != 0))
+        return std::nullopt;
+    return entry;
+}
+
+std::optional<double> checkNumber(const QString &entry)
+{
+    double value = 0;
+    if (!numbertext::parse(entry, &value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> minutesOfDay(const QVariant &time)
+{
+    if (isEmpty(time))
+        return std::nullopt;
+    const std::optional<QString> checked = checkTime(time.toString());
+    if (!checked)
+        return std::nullopt;
+    return checked->left(2).toInt() * 60 + checked->right(2).toInt();
+}
+
+std::optional<double> lineHours(const QVariant &start, const QVariant &end, const QVariant &breakHours)
+{
+    const std::optional<int> from = minutesOfDay(start);
+    const std::optional<int> to = minutesOfDay(end);
+    if (!from || !to)
+        return std::nullopt;
+    double hours = (*to - *from) / 60.0;
+    double pause = 0;
+    if (fmt::toDouble(breakHours, &pause) && pause != 0)
+        hours -= pause;
+    return hours;
+}
+
+std::optional<double> lineAmount(const QVariant &hours, const QVariant &wage, const QVariant &adjustment)
+{
+    double h = 0;
+    double w = 0;
+    if (!fmt::toDouble(hours, &h) || !fmt::toDouble(wage, &w))
+        return std::nullopt;
+    double amount = h * w;
+    double adjust = 0;
+    if (fmt::toDouble(adjustment, &adjust))
+        amount += adjust;
+    return amount;
+}
+
+bool afterColEdit(Line &line, int column, const HeaderInputs &header)
+{
+    QVariant &cell = line[column];
+
+    // 1. An emptied money cell holds 0; 2–4. an invalid entry is emptied and a
+    // valid one takes its stored form.
+    const bool money = column == Col時給 || column == Col調整額 || column == Col金額;
+    if (isEmpty(cell)) {
+        cell = money ? QVariant(0.0) : QVariant();
+    } else if (cell.typeId() == QMetaType::QString) {
+        const QString entry = cell.toString();
+        switch (column) {
+        case Col日付: {
+            const auto date = checkDate(entry);
+            cell = date ? QVariant(*date) : QVariant();
+            break;
+        }
+        case Col開始時間:
+        case Col終了時間: {
+            const auto time = checkTime(entry);
+            cell = time ? QVariant(*time) : QVariant();
+            break;
+        }
+        case Col時間:
+        case Col時給:
+        case Col調整額:
+        case Col金額: {
+            const auto number = checkNumber(entry);
+            cell = number ? QVariant(*number) : QVariant();
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    // 5. A line without a wage takes the sheet's.
+    if (!isEmpty(header.wage) && isEmpty(line[Col時給])) {
+        double wage = 0;
+        if (fmt::toDouble(header.wage, &wage))
+            line[Col時給] = wage;
+    }
+
+    // 6. Hours follow the times.
+    if (column == Col開始時間 || column == Col終了時間) {
+        if (const auto hours = lineHours(line[Col開始時間], line[Col終了時間], header.breakHours))
+            line[Col時間] = *hours;
+    }
+
+    // 7. The amount follows hours, wage and adjustment; the totals follow the lines.
+    if (column >= Col開始時間 && column <= Col調整額) {
+        if (const auto amount = lineAmount(line[Col時間], line[Col時給], line[Col調整額]))
+            line[Col金額] = *amount;
+        return true;
+    }
+    return false;
+}
+
+std::optional<QString> nextDay(const QVariant &date)
+{
+    if (isEmpty(date))
+        return std::nullopt;
+    QDate day = QDate::fromString(date.toString(), u"yyyy-MM-dd"_s);
+    if (!day.isValid())
+        return std::nullopt;
+    return day.addDays(1).toString(u"yyyy-MM-dd"_s);
+}
+
+} // namespace sheet

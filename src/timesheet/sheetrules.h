@@ -1,0 +1,55 @@
+#pragma once
+
+#include "timesheet/sheetcolumns.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <optional>
+
+// How a line of the time sheet is checked and computed. Plain functions over
+// values: a null QVariant is an empty cell.
+namespace sheet {
+
+using Line = std::array<QVariant, 8>; // indexed by Column
+
+// A typed date: exactly eight digits (yyyymmdd) of a real calendar day.
+// Returns the date as stored (ISO "yyyy-mm-dd").
+std::optional<QString> checkDate(const QString &entry);
+
+// A typed time: exactly four digits hhmm, hour 00–24 and minute 00–59;
+// 2400 is the end of the day and takes no minutes. Returned as typed.
+std::optional<QString> checkTime(const QString &entry);
+
+// A typed number: digits with an optional sign, decimal point and thousands commas.
+std::optional<double> checkNumber(const QString &entry);
+
+// Minutes since midnight of a stored time ("0930" → 570, "2400" → 1440).
+std::optional<int> minutesOfDay(const QVariant &time);
+
+// Worked hours between two stored times less the break (whole hours). Times
+// lie on one day: an end before the start gives negative hours.
+std::optional<double> lineHours(const QVariant &start, const QVariant &end, const QVariant &breakHours);
+
+// Hours × wage, plus the adjustment when there is one; nothing when hours or wage is empty.
+std::optional<double> lineAmount(const QVariant &hours, const QVariant &wage, const QVariant &adjustment);
+
+// The header values a line's computation reads.
+struct HeaderInputs
+{
+    QVariant wage;       // num時給
+    QVariant breakHours; // num休憩
+};
+
+// What the sheet does when the operator commits an edit of column in line (the
+// cell holds the raw entry, or null when emptied): empty money cells become 0,
+// invalid dates, times and numbers are emptied, the line takes the header's wage
+// when it has none, hours follow the times and the amount follows hours, wage
+// and adjustment. Returns whether the sheet's totals must be summed again.
+bool afterColEdit(Line &line, int column, const HeaderInputs &header);
+
+// The stored date one day after a stored date, for the next line.
+std::optional<QString> nextDay(const QVariant &date);
+
+} // namespace sheet
