@@ -1,0 +1,163 @@
+#include "fixture.h"
+
+#include "app/startup.h"
+#include "controls/datagrid.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+Pelora::Pelora()
+{
+    paths = chooseDataPaths(dir.path(), false, [](const QString &) { return false; });
+}
+
+Pelora::~Pelora()
+{
+    stop();
+}
+
+Services Pelora::services()
+{
+    return Services{&presenter, &output, [this](const QUrl &url) { openedUrls.append(url); }};
+}
+
+bool Pelora::start()
+{
+    stop();
+    m_window = startPelora(paths, services());
+    w = m_window.get();
+    if (!w)
+        return false;
+    w->show();
+    QApplication::setActiveWindow(w);
+    if (!QTest::qWaitForWindowExposed(w))
+        return false;
+    return true;
+}
+
+void Pelora::stop()
+{
+    if (m_window) {
+        m_window->close();
+        m_window.reset();
+    }
+    w = nullptr;
+}
+
+QList<QVariantList> Pelora::query(const QString &file, const QString &statement, const QVariantList &values)
+{
+    static int counter = 0;
+    const QString name = QStringLiteral("test-check-%1").arg(++counter);
+    QList<QVariantList> rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.prepare(statement);
+            for (const QVariant &v : values)
+                q.addBindValue(v);
+            if (!q.exec())
+                qWarning() << "test query failed" << statement << q.lastError().text();
+            while (q.next()) {
+                QVariantList row;
+                for (int c = 0; c < q.record().count(); ++c)
+                    row.append(q.value(c));
+                rows.append(row);
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return rows;
+}
+
+bool Pelora::execute(const QString &file, const QString &statement, const QVariantList &values)
+{
+    static int counter = 0;
+    const QString name = QStringLiteral("test-exec-%1").arg(++counter);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.prepare(statement);
+            for (const QVariant &v : values)
+                q.addBindValue(v);
+            ok = q.exec();
+            if (!ok)
+                qWarning() << "test statement failed" << statement << q.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+namespace op {
+
+void type(QWidget *widget, const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7f)
+            QTest::keyClick(widget, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void focus(QWidget *widget)
+{
+    widget->activateWindow();
+    widget->setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+}
+
+void fill(QWidget *field, const QString &text)
+{
+    focus(field);
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : field;
+    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(target, Qt::Key_Delete);
+    type(target, text);
+    QTest::keyClick(target, Qt::Key_Tab);
+    QApplication::processEvents();
+}
+
+void click(QWidget *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+    QApplication::processEvents();
+}
+
+void selectCell(DataGrid *grid, int row, int column)
+{
+    grid->setFocus(Qt::MouseFocusReason);
+    grid->setCurrentIndex(grid->model()->index(row, column));
+    QApplication::processEvents();
+}
+
+void typeCell(DataGrid *grid, int row, int column, const QString &text, int key)
+{
+    selectCell(grid, row, column);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget *editor = QApplication::focusWidget();
+    if (!editor || editor == grid) {
+        qWarning() << "no cell editor opened at" << row << column;
+        return;
+    }
+    if (text.isEmpty())
+        QTest::keyClick(editor, Qt::Key_Delete);
+    else
+        type(editor, text);
+    QTest::keyClick(editor, Qt::Key(key));
+    QApplication::processEvents();
+}
+
+} // namespace op

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/frmpelora.h"
+#include "data/datapaths.h"
+#include "scriptedpresenter.h"
+
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <memory>
+
+class DataGrid;
+
+// A Pelora started offscreen on a fresh data folder of its own, with scripted
+// dialogs, a recorded statement output and recorded browser requests.
+class Pelora
+{
+public:
+    Pelora();
+    ~Pelora();
+
+    // Starts (or restarts) the window on the data folder; false when start-up refused.
+    bool start();
+    void stop();
+
+    FrmPelora *w = nullptr;
+    ScriptedPresenter presenter;
+    RecordingOutput output;
+    QList<QUrl> openedUrls;
+    DataPaths paths;
+    QTemporaryDir dir;
+
+    Services services();
+
+    // Rows read from a database file through a connection of the test's own.
+    static QList<QVariantList> query(const QString &file, const QString &statement,
+                                     const QVariantList &values = {});
+    static bool execute(const QString &file, const QString &statement, const QVariantList &values = {});
+    QList<QVariantList> mainRows(const QString &statement, const QVariantList &values = {}) const
+    {
+        return query(paths.MainDbPath, statement, values);
+    }
+    QList<QVariantList> workRows(const QString &statement, const QVariantList &values = {}) const
+    {
+        return query(paths.WorkDbPath, statement, values);
+    }
+
+private:
+    std::unique_ptr<FrmPelora> m_window;
+};
+
+// What an operator does with keyboard and mouse.
+namespace op {
+
+// Types text into the focused widget key by key (non-Latin text as key events carrying it).
+void type(QWidget *widget, const QString &text);
+// Gives a field the focus, replaces its text by typing, and leaves it with Tab.
+void fill(QWidget *field, const QString &text);
+void focus(QWidget *widget);
+void click(QWidget *button);
+// Puts the cursor on a cell, opens its editor (F2), types and commits with key.
+void typeCell(DataGrid *grid, int row, int column, const QString &text, int key = Qt::Key_Return);
+// Picks a row and column of a grid as a mouse click would.
+void selectCell(DataGrid *grid, int row, int column);
+
+} // namespace op

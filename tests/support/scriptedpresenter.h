@@ -1,0 +1,35 @@
+#pragma once
+
+#include "messages/presenter.h"
+#include "report/statementoutput.h"
+
+#include <QList>
+#include <QUrl>
+
+// Answers dialogs from a script and records every one shown. With nothing
+// scripted it answers with the dialog's default button, as Enter would.
+class ScriptedPresenter : public MessagePresenter
+{
+public:
+    QList<MessageRequest> shown;
+    QList<MessageRequest::Button> script;
+
+    void answerYes() { script.append(MessageRequest::Button::Yes); }
+    void answerNo() { script.append(MessageRequest::Button::No); }
+    MessageRequest last() const { return shown.isEmpty() ? MessageRequest() : shown.last(); }
+    void clear()
+    {
+        shown.clear();
+        script.clear();
+    }
+
+    MessageRequest::Button present(const MessageRequest &request) override;
+};
+
+// Keeps the statements that would have been previewed.
+class RecordingOutput : public StatementOutput
+{
+public:
+    QList<StatementValues> statements;
+    void show(const StatementValues &values, QWidget *) override { statements.append(values); }
+};
