@@ -90,7 +90,7 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(SSTab1);
-    resize(760, 580);
+    resize(700, 580);
 
     FormInit();
     wireCommands();
