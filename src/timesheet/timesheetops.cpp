@@ -31,6 +31,8 @@ void FrmPelora::cmb氏名_GotFocus()
 
 void FrmPelora::cmb氏名_LostFocus()
 {
+    if (m_shutDown)
+        return; // the focus leaves the field because the window is closing
     Get時給();
 }
 
