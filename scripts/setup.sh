@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake
+  build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-qpa-plugins
   libsqlite3-dev sqlite3
   fonts-ipafont-gothic fonts-ipafont-mincho
