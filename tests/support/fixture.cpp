@@ -104,11 +104,17 @@ namespace op {
 
 void type(QWidget *widget, const QString &text)
 {
-    for (QChar c : text) {
-        if (c.unicode() >= 0x20 && c.unicode() < 0x7f)
+    // One key per character; a character outside the BMP (an emoji) is one
+    // key carrying both halves of its surrogate pair.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7f) {
             QTest::keyClick(widget, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            continue;
+        }
+        const qsizetype length = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(i, length), Qt::NoModifier);
+        i += length - 1;
     }
 }
 
