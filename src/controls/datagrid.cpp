@@ -4,6 +4,27 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+namespace {
+
+// QLineEdit tells the input method it is enabled whenever it is editable,
+// whatever its WA_InputMethodEnabled says; a cell that takes digits only must
+// say no, or the input method composes into it all the same.
+class CellEdit : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+    using QLineEdit::inputMethodQuery;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override
+    {
+        if (query == Qt::ImEnabled && !testAttribute(Qt::WA_InputMethodEnabled))
+            return false;
+        return QLineEdit::inputMethodQuery(query);
+    }
+};
+
+} // namespace
+
 GridDelegate::GridDelegate(DataGrid *grid)
     : QStyledItemDelegate(grid)
     , m_grid(grid)
@@ -13,7 +34,7 @@ GridDelegate::GridDelegate(DataGrid *grid)
 QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                     const QModelIndex &index) const
 {
-    auto *editor = new QLineEdit(parent);
+    auto *editor = new CellEdit(parent);
     editor->setFrame(false);
     const auto *model = qobject_cast<const WorkTableModel *>(index.model());
     const GridColumn column = model ? model->columns().at(index.column()) : GridColumn();

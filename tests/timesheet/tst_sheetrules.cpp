@@ -1,0 +1,412 @@
+// The rules of a time-sheet line, value by value: what a typed date, time or
+// number becomes, how hours and amounts follow, and in which order one
+// committed edit sets them off.
+#include "timesheet/sheetrules.h"
+
+#include <QTest>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+using sheet::Line;
+
+Q_DECLARE_METATYPE(sheet::Line)
+
+namespace {
+
+QVariant opt(const std::optional<QString> &value)
+{
+    return value ? QVariant(*value) : QVariant();
+}
+
+QVariant opt(const std::optional<double> &value)
+{
+    return value ? QVariant(*value) : QVariant();
+}
+
+// A null expected value means "nothing"; numbers compare with a tolerance.
+bool same(const QVariant &actual, const QVariant &expected)
+{
+    if (expected.isNull() || actual.isNull())
+        return expected.isNull() == actual.isNull();
+    if (expected.typeId() == QMetaType::Double || expected.typeId() == QMetaType::Int)
+        return std::abs(actual.toDouble() - expected.toDouble()) < 1e-9
+            && actual.typeId() != QMetaType::QString;
+    return actual.typeId() == expected.typeId() && actual == expected;
+}
+
+QString show(const QVariant &v)
+{
+    if (v.isNull())
+        return u"<null>"_s;
+    return u"%1(%2)"_s.arg(v.toString(), QString::fromLatin1(v.typeName()));
+}
+
+Line lineOf(std::initializer_list<std::pair<int, QVariant>> cells)
+{
+    Line line;
+    for (const auto &[column, value] : cells)
+        line[column] = value;
+    return line;
+}
+
+} // namespace
+
+class TestSheetRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checkDate_data();
+    void checkDate();
+    void checkTime_data();
+    void checkTime();
+    void checkNumber_data();
+    void checkNumber();
+    void minutesOfDay_data();
+    void minutesOfDay();
+    void lineHours_data();
+    void lineHours();
+    void lineAmount_data();
+    void lineAmount();
+    void afterColEdit_data();
+    void afterColEdit();
+    void nextDay_data();
+    void nextDay();
+};
+
+void TestSheetRules::checkDate_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QVariant>("stored");
+    QTest::newRow("end of february") << u"20070228"_s << QVariant(u"2007-02-28"_s);
+    QTest::newRow("no 29th in 2007") << u"20070229"_s << QVariant();
+    QTest::newRow("no 30th even in a leap year") << u"20080230"_s << QVariant();
+    QTest::newRow("leap day") << u"20080229"_s << QVariant(u"2008-02-29"_s);
+    QTest::newRow("1900 is no leap year") << u"19000229"_s << QVariant();
+    QTest::newRow("2000 is a leap year") << u"20000229"_s << QVariant(u"2000-02-29"_s);
+    QTest::newRow("first of january") << u"20070101"_s << QVariant(u"2007-01-01"_s);
+    QTest::newRow("month 13") << u"20071301"_s << QVariant();
+    QTest::newRow("month 00") << u"20070001"_s << QVariant();
+    QTest::newRow("day 00") << u"20070400"_s << QVariant();
+    QTest::newRow("april has 30 days") << u"20070431"_s << QVariant();
+    QTest::newRow("7 digits") << u"2007043"_s << QVariant();
+    QTest::newRow("9 digits") << u"200704301"_s << QVariant();
+    QTest::newRow("letters") << u"2007ab30"_s << QVariant();
+    QTest::newRow("all letters") << u"abcdefgh"_s << QVariant();
+    QTest::newRow("slashes") << u"07/04/30"_s << QVariant();
+    QTest::newRow("signed") << u"+2007043"_s << QVariant();
+    QTest::newRow("empty") << QString() << QVariant();
+}
+
+void TestSheetRules::checkDate()
+{
+    QFETCH(QString, entry);
+    QFETCH(QVariant, stored);
+    const QVariant actual = opt(sheet::checkDate(entry));
+    QVERIFY2(same(actual, stored), qPrintable(show(actual)));
+}
+
+void TestSheetRules::checkTime_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("0930") << u"0930"_s << true;
+    QTest::newRow("0000") << u"0000"_s << true;
+    QTest::newRow("2359") << u"2359"_s << true;
+    QTest::newRow("2400 end of day") << u"2400"_s << true;
+    QTest::newRow("2401") << u"2401"_s << false;
+    QTest::newRow("2460") << u"2460"_s << false;
+    QTest::newRow("2500") << u"2500"_s << false;
+    QTest::newRow("minute 60") << u"0960"_s << false;
+    QTest::newRow("minute 75") << u"0975"_s << false;
+    QTest::newRow("3 digits") << u"930"_s << false;
+    QTest::newRow("5 digits") << u"09300"_s << false;
+    QTest::newRow("with colon") << u"09:3"_s << false;
+    QTest::newRow("letters") << u"ab30"_s << false;
+    QTest::newRow("sign") << u"-930"_s << false;
+    QTest::newRow("blanks") << u" 930"_s << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestSheetRules::checkTime()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, kept);
+    const std::optional<QString> checked = sheet::checkTime(entry);
+    QCOMPARE(checked.has_value(), kept);
+    if (kept)
+        QCOMPARE(*checked, entry); // leading zeros stay
+}
+
+void TestSheetRules::checkNumber_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("whole") << u"1000"_s << QVariant(1000.0);
+    QTest::newRow("thousands") << u"1,234,567"_s << QVariant(1234567.0);
+    QTest::newRow("decimal") << u"7.5"_s << QVariant(7.5);
+    QTest::newRow("leading point") << u".5"_s << QVariant(0.5);
+    QTest::newRow("negative") << u"-500"_s << QVariant(-500.0);
+    QTest::newRow("plus") << u"+500"_s << QVariant(500.0);
+    QTest::newRow("full-width digits") << u"１２００"_s << QVariant(1200.0);
+    QTest::newRow("zero") << u"0"_s << QVariant(0.0);
+    QTest::newRow("letters") << u"abc"_s << QVariant();
+    QTest::newRow("digits and letters") << u"12a"_s << QVariant();
+    QTest::newRow("misplaced comma") << u"12,34"_s << QVariant();
+    QTest::newRow("two points") << u"1.2.3"_s << QVariant();
+    QTest::newRow("sign alone") << u"-"_s << QVariant();
+    QTest::newRow("point alone") << u"."_s << QVariant();
+    QTest::newRow("exponent") << u"1e3"_s << QVariant();
+    QTest::newRow("yen sign") << u"¥100"_s << QVariant();
+}
+
+void TestSheetRules::checkNumber()
+{
+    QFETCH(QString, entry);
+    QFETCH(QVariant, value);
+    const QVariant actual = opt(sheet::checkNumber(entry));
+    QVERIFY2(same(actual, value), qPrintable(show(actual)));
+}
+
+void TestSheetRules::minutesOfDay_data()
+{
+    QTest::addColumn<QVariant>("time");
+    QTest::addColumn<QVariant>("minutes");
+    QTest::newRow("0930") << QVariant(u"0930"_s) << QVariant(570);
+    QTest::newRow("0000") << QVariant(u"0000"_s) << QVariant(0);
+    QTest::newRow("2359") << QVariant(u"2359"_s) << QVariant(1439);
+    QTest::newRow("2400") << QVariant(u"2400"_s) << QVariant(1440);
+    QTest::newRow("minute 60 is no time") << QVariant(u"0960"_s) << QVariant();
+    QTest::newRow("2430 is no time") << QVariant(u"2430"_s) << QVariant();
+    QTest::newRow("empty text") << QVariant(QString()) << QVariant();
+    QTest::newRow("null") << QVariant() << QVariant();
+}
+
+void TestSheetRules::minutesOfDay()
+{
+    QFETCH(QVariant, time);
+    QFETCH(QVariant, minutes);
+    const std::optional<int> actual = sheet::minutesOfDay(time);
+    QCOMPARE(actual.has_value(), !minutes.isNull());
+    if (actual)
+        QCOMPARE(*actual, minutes.toInt());
+}
+
+void TestSheetRules::lineHours_data()
+{
+    QTest::addColumn<QVariant>("start");
+    QTest::addColumn<QVariant>("end");
+    QTest::addColumn<QVariant>("pause");
+    QTest::addColumn<QVariant>("hours");
+    const QVariant none;
+    QTest::newRow("0900-1730 break 1") << QVariant(u"0900"_s) << QVariant(u"1730"_s) << QVariant(1.0)
+                                       << QVariant(7.5);
+    QTest::newRow("0900-1720 break 0") << QVariant(u"0900"_s) << QVariant(u"1720"_s) << QVariant(0.0)
+                                       << QVariant(500.0 / 60.0);
+    QTest::newRow("0900-1700 no break") << QVariant(u"0900"_s) << QVariant(u"1700"_s) << none
+                                        << QVariant(8.0);
+    QTest::newRow("night not crossed") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << none
+                                       << QVariant(-20.0);
+    QTest::newRow("night less break") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << QVariant(1.0)
+                                      << QVariant(-21.0);
+    QTest::newRow("whole day") << QVariant(u"0000"_s) << QVariant(u"2400"_s) << none << QVariant(24.0);
+    QTest::newRow("night shift evening part") << QVariant(u"2200"_s) << QVariant(u"2400"_s) << none
+                                              << QVariant(2.0);
+    QTest::newRow("night shift morning part") << QVariant(u"0000"_s) << QVariant(u"0500"_s) << none
+                                              << QVariant(5.0);
+    QTest::newRow("same time") << QVariant(u"0900"_s) << QVariant(u"0900"_s) << QVariant(1.0)
+                               << QVariant(-1.0);
+    QTest::newRow("break as typed text") << QVariant(u"0900"_s) << QVariant(u"1800"_s) << QVariant(u"2"_s)
+                                         << QVariant(7.0);
+    QTest::newRow("no end") << QVariant(u"0900"_s) << none << QVariant(1.0) << none;
+    QTest::newRow("no start") << none << QVariant(u"1700"_s) << none << none;
+    QTest::newRow("end is no time") << QVariant(u"0900"_s) << QVariant(u"1760"_s) << none << none;
+}
+
+void TestSheetRules::lineHours()
+{
+    QFETCH(QVariant, start);
+    QFETCH(QVariant, end);
+    QFETCH(QVariant, pause);
+    QFETCH(QVariant, hours);
+    const QVariant actual = opt(sheet::lineHours(start, end, pause));
+    QVERIFY2(same(actual, hours), qPrintable(show(actual)));
+}
+
+void TestSheetRules::lineAmount_data()
+{
+    QTest::addColumn<QVariant>("hours");
+    QTest::addColumn<QVariant>("wage");
+    QTest::addColumn<QVariant>("adjustment");
+    QTest::addColumn<QVariant>("amount");
+    const QVariant none;
+    QTest::newRow("with adjustment") << QVariant(7.5) << QVariant(1000.0) << QVariant(500.0)
+                                     << QVariant(8000.0);
+    QTest::newRow("without adjustment") << QVariant(500.0 / 60.0) << QVariant(1000.0) << none
+                                        << QVariant(500000.0 / 60.0);
+    QTest::newRow("negative adjustment") << QVariant(4.0) << QVariant(1000.0) << QVariant(-1500.0)
+                                         << QVariant(2500.0);
+    QTest::newRow("negative hours") << QVariant(-21.0) << QVariant(1000.0) << none << QVariant(-21000.0);
+    QTest::newRow("zero wage") << QVariant(8.0) << QVariant(0.0) << QVariant(300.0) << QVariant(300.0);
+    QTest::newRow("no hours") << none << QVariant(1000.0) << QVariant(500.0) << none;
+    QTest::newRow("no wage") << QVariant(8.0) << none << QVariant(500.0) << none;
+}
+
+void TestSheetRules::lineAmount()
+{
+    QFETCH(QVariant, hours);
+    QFETCH(QVariant, wage);
+    QFETCH(QVariant, adjustment);
+    QFETCH(QVariant, amount);
+    const QVariant actual = opt(sheet::lineAmount(hours, wage, adjustment));
+    QVERIFY2(same(actual, amount), qPrintable(show(actual)));
+}
+
+// One committed edit: the line before, the column edited (its cell holding the
+// raw entry), the header, and the whole line after plus whether the totals are asked for.
+void TestSheetRules::afterColEdit_data()
+{
+    QTest::addColumn<Line>("before");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QVariant>("headerWage");
+    QTest::addColumn<QVariant>("headerBreak");
+    QTest::addColumn<Line>("after");
+    QTest::addColumn<bool>("totals");
+
+    using namespace sheet;
+    const QVariant none;
+    const QVariant w1000(1000.0);
+
+    QTest::newRow("start time on a fresh line takes the header wage")
+        << lineOf({{Col行番号, 1}, {Col開始時間, u"0900"_s}}) << int(Col開始時間) << w1000 << none
+        << lineOf({{Col行番号, 1}, {Col開始時間, u"0900"_s}, {Col時給, 1000.0}}) << true;
+    QTest::newRow("end time completes hours and amount")
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1730"_s}, {Col時給, 1000.0}, {Col調整額, 500.0}})
+        << int(Col終了時間) << w1000 << QVariant(1.0)
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1730"_s}, {Col時間, 7.5}, {Col時給, 1000.0},
+                   {Col調整額, 500.0}, {Col金額, 8000.0}})
+        << true;
+    QTest::newRow("wage default comes before the amount")
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s}}) << int(Col終了時間) << QVariant(1200.0)
+        << none
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s}, {Col時間, 8.0}, {Col時給, 1200.0},
+                   {Col金額, 9600.0}})
+        << true;
+    QTest::newRow("a wage of 0 is kept")
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s}, {Col時給, 0.0}}) << int(Col終了時間)
+        << w1000 << none
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s}, {Col時間, 8.0}, {Col時給, 0.0},
+                   {Col金額, 0.0}})
+        << true;
+    QTest::newRow("a line's own wage is kept")
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1000"_s}, {Col時給, 900.0}}) << int(Col開始時間)
+        << w1000 << none
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1000"_s}, {Col時間, 1.0}, {Col時給, 900.0},
+                   {Col金額, 900.0}})
+        << true;
+    QTest::newRow("no header wage, no default")
+        << lineOf({{Col開始時間, u"0900"_s}}) << int(Col開始時間) << none << none
+        << lineOf({{Col開始時間, u"0900"_s}}) << true;
+    QTest::newRow("invalid time emptied, hours kept")
+        << lineOf({{Col開始時間, u"0975"_s}, {Col終了時間, u"1700"_s}, {Col時間, 3.0}, {Col時給, 1000.0},
+                   {Col金額, 3000.0}})
+        << int(Col開始時間) << none << none
+        << lineOf({{Col終了時間, u"1700"_s}, {Col時間, 3.0}, {Col時給, 1000.0}, {Col金額, 3000.0}}) << true;
+    QTest::newRow("2400 ends the day")
+        << lineOf({{Col開始時間, u"2200"_s}, {Col終了時間, u"2400"_s}, {Col時給, 1000.0}}) << int(Col終了時間)
+        << none << none
+        << lineOf({{Col開始時間, u"2200"_s}, {Col終了時間, u"2400"_s}, {Col時間, 2.0}, {Col時給, 1000.0},
+                   {Col金額, 2000.0}})
+        << true;
+    QTest::newRow("emptied start keeps hours")
+        << lineOf({{Col終了時間, u"1700"_s}, {Col時間, 8.0}, {Col時給, 1000.0}, {Col金額, 8000.0}})
+        << int(Col開始時間) << none << none
+        << lineOf({{Col終了時間, u"1700"_s}, {Col時間, 8.0}, {Col時給, 1000.0}, {Col金額, 8000.0}}) << true;
+    QTest::newRow("hours by hand give the amount")
+        << lineOf({{Col時間, u"4"_s}, {Col時給, 1000.0}, {Col調整額, 250.0}}) << int(Col時間) << none << none
+        << lineOf({{Col時間, 4.0}, {Col時給, 1000.0}, {Col調整額, 250.0}, {Col金額, 4250.0}}) << true;
+    QTest::newRow("hours by hand do not look at the times")
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s}, {Col時間, u"4"_s}, {Col時給, 1000.0}})
+        << int(Col時間) << none << QVariant(1.0)
+        << lineOf({{Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s}, {Col時間, 4.0}, {Col時給, 1000.0},
+                   {Col金額, 4000.0}})
+        << true;
+    QTest::newRow("emptied adjustment becomes 0")
+        << lineOf({{Col時間, 8.0}, {Col時給, 1000.0}}) << int(Col調整額) << none << none
+        << lineOf({{Col時間, 8.0}, {Col時給, 1000.0}, {Col調整額, 0.0}, {Col金額, 8000.0}}) << true;
+    QTest::newRow("emptied wage becomes 0 despite the header")
+        << lineOf({{Col時間, 8.0}}) << int(Col時給) << w1000 << none
+        << lineOf({{Col時間, 8.0}, {Col時給, 0.0}, {Col金額, 0.0}}) << true;
+    QTest::newRow("emptied amount becomes 0, no totals")
+        << lineOf({{Col時間, 8.0}, {Col時給, 1000.0}}) << int(Col金額) << none << none
+        << lineOf({{Col時間, 8.0}, {Col時給, 1000.0}, {Col金額, 0.0}}) << false;
+    QTest::newRow("letters in the wage are emptied")
+        << lineOf({{Col時間, 8.0}, {Col時給, u"abc"_s}}) << int(Col時給) << none << none
+        << lineOf({{Col時間, 8.0}}) << true;
+    QTest::newRow("letters in the wage, then the header's wage")
+        << lineOf({{Col時間, 8.0}, {Col時給, u"abc"_s}}) << int(Col時給) << w1000 << none
+        << lineOf({{Col時間, 8.0}, {Col時給, 1000.0}, {Col金額, 8000.0}}) << true;
+    QTest::newRow("typed wage with commas")
+        << lineOf({{Col時間, 2.0}, {Col時給, u"1,250"_s}}) << int(Col時給) << none << none
+        << lineOf({{Col時間, 2.0}, {Col時給, 1250.0}, {Col金額, 2500.0}}) << true;
+    QTest::newRow("negative adjustment")
+        << lineOf({{Col時間, 2.0}, {Col時給, 1000.0}, {Col調整額, u"-300"_s}}) << int(Col調整額) << none
+        << none << lineOf({{Col時間, 2.0}, {Col時給, 1000.0}, {Col調整額, -300.0}, {Col金額, 1700.0}})
+        << true;
+    QTest::newRow("amount by hand is not recomputed")
+        << lineOf({{Col時間, 8.0}, {Col時給, 1000.0}, {Col金額, u"7777"_s}}) << int(Col金額) << none << none
+        << lineOf({{Col時間, 8.0}, {Col時給, 1000.0}, {Col金額, 7777.0}}) << false;
+    QTest::newRow("date kept, nothing computed")
+        << lineOf({{Col日付, u"20070228"_s}, {Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s}, {Col時給, 1000.0}})
+        << int(Col日付) << none << none
+        << lineOf({{Col日付, u"2007-02-28"_s}, {Col開始時間, u"0900"_s}, {Col終了時間, u"1700"_s},
+                   {Col時給, 1000.0}})
+        << false;
+    QTest::newRow("invalid date emptied")
+        << lineOf({{Col日付, u"20070229"_s}}) << int(Col日付) << none << none << lineOf({}) << false;
+    QTest::newRow("date still takes the header wage")
+        << lineOf({{Col日付, u"20070401"_s}}) << int(Col日付) << w1000 << none
+        << lineOf({{Col日付, u"2007-04-01"_s}, {Col時給, 1000.0}}) << false;
+    QTest::newRow("emptied date stays empty")
+        << lineOf({{Col日付, QString()}}) << int(Col日付) << none << none << lineOf({}) << false;
+}
+
+void TestSheetRules::afterColEdit()
+{
+    QFETCH(Line, before);
+    QFETCH(int, column);
+    QFETCH(QVariant, headerWage);
+    QFETCH(QVariant, headerBreak);
+    QFETCH(Line, after);
+    QFETCH(bool, totals);
+    Line line = before;
+    QCOMPARE(sheet::afterColEdit(line, column, {headerWage, headerBreak}), totals);
+    for (int c = 0; c < int(line.size()); ++c)
+        QVERIFY2(same(line[c], after[c]),
+                 qPrintable(u"column %1: %2, expected %3"_s.arg(c).arg(show(line[c]), show(after[c]))));
+}
+
+void TestSheetRules::nextDay_data()
+{
+    QTest::addColumn<QVariant>("date");
+    QTest::addColumn<QVariant>("next");
+    QTest::newRow("month end") << QVariant(u"2007-04-30"_s) << QVariant(u"2007-05-01"_s);
+    QTest::newRow("mid month") << QVariant(u"2007-04-10"_s) << QVariant(u"2007-04-11"_s);
+    QTest::newRow("year end") << QVariant(u"2007-12-31"_s) << QVariant(u"2008-01-01"_s);
+    QTest::newRow("to the leap day") << QVariant(u"2008-02-28"_s) << QVariant(u"2008-02-29"_s);
+    QTest::newRow("from the leap day") << QVariant(u"2008-02-29"_s) << QVariant(u"2008-03-01"_s);
+    QTest::newRow("no leap day in 2007") << QVariant(u"2007-02-28"_s) << QVariant(u"2007-03-01"_s);
+    QTest::newRow("empty") << QVariant(QString()) << QVariant();
+    QTest::newRow("null") << QVariant() << QVariant();
+}
+
+void TestSheetRules::nextDay()
+{
+    QFETCH(QVariant, date);
+    QFETCH(QVariant, next);
+    const QVariant actual = opt(sheet::nextDay(date));
+    QVERIFY2(same(actual, next), qPrintable(show(actual)));
+}
+
+QTEST_APPLESS_MAIN(TestSheetRules)
+#include "tst_sheetrules.moc"
