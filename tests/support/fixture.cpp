@@ -2,6 +2,9 @@
 
 #include "app/startup.h"
 #include "controls/datagrid.h"
+#include "controls/namecombo.h"
+#include "controls/numberedit.h"
+#include "controls/worktablemodel.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -98,6 +101,20 @@ bool Pelora::execute(const QString &file, const QString &statement, const QVaria
     }
     QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+SheetPage sheetPage(FrmPelora *w)
+{
+    SheetPage page{w->cmb氏名->currentText(), w->txtタイトル->text(), {}, {}};
+    for (NumberEdit *field : {w->num時給, w->num休憩, w->num調整額, w->num時間, w->num合計})
+        page.fields.append(field->value());
+    for (int r = 0; r < w->dat明細->storedRowCount(); ++r) {
+        QVariantList line;
+        for (int c = 0; c < w->dat明細->columnCount(); ++c)
+            line.append(w->dat明細->value(r, c));
+        page.lines.append(line);
+    }
+    return page;
 }
 
 namespace op {

@@ -49,6 +49,15 @@ private:
     std::unique_ptr<FrmPelora> m_window;
 };
 
+// Everything the time-sheet page shows, to tell whether an operation left it alone.
+struct SheetPage
+{
+    QString name, title;
+    QVariantList fields; // 時給, 休憩, 調整額, 時間, 合計
+    QList<QVariantList> lines;
+};
+SheetPage sheetPage(FrmPelora *w);
+
 // What an operator does with keyboard and mouse.
 namespace op {
 

@@ -87,27 +87,7 @@ void typeHeader(FrmPelora *w, const QString &name, const QString &title, const Q
     op::fill(w->num休憩, breakHours);
 }
 
-// Everything the page shows, to tell whether an operation left it alone.
-struct Page
-{
-    QString name, title;
-    QVariantList fields;
-    QList<QVariantList> lines;
-};
-
-Page pageOf(FrmPelora *w)
-{
-    Page page{w->cmb氏名->currentText(), w->txtタイトル->text(), {}, {}};
-    for (NumberEdit *field : {w->num時給, w->num休憩, w->num調整額, w->num時間, w->num合計})
-        page.fields.append(field->value());
-    for (int r = 0; r < w->dat明細->storedRowCount(); ++r) {
-        QVariantList line;
-        for (int c = 0; c < w->dat明細->columnCount(); ++c)
-            line.append(w->dat明細->value(r, c));
-        page.lines.append(line);
-    }
-    return page;
-}
+using Page = SheetPage;
 
 void verifySamePage(const Page &now, const Page &before)
 {
@@ -180,7 +160,7 @@ void TestRegister::refusesAnEmptyKey()
     QVERIFY(app.start());
     typeHeader(app.w, name, title, u"1000"_s, u"1"_s);
     typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
-    const Page before = pageOf(app.w);
+    const Page before = sheetPage(app.w);
 
     op::click(app.w->cmd登録);
 
@@ -194,7 +174,7 @@ void TestRegister::refusesAnEmptyKey()
     QVERIFY(focused);
     QWidget *expected = app.w->findChild<QWidget *>(focus);
     QVERIFY2(focused == expected || expected->isAncestorOf(focused), qPrintable(focused->objectName()));
-    verifySamePage(pageOf(app.w), before);
+    verifySamePage(sheetPage(app.w), before);
     QCOMPARE(count(app, u"従業員"_s), 0);
     QCOMPARE(count(app, u"時給ヘッダ"_s), 0);
     QCOMPARE(count(app, u"時給明細"_s), 0);
@@ -238,7 +218,7 @@ void TestRegister::answeringNoWritesNothing()
     typeHeader(app.w, u"山田花子"_s, u"2007年4月分"_s, u"1000"_s, u"1"_s);
     typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
     typeLine(app.w->Grid明細, 1, u"20070403"_s, u"1000"_s, u"1500"_s, u"200"_s);
-    const Page before = pageOf(app.w);
+    const Page before = sheetPage(app.w);
     QCOMPARE(before.fields.at(4).toDouble(), 11200.0); // the page did compute
 
     app.presenter.answerNo();
@@ -248,7 +228,7 @@ void TestRegister::answeringNoWritesNothing()
     QCOMPARE(count(app, u"従業員"_s), 0);
     QCOMPARE(count(app, u"時給ヘッダ"_s), 0);
     QCOMPARE(count(app, u"時給明細"_s), 0);
-    verifySamePage(pageOf(app.w), before);
+    verifySamePage(sheetPage(app.w), before);
     QCOMPARE(app.w->cmb氏名->findText(u"山田花子"_s), -1);
 }
 

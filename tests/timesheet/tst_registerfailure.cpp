@@ -32,26 +32,7 @@ QList<QVariantList> mainFile(const Pelora &app)
     return rows;
 }
 
-struct Page
-{
-    QString name, title;
-    QVariantList fields;
-    QList<QVariantList> lines;
-};
-
-Page pageOf(FrmPelora *w)
-{
-    Page page{w->cmb氏名->currentText(), w->txtタイトル->text(), {}, {}};
-    for (NumberEdit *field : {w->num時給, w->num休憩, w->num調整額, w->num時間, w->num合計})
-        page.fields.append(field->value());
-    for (int r = 0; r < w->dat明細->storedRowCount(); ++r) {
-        QVariantList line;
-        for (int c = 0; c < w->dat明細->columnCount(); ++c)
-            line.append(w->dat明細->value(r, c));
-        page.lines.append(line);
-    }
-    return page;
-}
+using Page = SheetPage;
 
 void typeSheet(FrmPelora *w, const QString &name, const QString &wage, int lineCount, const QString &end)
 {
@@ -125,7 +106,7 @@ void TestRegisterFailure::aFailedWriteChangesNothing()
     QCOMPARE(before.size(), 1 + 1 + 4);
 
     typeSheet(app.w, name, u"1200"_s, 5, u"1800"_s);
-    const Page typed = pageOf(app.w);
+    const Page typed = sheetPage(app.w);
     QCOMPARE(typed.fields.at(4).toDouble(), 5 * 8 * 1200.0);
     app.presenter.clear();
     QTest::ignoreMessage(QtWarningMsg,
@@ -139,7 +120,7 @@ void TestRegisterFailure::aFailedWriteChangesNothing()
     QCOMPARE(told.prompt, FailureText);
     QCOMPARE(told.buttons, MessageRequest::Buttons::Ok);
     QCOMPARE(mainFile(app), before);
-    const Page now = pageOf(app.w);
+    const Page now = sheetPage(app.w);
     QCOMPARE(now.name, typed.name);
     QCOMPARE(now.title, typed.title);
     QCOMPARE(now.fields, typed.fields);
@@ -166,7 +147,7 @@ void TestRegisterFailure::aFileLockedByAnotherProgramChangesNothing()
     QVERIFY(registerPreviousSheet(app));
     const QList<QVariantList> before = mainFile(app);
     typeSheet(app.w, u"山田"_s, u"1200"_s, 2, u"1800"_s);
-    const Page typed = pageOf(app.w);
+    const Page typed = sheetPage(app.w);
     app.presenter.clear();
     {
         // Another program holds the write lock while the operator registers.
@@ -187,7 +168,7 @@ void TestRegisterFailure::aFileLockedByAnotherProgramChangesNothing()
     QCOMPARE(app.presenter.shown.size(), 2);
     QCOMPARE(app.presenter.last().prompt, FailureText);
     QCOMPARE(mainFile(app), before);
-    const Page now = pageOf(app.w);
+    const Page now = sheetPage(app.w);
     QCOMPARE(now.name, typed.name);
     QCOMPARE(now.fields, typed.fields);
     QCOMPARE(now.lines, typed.lines);
