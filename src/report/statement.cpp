@@ -1,5 +1,6 @@
 #include "report/statement.h"
 
+#include "app/platform.h"
 #include "controls/formats.h"
 
 #include <QFont>
@@ -63,6 +64,9 @@ void renderStatement(QPainter &painter, const QRectF &area, double dotsPerInch,
 {
     const double scale = dotsPerInch / 1440.0;
     auto toDevice = [&](double twips) { return twips * scale; };
+    // The statement may be drawn before (or without) a main window: its faces
+    // must map to the installed Japanese fonts all the same.
+    platform::installFontSubstitutes();
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -72,8 +76,8 @@ void renderStatement(QPainter &painter, const QRectF &area, double dotsPerInch,
             painter.setPen(QPen(Qt::black, std::max(1.0, toDevice(15))));
             painter.drawLine(QPointF(area.left() + toDevice(item.twips.left()),
                                      area.top() + toDevice(item.twips.top())),
-                             QPointF(area.left() + toDevice(item.twips.right() + 1),
-                                     area.top() + toDevice(item.twips.bottom() + 1)));
+                             QPointF(area.left() + toDevice(item.twips.right()),
+                                     area.top() + toDevice(item.twips.bottom())));
             continue;
         }
         QFont font(item.fontFamily);

@@ -41,7 +41,11 @@ void FrmPelora::Clear設定()
 
 void FrmPelora::AllDelete()
 {
-    settings::deleteAllData(mainDb());
+    if (!settings::deleteAllData(mainDb())) {
+        // Nothing was deleted: the screens keep showing the data that is still there.
+        ask(u"その他"_s, u"メッセージ"_s, u"データファイルに書き込めないため削除できませんでした。"_s);
+        return;
+    }
     Clear設定();
     Clear従業員();
     Clear履歴();

@@ -1,0 +1,493 @@
+// The pay statement: its layout, what the print command hands over, and what
+// actually lands on the page (raster and PDF).
+#include "fixture.h"
+
+#include "controls/datagrid.h"
+#include "controls/namecombo.h"
+#include "controls/numberedit.h"
+#include "report/previewoutput.h"
+#include "report/statement.h"
+#include "timesheet/sheetcolumns.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFontInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Gothic = u"ＭＳ Ｐゴシック"_s;
+const QString Mincho = u"ＭＳ Ｐ明朝"_s;
+
+StatementValues sample()
+{
+    StatementValues v;
+    v.name = u"山田 花子"_s;
+    v.title = u"2007年4月分 (4/1〜4/15)"_s;
+    v.wage = u"1,000"_s;
+    v.hours = u"62.5"_s;
+    v.adjustment = u"3,000"_s;
+    v.total = u"65,500"_s;
+    v.companyName = u"株式会社サンプル商店"_s;
+    v.companyInfo = u"東京都千代田区1-2-3\nTEL 03-1234-5678"_s;
+    v.date = QDate(2007, 4, 4);
+    return v;
+}
+
+const StatementItem *find(const QList<StatementItem> &items, const QString &name)
+{
+    for (const StatementItem &item : items)
+        if (item.name == name)
+            return &item;
+    return nullptr;
+}
+
+// A statement drawn on white at a given resolution, offset from the image's
+// corner so that the area's origin is honoured too.
+struct Raster
+{
+    static constexpr double Dpi = 200;
+    static constexpr QPointF Origin{24, 16};
+    QImage image;
+
+    explicit Raster(const StatementValues &values)
+    {
+        image = QImage(int(px(StatementWidthTwips) + 2 * Origin.x()),
+                       int(px(StatementHeightTwips) + 2 * Origin.y()), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        renderStatement(painter, QRectF(Origin, QSizeF(px(StatementWidthTwips), px(StatementHeightTwips))),
+                        Dpi, values);
+    }
+
+    static double px(double twips) { return twips * Dpi / 1440.0; }
+
+    QRect deviceBox(const QRect &twips) const
+    {
+        return QRectF(Origin.x() + px(twips.left()), Origin.y() + px(twips.top()), px(twips.width()),
+                      px(twips.height()))
+            .toAlignedRect();
+    }
+
+    bool dark(int x, int y) const { return qGray(image.pixel(x, y)) < 128; }
+
+    // The bounding box of the dark pixels within rect (empty when there are none).
+    QRect ink(const QRect &rect) const
+    {
+        QRect found;
+        const QRect r = rect.intersected(image.rect());
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (dark(x, y))
+                    found |= QRect(x, y, 1, 1);
+        return found;
+    }
+
+    double darkShareOfRow(int y, int fromX, int toX) const
+    {
+        int n = 0;
+        for (int x = fromX; x <= toX; ++x)
+            n += dark(x, y) ? 1 : 0;
+        return double(n) / (toX - fromX + 1);
+    }
+};
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+}
+
+} // namespace
+
+class TestStatement : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Runs first, before any main window has set up anything font-related:
+    // the statement must find its faces on its own.
+    void fontsResolveToTheIpaFaces();
+    void layout_data();
+    void layout();
+    void nameCarriesTheHonorificAndDateHasTwoDigitFields_data();
+    void nameCarriesTheHonorificAndDateHasTwoDigitFields();
+    void inkLandsInsideTheBoxesAndOnTheRules();
+    void emptyFieldsLeaveTheirBoxesBlank();
+    void pdfIsWrittenWithTheJapaneseFaces();
+    void proposedFileNameIsSafeForTheFileSystem_data();
+    void proposedFileNameIsSafeForTheFileSystem();
+    void printHandsOverThePageFormatted();
+    void zeroHoursAndZeroAdjustment();
+    void emptyPagePrintsTheBareHonorific();
+    void printingChangesNothing();
+};
+
+void TestStatement::fontsResolveToTheIpaFaces()
+{
+    QImage scratch(10, 10, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    renderStatement(painter, QRectF(0, 0, 10, 10), 72, sample());
+    painter.end();
+    for (const StatementItem &item : statementItems(sample())) {
+        if (item.kind == StatementItem::Kind::Line)
+            continue;
+        const QString family = QFontInfo(QFont(item.fontFamily)).family();
+        QVERIFY2(family.contains(u"IPA"_s), qPrintable(item.name + u" → "_s + family));
+        QVERIFY2(family.contains(item.fontFamily == Mincho ? u"Mincho"_s : u"Gothic"_s),
+                 qPrintable(item.name + u" → "_s + family));
+    }
+}
+
+void TestStatement::layout_data()
+{
+    // Typed from the statement's layout sheet, in twips.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QRect>("box"); // for rules: from top left to bottom right
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<int>("alignment");
+    const int label = int(StatementItem::Kind::Label), text = int(StatementItem::Kind::Text),
+              line = int(StatementItem::Kind::Line);
+    const int l = Qt::AlignLeft, r = Qt::AlignRight, c = Qt::AlignHCenter;
+    const StatementValues v = sample();
+    auto row = [&](const char *name, int kind, QRect box, const QString &content, const QString &family,
+                   double size, int alignment) {
+        QTest::newRow(name) << QString::fromUtf8(name) << kind << box << content << family << size
+                            << alignment;
+    };
+    row("Lblタイトル", label, QRect(4100, 30, 1701, 354), u"給与明細"_s, Gothic, 14.5, c);
+    row("txt日付", text, QRect(7800, 70, 2445, 300), u"2007年04月04日"_s, Gothic, 11.5, r);
+    row("Line2", line, QRect(QPoint(0, 425), QPoint(10346, 425)), QString(), QString(), 0, 0);
+    row("Label2", label, QRect(213, 600, 779, 354), u"氏名"_s, Gothic, 12, c);
+    row("txt氏名", text, QRect(1140, 630, 3945, 600), u"山田 花子　様"_s, Gothic, 14.5, l);
+    row("txt自社名", text, QRect(5315, 650, 4890, 300), v.companyName, Gothic, 14.5, c);
+    row("txt自社情報", text, QRect(6236, 980, 3898, 600), v.companyInfo, Mincho, 10, l);
+    row("txtタイトル", text, QRect(300, 1275, 5805, 360), v.title, Gothic, 12, l);
+    row("Label3", label, QRect(213, 1701, 779, 354), u"時給"_s, Gothic, 12, c);
+    row("txt時給", text, QRect(1140, 1695, 735, 360), u"1,000"_s, Gothic, 14.5, r);
+    row("Label4", label, QRect(2126, 1701, 780, 354), u"時間"_s, Gothic, 12, c);
+    row("txt時間", text, QRect(3047, 1701, 992, 354), u"62.5"_s, Gothic, 14.5, r);
+    row("Label5", label, QRect(4394, 1701, 992, 354), u"調整額"_s, Gothic, 12, c);
+    row("txt調整額", text, QRect(5669, 1701, 1488, 354), u"3,000"_s, Gothic, 14.5, r);
+    row("Label6", label, QRect(7370, 1701, 1134, 354), u"支給額"_s, Gothic, 12, c);
+    row("txt合計", text, QRect(8715, 1695, 1380, 360), u"65,500"_s, Gothic, 14.5, r);
+    row("Line1", line, QRect(QPoint(0, 2120), QPoint(10350, 2120)), QString(), QString(), 0, 0);
+}
+
+void TestStatement::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(int, kind);
+    QFETCH(QRect, box);
+    QFETCH(QString, text);
+    QFETCH(QString, family);
+    QFETCH(double, size);
+    QFETCH(int, alignment);
+    const QList<StatementItem> items = statementItems(sample());
+    QCOMPARE(items.size(), 17);
+    const StatementItem *item = find(items, name);
+    QVERIFY(item);
+    QCOMPARE(int(item->kind), kind);
+    if (item->kind == StatementItem::Kind::Line) {
+        QCOMPARE(item->twips.topLeft(), box.topLeft());
+        QCOMPARE(item->twips.bottomRight(), box.bottomRight());
+        return;
+    }
+    QCOMPARE(item->twips, box);
+    QCOMPARE(item->text, text);
+    QCOMPARE(item->fontFamily, family);
+    QCOMPARE(item->pointSize, size);
+    QCOMPARE(int(item->alignment & Qt::AlignHorizontal_Mask), alignment);
+    // Everything sits inside the header block.
+    QVERIFY(QRect(0, 0, StatementWidthTwips, StatementHeightTwips).contains(item->twips));
+}
+
+void TestStatement::nameCarriesTheHonorificAndDateHasTwoDigitFields_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("nameText");
+    QTest::addColumn<QString>("dateText");
+    QTest::newRow("一桁の月日") << u"佐藤"_s << QDate(2007, 4, 4) << u"佐藤　様"_s << u"2007年04月04日"_s;
+    QTest::newRow("二桁の月日") << u"Smith"_s << QDate(2024, 12, 31) << u"Smith　様"_s << u"2024年12月31日"_s;
+    QTest::newRow("氏名なし") << QString() << QDate(2010, 1, 9) << u"　様"_s << u"2010年01月09日"_s;
+    QTest::newRow("末尾の空白") << u"林 "_s << QDate(2008, 2, 29) << u"林 　様"_s << u"2008年02月29日"_s;
+}
+
+void TestStatement::nameCarriesTheHonorificAndDateHasTwoDigitFields()
+{
+    QFETCH(QString, name);
+    QFETCH(QDate, date);
+    QFETCH(QString, nameText);
+    QFETCH(QString, dateText);
+    StatementValues v;
+    v.name = name;
+    v.date = date;
+    const QList<StatementItem> items = statementItems(v);
+    QCOMPARE(find(items, u"txt氏名"_s)->text, nameText);
+    QCOMPARE(find(items, u"txt日付"_s)->text, dateText);
+}
+
+void TestStatement::inkLandsInsideTheBoxesAndOnTheRules()
+{
+    const StatementValues values = sample();
+    const Raster raster(values);
+    const QList<StatementItem> items = statementItems(values);
+
+    QList<QRect> allowed;
+    for (const StatementItem &item : items) {
+        if (item.kind == StatementItem::Kind::Line) {
+            const int y = qRound(Raster::Origin.y() + Raster::px(item.twips.top()));
+            const int from = qRound(Raster::Origin.x() + Raster::px(item.twips.left())) + 2;
+            const int to = qRound(Raster::Origin.x() + Raster::px(item.twips.right())) - 2;
+            QVERIFY2(raster.darkShareOfRow(y, from, to) > 0.98, qPrintable(item.name));
+            // A rule, not a band: a few pixels off it the row is blank.
+            QCOMPARE(raster.darkShareOfRow(y - 5, from, to) < 0.5, true);
+            QCOMPARE(raster.darkShareOfRow(y + 5, from, to) < 0.5, true);
+            allowed.append(QRect(from - 4, y - 3, to - from + 8, 7));
+            continue;
+        }
+        const QRect box = raster.deviceBox(item.twips);
+        allowed.append(box.adjusted(-1, -1, 1, 1));
+        const QRect ink = raster.ink(box.adjusted(-1, -1, 1, 1));
+        QVERIFY2(!ink.isEmpty(), qPrintable(item.name));
+        // Text starts at the top of its box, as the report engine sets it.
+        QVERIFY2(ink.top() - box.top() < box.height() / 3, qPrintable(item.name));
+        const int slack = int(Raster::px(150));
+        if (item.alignment & Qt::AlignRight)
+            QVERIFY2(box.right() - ink.right() <= slack, qPrintable(item.name));
+        else if (item.alignment & Qt::AlignHCenter)
+            QVERIFY2(std::abs(ink.center().x() - box.center().x()) <= slack, qPrintable(item.name));
+        else
+            QVERIFY2(ink.left() - box.left() <= slack, qPrintable(item.name));
+    }
+    // The two lines of company information both show.
+    const QRect infoBox = raster.deviceBox(find(items, u"txt自社情報"_s)->twips);
+    QVERIFY(raster.ink(infoBox).height() > Raster::px(200 + 100));
+
+    // No ink outside the items.
+    for (int y = 0; y < raster.image.height(); ++y)
+        for (int x = 0; x < raster.image.width(); ++x)
+            if (raster.dark(x, y)) {
+                const bool inside = std::any_of(allowed.cbegin(), allowed.cend(),
+                                                [&](const QRect &r) { return r.contains(x, y); });
+                QVERIFY2(inside, qPrintable(u"stray ink at %1,%2"_s.arg(x).arg(y)));
+            }
+}
+
+void TestStatement::emptyFieldsLeaveTheirBoxesBlank()
+{
+    StatementValues values = sample();
+    values.adjustment.clear();
+    values.total.clear();
+    values.companyInfo.clear();
+    const Raster raster(values);
+    const QList<StatementItem> items = statementItems(values);
+    for (const QString &name : {u"txt調整額"_s, u"txt合計"_s, u"txt自社情報"_s})
+        QVERIFY2(raster.ink(raster.deviceBox(find(items, name)->twips)).isEmpty(), qPrintable(name));
+    // The captions and the other values are still drawn.
+    for (const QString &name : {u"Label5"_s, u"Label6"_s, u"txt時間"_s, u"txt自社名"_s})
+        QVERIFY2(!raster.ink(raster.deviceBox(find(items, name)->twips)).isEmpty(), qPrintable(name));
+}
+
+void TestStatement::pdfIsWrittenWithTheJapaneseFaces()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"給与明細.pdf"_s);
+    QVERIFY(PreviewOutput::writePdf(sample(), file));
+    QFile pdf(file);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF-"));
+    QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+    QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 1);
+    QVERIFY(bytes.contains("/MediaBox [0 0 595.000000 842.000000]")); // A4 portrait
+    // Both faces are embedded: the Gothic for the statement, the Mincho for the
+    // company information.
+    QVERIFY(bytes.contains("IPAPGothic"));
+    QVERIFY(bytes.contains("IPAPMincho"));
+
+    // A folder that does not exist cannot take the file.
+    QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+    QVERIFY(!PreviewOutput::writePdf(sample(), dir.filePath(u"missing/folder/x.pdf"_s)));
+}
+
+void TestStatement::proposedFileNameIsSafeForTheFileSystem_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << u"山田 花子"_s << u"2007年4月分"_s << u"給与明細_山田 花子_2007年4月分.pdf"_s;
+    QTest::newRow("slashes") << u"山田/花子"_s << u"4/1〜4/15"_s << u"給与明細_山田_花子_4_1〜4_15.pdf"_s;
+    QTest::newRow("reserved") << u"a\\b:c*d"_s << u"?\"<>|"_s << u"給与明細_a_b_c_d______.pdf"_s;
+    QTest::newRow("control") << u"x\ty"_s << u"1\r\n2"_s << u"給与明細_x_y_1__2.pdf"_s;
+    QTest::newRow("empty") << QString() << QString() << u"給与明細__.pdf"_s;
+}
+
+void TestStatement::proposedFileNameIsSafeForTheFileSystem()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QString, expected);
+    StatementValues v;
+    v.name = name;
+    v.title = title;
+    QCOMPARE(PreviewOutput::proposedFileName(v), expected);
+
+    v.title = QString(300, u'長');
+    const QString longName = PreviewOutput::proposedFileName(v);
+    QVERIFY(longName.endsWith(u".pdf"_s));
+    QVERIFY(longName.size() <= 124);
+}
+
+namespace {
+
+// The sheet of a day: 09:00 to 17:30 with one hour's break at 1,000 yen.
+void typeOneDay(Pelora &app)
+{
+    app.w->SSTab1->setCurrentIndex(0);
+    op::fill(app.w->cmb氏名, u"山田 花子"_s);
+    op::fill(app.w->num時給, u"1000"_s);
+    op::fill(app.w->txtタイトル, u"2007年4月分"_s);
+    op::fill(app.w->num休憩, u"1"_s);
+    op::typeCell(app.w->Grid明細, 0, sheet::Col日付, u"20070402"_s);
+    op::typeCell(app.w->Grid明細, 0, sheet::Col開始時間, u"0900"_s);
+    op::typeCell(app.w->Grid明細, 0, sheet::Col終了時間, u"1730"_s);
+}
+
+} // namespace
+
+void TestStatement::printHandsOverThePageFormatted()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    app.w->str自社名 = u"株式会社サンプル商店"_s;
+    app.w->str自社情報 = u"TEL 03-1234-5678"_s;
+    typeOneDay(app);
+    QCOMPARE(app.w->num時間->value().toDouble(), 7.5);
+    QCOMPARE(app.w->num合計->value().toDouble(), 7500.0);
+    QVERIFY(!app.w->num調整額->value().isNull());
+    QCOMPARE(app.w->num調整額->value().toDouble(), 0.0);
+
+    const QDate before = QDate::currentDate();
+    op::click(app.w->Cmd印刷);
+    const QDate after = QDate::currentDate();
+    QCOMPARE(app.output.statements.size(), 1);
+    const StatementValues s = app.output.statements.first();
+    QCOMPARE(s.name, u"山田 花子"_s);
+    QCOMPARE(s.title, u"2007年4月分"_s);
+    QCOMPARE(s.wage, u"1,000"_s);
+    QCOMPARE(s.hours, u"7.5"_s);
+    QCOMPARE(s.adjustment, QString());
+    QCOMPARE(s.total, u"7,500"_s);
+    QCOMPARE(s.companyName, u"株式会社サンプル商店"_s);
+    QCOMPARE(s.companyInfo, u"TEL 03-1234-5678"_s);
+    QVERIFY(s.date == before || s.date == after);
+    // No confirmation, no message.
+    QVERIFY(app.presenter.shown.isEmpty());
+
+    // Name and title go over exactly as typed, blanks included.
+    op::fill(app.w->txtタイトル, u" 4月分 前半 "_s);
+    op::click(app.w->Cmd印刷);
+    QCOMPARE(app.output.statements.last().title, u" 4月分 前半 "_s);
+    QCOMPARE(app.output.statements.last().name, u"山田 花子"_s);
+
+    // Thousands and a half hour: a second, longer day with an adjustment.
+    op::typeCell(app.w->Grid明細, 1, sheet::Col日付, u"20070403"_s);
+    op::typeCell(app.w->Grid明細, 1, sheet::Col開始時間, u"0800"_s);
+    op::typeCell(app.w->Grid明細, 1, sheet::Col終了時間, u"2200"_s);
+    op::typeCell(app.w->Grid明細, 1, sheet::Col調整額, u"1234"_s);
+    op::click(app.w->Cmd印刷);
+    QCOMPARE(app.output.statements.size(), 3);
+    QCOMPARE(app.output.statements.last().hours, u"20.5"_s);
+    QCOMPARE(app.output.statements.last().adjustment, u"1,234"_s);
+    QCOMPARE(app.output.statements.last().total, u"21,734"_s);
+}
+
+void TestStatement::zeroHoursAndZeroAdjustment()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    app.w->SSTab1->setCurrentIndex(0);
+    op::fill(app.w->num時給, u"1000"_s);
+    op::fill(app.w->num時間, u"0"_s);
+    op::fill(app.w->num調整額, u"0"_s);
+    op::fill(app.w->num合計, u"0"_s);
+    op::click(app.w->Cmd印刷);
+    QCOMPARE(app.output.statements.size(), 1);
+    const StatementValues s = app.output.statements.first();
+    QCOMPARE(s.hours, u".0"_s);
+    QCOMPARE(s.adjustment, QString());
+    QCOMPARE(s.total, QString());
+    QCOMPARE(s.wage, u"1,000"_s);
+
+    op::fill(app.w->num時間, u"0.5"_s);
+    op::click(app.w->Cmd印刷);
+    QCOMPARE(app.output.statements.last().hours, u".5"_s);
+}
+
+void TestStatement::emptyPagePrintsTheBareHonorific()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    app.w->SSTab1->setCurrentIndex(0);
+    op::click(app.w->Cmd印刷);
+    QCOMPARE(app.output.statements.size(), 1);
+    const StatementValues s = app.output.statements.first();
+    QCOMPARE(s.name, QString());
+    const QList<StatementItem> items = statementItems(s);
+    QCOMPARE(find(items, u"txt氏名"_s)->text, u"　様"_s);
+    for (const QString &value : {s.title, s.wage, s.hours, s.adjustment, s.total, s.companyName, s.companyInfo})
+        QCOMPARE(value, QString());
+    QVERIFY(app.presenter.shown.isEmpty());
+}
+
+void TestStatement::printingChangesNothing()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    typeOneDay(app);
+    app.w->Grid明細->setFocus();
+    QApplication::processEvents();
+
+    auto pageState = [&] {
+        QStringList state{app.w->cmb氏名->currentText(), app.w->txtタイトル->text()};
+        for (NumberEdit *field : {app.w->num時給, app.w->num休憩, app.w->num調整額, app.w->num時間, app.w->num合計})
+            state << field->text() << field->value().toString();
+        for (int row = 0; row < app.w->dat明細->rowCount(); ++row)
+            for (int col = 0; col < app.w->dat明細->columnCount(); ++col)
+                state << app.w->dat明細->displayText(row, col);
+        state << QString::number(app.w->cmb氏名->count());
+        return state;
+    };
+    const QStringList page = pageState();
+    const auto lines = app.workRows(u"SELECT rowid, * FROM w明細 ORDER BY rowid"_s);
+    const QByteArray mainFile = fileHash(app.paths.MainDbPath);
+    const QByteArray workFile = fileHash(app.paths.WorkDbPath);
+    QVERIFY(!mainFile.isEmpty() && !workFile.isEmpty());
+
+    op::click(app.w->Cmd印刷);
+    QCOMPARE(app.output.statements.size(), 1);
+
+    QCOMPARE(pageState(), page);
+    QCOMPARE(app.workRows(u"SELECT rowid, * FROM w明細 ORDER BY rowid"_s), lines);
+    QCOMPARE(fileHash(app.paths.MainDbPath), mainFile);
+    QCOMPARE(fileHash(app.paths.WorkDbPath), workFile);
+    // The sheet was printed without being registered.
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).first().value(0).toInt(), 0);
+}
+
+QTEST_MAIN(TestStatement)
+#include "tst_statement.moc"

@@ -1,0 +1,329 @@
+// The settings page: company name and information, stored in 自社情報 and held
+// in memory for the statement.
+#include "fixture.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const int SheetPage = 0;
+const int SettingsPage = 3;
+
+QList<QVariantList> companyRows(const Pelora &app)
+{
+    return app.mainRows(u"SELECT 自社名, 自社情報 FROM 自社情報 ORDER BY rowid"_s);
+}
+
+// Starts the window on a data folder whose settings table holds these rows.
+bool startWith(Pelora &app, const QList<QVariantList> &rows)
+{
+    if (!app.start())
+        return false;
+    app.stop();
+    for (const QVariantList &row : rows)
+        if (!Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 自社情報 (自社名, 自社情報) VALUES (?, ?)"_s, row))
+            return false;
+    if (!app.start())
+        return false;
+    app.w->SSTab1->setCurrentIndex(SettingsPage);
+    return true;
+}
+
+// The information field takes several lines; Return starts the next one.
+void fillInfo(Pelora &app, const QStringList &lines)
+{
+    QPlainTextEdit *field = app.w->txt自社情報;
+    op::focus(field);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(field, Qt::Key_Return);
+        op::type(field, lines.at(i));
+    }
+    QTest::keyClick(field, Qt::Key_Tab);
+}
+
+QStringList screen(const Pelora &app)
+{
+    return {app.w->txt自社名->text(), app.w->txt自社情報->toPlainText()};
+}
+
+QStringList held(const Pelora &app)
+{
+    return {app.w->str自社名, app.w->str自社情報};
+}
+
+// Prints from the sheet page as the operator would and returns the company
+// values on the statement.
+QStringList printedCompany(Pelora &app)
+{
+    const int page = app.w->SSTab1->currentIndex();
+    app.w->SSTab1->setCurrentIndex(SheetPage);
+    const qsizetype before = app.output.statements.size();
+    op::click(app.w->Cmd印刷);
+    app.w->SSTab1->setCurrentIndex(page);
+    if (app.output.statements.size() != before + 1)
+        return {u"(nothing printed)"_s};
+    return {app.output.statements.last().companyName, app.output.statements.last().companyInfo};
+}
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readWithoutARowChangesNothing();
+    void entryAsksThenCreatesTheRowAndReadsItBack();
+    void declinedEntryPutsTheStoredValuesBack();
+    void emptyTextsAreStoredAsTyped();
+    void storedNullsShowEmpty_data();
+    void storedNullsShowEmpty();
+    void deleteAsksThenBlanksTheRowAndKeepsTheHeldValues();
+    void deleteWithoutARowOnlyEmptiesTheFields();
+    void clearThenReadBringsTheStoredValuesBack();
+    void heldValuesChangeOnlyThroughReading();
+    void onlyTheFirstRowIsReadAndWritten();
+};
+
+void TestSettings::readWithoutARowChangesNothing()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {}));
+    op::fill(app.w->txt自社名, u"入力中の社名"_s);
+    fillInfo(app, {u"入力中の情報"_s});
+    op::click(app.w->cmd設定読込);
+    QCOMPARE(screen(app), (QStringList{u"入力中の社名"_s, u"入力中の情報"_s}));
+    QCOMPARE(held(app), (QStringList{QString(), QString()}));
+    QVERIFY(companyRows(app).isEmpty());
+    QVERIFY(app.presenter.shown.isEmpty());
+}
+
+void TestSettings::entryAsksThenCreatesTheRowAndReadsItBack()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {}));
+    op::fill(app.w->txt自社名, u"株式会社サンプル商店"_s);
+    fillInfo(app, {u"東京都千代田区1-2-3"_s, u"TEL 03-1234-5678"_s});
+    op::click(app.w->cmd設定登録); // Enter on the dialog: its default, Yes
+
+    QCOMPARE(app.presenter.shown.size(), 1);
+    const MessageRequest ask = app.presenter.shown.first();
+    QCOMPARE(ask.title, u"登録の確認"_s);
+    QCOMPARE(ask.prompt, u"設定 を登録します。よろしいですか"_s);
+    QCOMPARE(ask.icon, MessageRequest::Icon::Question);
+    QCOMPARE(ask.buttons, MessageRequest::Buttons::YesNo);
+    QCOMPARE(ask.defaultButton, MessageRequest::Button::Yes);
+
+    const QString info = u"東京都千代田区1-2-3\nTEL 03-1234-5678"_s;
+    const auto rows = companyRows(app);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().value(0).toString(), u"株式会社サンプル商店"_s);
+    QCOMPARE(rows.first().value(1).toString(), info);
+    QCOMPARE(screen(app), (QStringList{u"株式会社サンプル商店"_s, info}));
+    QCOMPARE(held(app), (QStringList{u"株式会社サンプル商店"_s, info}));
+
+    // A second save updates the same row.
+    op::fill(app.w->txt自社名, u"有限会社サンプル"_s);
+    app.presenter.answerYes();
+    op::click(app.w->cmd設定登録);
+    QCOMPARE(companyRows(app).size(), 1);
+    QCOMPARE(companyRows(app).first().value(0).toString(), u"有限会社サンプル"_s);
+    QCOMPARE(companyRows(app).first().value(1).toString(), info);
+    QCOMPARE(held(app).first(), u"有限会社サンプル"_s);
+}
+
+void TestSettings::declinedEntryPutsTheStoredValuesBack()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
+    QCOMPARE(screen(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+    QCOMPARE(held(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+
+    // Someone else's copy of the row changed meanwhile: what comes back is
+    // what is stored now, not what was on screen before typing.
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 自社情報 SET 自社名 = ?, 自社情報 = ?"_s,
+                            {u"社名C"_s, u"情報C"_s}));
+    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
+    fillInfo(app, {u"打ち込んだ情報"_s});
+    app.presenter.answerNo();
+    op::click(app.w->cmd設定登録);
+
+    QCOMPARE(app.presenter.shown.size(), 1);
+    const auto rows = companyRows(app);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().value(0).toString(), u"社名C"_s);
+    QCOMPARE(rows.first().value(1).toString(), u"情報C"_s);
+    QCOMPARE(screen(app), (QStringList{u"社名C"_s, u"情報C"_s}));
+    QCOMPARE(held(app), (QStringList{u"社名C"_s, u"情報C"_s}));
+}
+
+void TestSettings::emptyTextsAreStoredAsTyped()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
+    op::fill(app.w->txt自社名, QString());
+    fillInfo(app, {});
+    QCOMPARE(screen(app), (QStringList{QString(), QString()}));
+    op::click(app.w->cmd設定登録);
+    const auto rows = companyRows(app);
+    QCOMPARE(rows.size(), 1);
+    // Empty texts, not nulls: the operator saved empty fields.
+    QVERIFY(!rows.first().value(0).isNull());
+    QVERIFY(!rows.first().value(1).isNull());
+    QCOMPARE(rows.first().value(0).toString(), QString());
+    QCOMPARE(rows.first().value(1).toString(), QString());
+    QCOMPARE(held(app), (QStringList{QString(), QString()}));
+    QCOMPARE(printedCompany(app), (QStringList{QString(), QString()}));
+}
+
+void TestSettings::storedNullsShowEmpty_data()
+{
+    QTest::addColumn<QVariant>("name");
+    QTest::addColumn<QVariant>("info");
+    QTest::newRow("社名だけ null") << QVariant() << QVariant(u"情報B"_s);
+    QTest::newRow("情報だけ null") << QVariant(u"社名B"_s) << QVariant();
+    QTest::newRow("両方 null") << QVariant() << QVariant();
+}
+
+void TestSettings::storedNullsShowEmpty()
+{
+    QFETCH(QVariant, name);
+    QFETCH(QVariant, info);
+    Pelora app;
+    QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 自社情報 SET 自社名 = ?, 自社情報 = ?"_s,
+                            {name, info}));
+    op::click(app.w->cmd設定読込);
+    const QStringList expected{name.toString(), info.toString()};
+    QCOMPARE(screen(app), expected);
+    QCOMPARE(held(app), expected);
+    QCOMPARE(printedCompany(app), expected);
+    QVERIFY(app.presenter.shown.isEmpty());
+}
+
+void TestSettings::deleteAsksThenBlanksTheRowAndKeepsTheHeldValues()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
+    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
+
+    // Enter on the dialog answers No: nothing changes, not even the typing.
+    op::click(app.w->cmd設定削除);
+    QCOMPARE(app.presenter.shown.size(), 1);
+    const MessageRequest ask = app.presenter.shown.first();
+    QCOMPARE(ask.title, u"削除の確認"_s);
+    QCOMPARE(ask.prompt, u"設定 を削除します。よろしいですか"_s);
+    QCOMPARE(ask.icon, MessageRequest::Icon::Question);
+    QCOMPARE(ask.buttons, MessageRequest::Buttons::YesNo);
+    QCOMPARE(ask.defaultButton, MessageRequest::Button::No);
+    QCOMPARE(screen(app), (QStringList{u"打ち込んだ社名"_s, u"情報A"_s}));
+    QCOMPARE(companyRows(app), (QList<QVariantList>{{u"社名A"_s, u"情報A"_s}}));
+
+    app.presenter.answerYes();
+    op::click(app.w->cmd設定削除);
+    QCOMPARE(app.presenter.shown.size(), 2); // no completion message
+    const auto rows = companyRows(app);
+    QCOMPARE(rows.size(), 1); // the row stays, blanked
+    QVERIFY(rows.first().value(0).isNull());
+    QVERIFY(rows.first().value(1).isNull());
+    QCOMPARE(screen(app), (QStringList{QString(), QString()}));
+    QCOMPARE(held(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+    // Until the settings are read again, statements still carry the former company.
+    QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+
+    op::click(app.w->cmd設定読込);
+    QCOMPARE(screen(app), (QStringList{QString(), QString()}));
+    QCOMPARE(held(app), (QStringList{QString(), QString()}));
+    QCOMPARE(printedCompany(app), (QStringList{QString(), QString()}));
+    QCOMPARE(app.presenter.shown.size(), 2);
+}
+
+void TestSettings::deleteWithoutARowOnlyEmptiesTheFields()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {}));
+    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
+    fillInfo(app, {u"打ち込んだ情報"_s});
+    app.presenter.answerYes();
+    op::click(app.w->cmd設定削除);
+    QCOMPARE(screen(app), (QStringList{QString(), QString()}));
+    QVERIFY(companyRows(app).isEmpty());
+}
+
+void TestSettings::clearThenReadBringsTheStoredValuesBack()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {{u"社名A"_s, u"情報A\n二行目"_s}}));
+    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
+    op::click(app.w->cmd設定クリア);
+    QCOMPARE(screen(app), (QStringList{QString(), QString()}));
+    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(companyRows(app), (QList<QVariantList>{{u"社名A"_s, u"情報A\n二行目"_s}}));
+    QCOMPARE(held(app), (QStringList{u"社名A"_s, u"情報A\n二行目"_s}));
+
+    op::click(app.w->cmd設定読込);
+    QCOMPARE(screen(app), (QStringList{u"社名A"_s, u"情報A\n二行目"_s}));
+}
+
+void TestSettings::heldValuesChangeOnlyThroughReading()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
+    QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+
+    // Typed but not saved: the statement keeps the held values.
+    op::fill(app.w->txt自社名, u"社名B"_s);
+    fillInfo(app, {u"情報B"_s});
+    QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+    op::click(app.w->cmd設定クリア);
+    QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+
+    // Changed in the file behind the screen: only a read brings it in.
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 自社情報 SET 自社名 = ?"_s, {u"社名D"_s}));
+    QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
+    op::click(app.w->cmd設定読込);
+    QCOMPARE(printedCompany(app), (QStringList{u"社名D"_s, u"情報A"_s}));
+
+    // Saved on the page: the very next statement shows it, no restart needed.
+    op::fill(app.w->txt自社名, u"株式会社新社名"_s);
+    fillInfo(app, {u"大阪府大阪市1-1"_s, u"TEL 06-0000-0000"_s});
+    op::click(app.w->cmd設定登録);
+    QCOMPARE(printedCompany(app),
+             (QStringList{u"株式会社新社名"_s, u"大阪府大阪市1-1\nTEL 06-0000-0000"_s}));
+
+    // And a restart reads the same from the file.
+    app.stop();
+    QVERIFY(app.start());
+    QCOMPARE(held(app), (QStringList{u"株式会社新社名"_s, u"大阪府大阪市1-1\nTEL 06-0000-0000"_s}));
+}
+
+void TestSettings::onlyTheFirstRowIsReadAndWritten()
+{
+    Pelora app;
+    QVERIFY(startWith(app, {{u"一行目社名"_s, u"一行目情報"_s}, {u"二行目社名"_s, u"二行目情報"_s}}));
+    QCOMPARE(screen(app), (QStringList{u"一行目社名"_s, u"一行目情報"_s}));
+
+    op::fill(app.w->txt自社名, u"新社名"_s);
+    op::click(app.w->cmd設定登録);
+    QCOMPARE(companyRows(app), (QList<QVariantList>{{u"新社名"_s, u"一行目情報"_s},
+                                                    {u"二行目社名"_s, u"二行目情報"_s}}));
+
+    app.presenter.answerYes();
+    op::click(app.w->cmd設定削除);
+    const auto rows = companyRows(app);
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows.at(0).value(0).isNull() && rows.at(0).value(1).isNull());
+    QCOMPARE(rows.at(1), (QVariantList{u"二行目社名"_s, u"二行目情報"_s}));
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
