@@ -57,7 +57,11 @@ QString NumberEdit::plainText() const
 
 void NumberEdit::showValue()
 {
-    setText(m_typing ? plainText() : fmt::value(m_value, m_format));
+    // Setting the same text again would only lay it out again: the totals are
+    // set after every cell edit, most of them unchanged.
+    const QString shown = m_typing ? plainText() : fmt::value(m_value, m_format);
+    if (shown != text())
+        setText(shown);
 }
 
 void NumberEdit::takeTypedText()

@@ -15,6 +15,10 @@ WorkTableModel::WorkTableModel(const QString &connectionName, const QString &tab
     , m_table(table)
     , m_columns(columns)
 {
+    QStringList assignments;
+    for (const GridColumn &column : m_columns)
+        assignments.append(column.field + u" = ?"_s);
+    m_updateStatement = u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(m_table, assignments.join(u", "_s));
 }
 
 void WorkTableModel::setAddNewRow(bool on)
@@ -71,15 +75,9 @@ bool WorkTableModel::commitRow(int row)
 {
     if (!m_dirty.contains(row))
         return true;
-    QStringList assignments;
-    for (const GridColumn &column : m_columns)
-        assignments.append(column.field + u" = ?"_s);
     QVariantList values = m_rows.at(row);
     values.append(m_rowIds.at(row));
-    const bool ok = sql::exec(sql::connection(m_connectionName),
-                              u"UPDATE %1 SET %2 WHERE rowid = ?"_s
-                                  .arg(m_table, assignments.join(u", "_s)),
-                              values);
+    const bool ok = sql::exec(sql::connection(m_connectionName), m_updateStatement, values);
     m_dirty.remove(row);
     return ok;
 }

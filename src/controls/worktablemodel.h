@@ -58,6 +58,7 @@ private:
     QString m_connectionName;
     QString m_table;
     QList<GridColumn> m_columns;
+    QString m_updateStatement; // a row written back, built once
     QList<qint64> m_rowIds;
     QList<QVariantList> m_rows;
     QSet<int> m_dirty;

@@ -86,6 +86,19 @@ bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row>
     return true;
 }
 
+Attachment::Attachment(const QSqlDatabase &db, const QString &file, const QString &schema)
+    : m_db(db)
+    , m_schema(schema)
+{
+    m_attached = exec(m_db, QStringLiteral("ATTACH DATABASE ? AS ?"), {file, schema});
+}
+
+Attachment::~Attachment()
+{
+    if (m_attached)
+        exec(m_db, QStringLiteral("DETACH DATABASE ?"), {m_schema});
+}
+
 Transaction::Transaction(const QSqlDatabase &db)
     : m_db(db)
 {

@@ -26,6 +26,26 @@ QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariant
 // Runs one prepared insert for every row of values, stopping at the first failure.
 bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows);
 
+// Another database file seen through a connection under a schema name
+// (schema.table) while the object lives, so that one statement copies rows
+// from file to file inside SQLite instead of row by row through the program.
+// Attaches and detaches outside any transaction: create it before one.
+class Attachment
+{
+public:
+    Attachment(const QSqlDatabase &db, const QString &file, const QString &schema);
+    ~Attachment();
+    Attachment(const Attachment &) = delete;
+    Attachment &operator=(const Attachment &) = delete;
+
+    bool attached() const { return m_attached; }
+
+private:
+    QSqlDatabase m_db;
+    QString m_schema;
+    bool m_attached = false;
+};
+
 // An all-or-nothing write. BEGIN IMMEDIATE takes the write lock up front so
 // that a busy file fails at the start rather than half-way. Rolled back on
 // destruction unless commit() succeeded.

@@ -8,6 +8,7 @@
 #include "employees/employeestore.h"
 
 #include <QSignalBlocker>
+#include <QStringListModel>
 
 using namespace Qt::StringLiterals;
 
@@ -45,8 +46,14 @@ void FrmPelora::ReadComb氏名()
     // Refilling the list must not change the text the operator sees.
     const QString text = cmb氏名->currentText();
     const QSignalBlocker blocker(cmb氏名);
-    cmb氏名->clear();
-    cmb氏名->addItems(employees::namesInOrder(mainDb()));
+    // The list lives in a string list model: refilling it is one reset, not an
+    // item and a round of signals for every employee.
+    auto *names = qobject_cast<QStringListModel *>(cmb氏名->model());
+    if (!names) {
+        names = new QStringListModel(cmb氏名);
+        cmb氏名->setModel(names);
+    }
+    names->setStringList(employees::namesInOrder(mainDb()));
     cmb氏名->setCurrentIndex(-1);
     cmb氏名->setEditText(text);
 }

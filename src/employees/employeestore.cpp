@@ -8,17 +8,17 @@ namespace employees {
 
 bool copyMasterToWork(const QSqlDatabase &main, const QSqlDatabase &work)
 {
-    bool ok = false;
-    const QList<sql::Row> master =
-        sql::rows(main, u"SELECT 0, 氏名, 時給 FROM 従業員 ORDER BY 氏名"_s, {}, &ok);
+    // From file to file inside SQLite, not row by row through the program.
+    const sql::Attachment source(work, main.databaseName(), u"pelora_main"_s);
     sql::Transaction transaction(work);
-    if (!transaction.active())
+    if (!transaction.active() || !sql::exec(work, u"DELETE FROM w従業員"_s))
         return false;
-    if (!sql::exec(work, u"DELETE FROM w従業員"_s))
-        return false;
-    if (ok && !sql::execMany(work, u"INSERT INTO w従業員 (チェック, 氏名, 時給) VALUES (?, ?, ?)"_s, master))
-        return false;
-    return transaction.commit() && ok;
+    const bool copied = source.attached()
+        && sql::exec(work,
+                     u"INSERT INTO w従業員 (チェック, 氏名, 時給) "
+                     u"SELECT 0, 氏名, 時給 FROM pelora_main.従業員 ORDER BY 氏名"_s);
+    // A failed copy leaves the grid emptied: clearing it comes first.
+    return transaction.commit() && copied;
 }
 
 bool replaceMasterFromWork(const QSqlDatabase &main, const QSqlDatabase &work)

@@ -1,0 +1,846 @@
+// Times the operations of the real window, offscreen, on generated data folders
+// of growing size, each against what SQLite or Qt alone takes for the same work
+// on the same files in the same run, and prints the medians as Markdown.
+//
+//   pelora_bench [--sizes 1000,10000,100000] [--employees 1000] [--runs 21]
+//                [--startup-runs 11] [--changed-runs 3] [--cache /tmp/pelora-bench]
+//
+// Progress goes to stderr, the tables to stdout.
+#include "app/frmpelora.h"
+#include "app/startup.h"
+#include "controls/namecombo.h"
+#include "controls/numberedit.h"
+#include "controls/worktablemodel.h"
+#include "dataset.h"
+#include "probe.h"
+#include "timesheet/sheetcolumns.h"
+#include "yespresenter.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QTest>
+#include <QTextStream>
+#include <QThread>
+#include <algorithm>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double RatioGoal = 1.5;
+constexpr double CellEditGoalMs = 5.0;
+constexpr double MemoryGoalMb = 150.0;
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+[[noreturn]] void fail(const QString &why)
+{
+    err() << "pelora_bench: " << why << Qt::endl;
+    std::exit(1);
+}
+
+struct Options
+{
+    QList<int> sizes{1000, 10000, 100000};
+    int employees = 1000;
+    int runs = 21;
+    int startupRuns = 11;
+    int changedRuns = 3;
+    QString cache = u"/tmp/pelora-bench"_s;
+};
+
+Options parseOptions(const QStringList &args)
+{
+    Options options;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        const QString value = args.value(i + 1);
+        bool ok = true;
+        if (arg == u"--sizes"_s) {
+            options.sizes.clear();
+            for (const QString &size : value.split(u',', Qt::SkipEmptyParts))
+                options.sizes.append(size.toInt(&ok));
+        } else if (arg == u"--employees"_s) {
+            options.employees = value.toInt(&ok);
+        } else if (arg == u"--runs"_s) {
+            options.runs = value.toInt(&ok);
+        } else if (arg == u"--startup-runs"_s) {
+            options.startupRuns = value.toInt(&ok);
+        } else if (arg == u"--changed-runs"_s) {
+            options.changedRuns = value.toInt(&ok);
+        } else if (arg == u"--cache"_s) {
+            options.cache = value;
+        } else {
+            fail(u"unknown option %1"_s.arg(arg));
+        }
+        ++i;
+        if (!ok || value.isEmpty())
+            fail(u"bad value for %1"_s.arg(arg));
+    }
+    if (options.sizes.isEmpty() || options.employees < 1 || options.runs < 1 || options.startupRuns < 1
+        || options.changedRuns < 1)
+        fail(u"nothing to measure"_s);
+    return options;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
+double elapsedMs(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+enum class Growth { Flat, Linear };
+
+struct Result
+{
+    QString operation;
+    int sheets = 0;
+    double pelora = 0;
+    double baseline = 0;
+    QString unit; // "ms" or "MB"
+    Growth growth = Growth::Flat;
+    double absoluteLimit = 0; // 0 when only the ratio counts
+    double ratio() const { return baseline > 0 ? pelora / baseline : 0; }
+    bool met() const
+    {
+        return ratio() <= RatioGoal && (absoluteLimit <= 0 || pelora < absoluteLimit);
+    }
+    QString goal() const
+    {
+        QString text = u"≤ %1×"_s.arg(RatioGoal);
+        if (absoluteLimit > 0)
+            text += u", < %1 %2"_s.arg(absoluteLimit).arg(unit);
+        return text;
+    }
+};
+
+QString amount(double value, const QString &unit)
+{
+    if (unit == u"MB"_s)
+        return u"%1 MB"_s.arg(value, 0, 'f', 1);
+    return u"%1 ms"_s.arg(value, 0, 'f', value < 1 ? 3 : value < 100 ? 2 : 1);
+}
+
+// ---- Child processes: start-up and memory ---------------------------------
+
+QString sibling(const QString &program)
+{
+    return QCoreApplication::applicationDirPath() + u'/' + program;
+}
+
+// Starts a program and returns the milliseconds until it printed "exposed".
+double timeToExposed(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, args);
+    QByteArray out;
+    double ms = -1;
+    while (process.waitForReadyRead(60000)) {
+        out += process.readAllStandardOutput();
+        if (out.contains("exposed")) {
+            ms = timer.nsecsElapsed() / 1e6;
+            break;
+        }
+    }
+    process.waitForFinished(60000);
+    if (ms < 0 || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        fail(u"%1 did not show its window (exit %2)\n%3"_s.arg(program)
+                 .arg(process.exitCode())
+                 .arg(QString::fromLocal8Bit(process.readAllStandardError())));
+    return ms;
+}
+
+// Runs a program that prints "rows n" and "peak-kb k"; returns the peak in MB.
+double peakMb(const QString &program, const QStringList &args, int expectedRows)
+{
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(600000);
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    qint64 rows = -1, kb = -1;
+    for (const QString &line : out.split(u'\n')) {
+        if (line.startsWith(u"rows "_s))
+            rows = line.mid(5).toLongLong();
+        if (line.startsWith(u"peak-kb "_s))
+            kb = line.mid(8).toLongLong();
+    }
+    if (process.exitCode() != 0 || rows != expectedRows || kb <= 0)
+        fail(u"%1 %2: exit %3, rows %4, peak %5\n%6"_s.arg(program, args.join(u' '))
+                 .arg(process.exitCode())
+                 .arg(rows)
+                 .arg(kb)
+                 .arg(QString::fromLocal8Bit(process.readAllStandardError())));
+    return kb / 1024.0;
+}
+
+// ---- The operations ---------------------------------------------------------
+
+// One operation: the window's and the raw one, each with an untimed set-up
+// before every run and a check after it, so that a failing operation can never
+// pass for a fast one; before and after run once around all the runs.
+struct Case
+{
+    QString operation;
+    double absoluteLimit = 0;
+    Growth growth = Growth::Flat;
+    std::function<void()> before;
+    std::function<void()> setUp;
+    std::function<void()> pelora;
+    std::function<QString()> checkPelora;
+    std::function<void()> setUpBaseline;
+    std::function<void()> baseline;
+    std::function<QString()> checkBaseline;
+    std::function<void()> after;
+};
+
+double timeOnce(const std::function<void()> &setUp, const std::function<void()> &work,
+                const std::function<QString()> &check, const QString &what)
+{
+    if (setUp)
+        setUp();
+    QCoreApplication::processEvents();
+    const double ms = elapsedMs(work);
+    // What the operation left for the event loop (repaints) runs outside the timing.
+    QCoreApplication::processEvents();
+    if (const QString problem = check ? check() : QString(); !problem.isEmpty())
+        fail(what + u": "_s + problem);
+    return ms;
+}
+
+// A connection of the benchmark's own on one of the data files, with the journal
+// and sync settings the window's connection to the same file uses.
+QSqlDatabase rawConnection(const QString &name, const QString &file, const QSqlDatabase &like)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+    db.setDatabaseName(file);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000"_s);
+    if (!db.open())
+        fail(u"cannot open %1: %2"_s.arg(file, db.lastError().text()));
+    for (const QString &pragma : {u"journal_mode"_s, u"synchronous"_s}) {
+        QSqlQuery read(like);
+        read.exec(u"PRAGMA "_s + pragma);
+        read.next();
+        const QString value = read.value(0).toString();
+        read.finish();
+        QSqlQuery set(db);
+        set.exec(u"PRAGMA %1=%2"_s.arg(pragma, value));
+    }
+    return db;
+}
+
+QSqlQuery prepared(const QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        fail(u"baseline statement: %1 -- %2"_s.arg(statement, query.lastError().text()));
+    return query;
+}
+
+void run(QSqlQuery &query)
+{
+    if (!query.exec())
+        fail(u"baseline statement: %1 -- %2"_s.arg(query.lastQuery(), query.lastError().text()));
+}
+
+QList<QVariantList> fetchAll(QSqlQuery &query, int columns)
+{
+    QList<QVariantList> rows;
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(query.value(c));
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {})
+{
+    QSqlQuery query = prepared(db, statement);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    run(query);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+QString expectEqual(const QString &what, const QVariant &actual, const QVariant &expected)
+{
+    if (actual.toString() == expected.toString())
+        return QString();
+    return u"%1 is %2, expected %3"_s.arg(what, actual.toString(), expected.toString());
+}
+
+// The window on one data folder with the benchmark's own connections to the
+// same files, and what its cases keep between their runs.
+struct Session
+{
+    const Dataset *data = nullptr;
+    YesPresenter presenter;
+    std::unique_ptr<FrmPelora> window;
+    QString rawMainName, rawWorkName;
+    QSqlDatabase rawMain, rawWork;
+    QVariant wage, total, rowId, sink;
+    int edits = 0;
+    QVariantList baselineRow, header;
+    qsizetype fetched = 0;
+    QList<Case> cases;
+
+    FrmPelora *w() const { return window.get(); }
+};
+
+QList<Case> casesOf(Session &s)
+{
+    FrmPelora *w = s.w();
+    const QString name = s.data->probeName;
+    const QString title = s.data->probeTitle;
+    const auto noNotice = [&s]() -> QString {
+        if (s.presenter.notices == 0)
+            return QString();
+        s.presenter.notices = 0;
+        return u"the window said: "_s + s.presenter.lastNotice;
+    };
+    const auto putKey = [w, name, title] {
+        w->cmb氏名->setEditText(name);
+        w->txtタイトル->setText(title);
+    };
+    const auto loadProbe = [w, putKey] {
+        putKey();
+        w->Read時給();
+    };
+    const auto countLines = [&s, name, title] {
+        return scalar(s.rawMain, u"SELECT count(*) FROM 時給明細 WHERE 氏名 = ? AND タイトル = ?"_s,
+                      {name, title});
+    };
+    const auto listedAll = [&s](qsizetype rows) {
+        return rows == s.data->employees
+            ? QString()
+            : u"%1 employees listed, not %2"_s.arg(rows).arg(s.data->employees);
+    };
+    const auto fetchedAll = [&s](qsizetype rows) {
+        return rows == s.data->sheets ? QString()
+                                      : u"%1 rows listed, not %2"_s.arg(rows).arg(s.data->sheets);
+    };
+    const int row = 10; // the line whose end time the cell edit changes
+    const QStringList ends{u"1730"_s, u"1800"_s};
+    QList<Case> cases;
+
+    // Get時給: the wage of the typed name.
+    cases.append({u"Get時給"_s, 0, Growth::Flat, {},
+                  [w, name] {
+                      w->cmb氏名->setEditText(name);
+                      w->num時給->setValue(QVariant());
+                  },
+                  [w] { w->Get時給(); },
+                  [w, &s] { return expectEqual(u"num時給"_s, w->num時給->value(), s.wage); },
+                  {},
+                  [&s, name] {
+                      QSqlQuery query = prepared(s.rawMain, u"SELECT 時給 FROM 従業員 WHERE 氏名 = ?"_s);
+                      query.addBindValue(name);
+                      run(query);
+                      s.sink = query.next() ? query.value(0) : QVariant();
+                  },
+                  [&s] { return expectEqual(u"wage"_s, s.sink, s.wage); },
+                  {}});
+
+    // One committed cell edit: the end time of line 11 alternates between two
+    // values, so that every run is a real edit with its hours, amount and totals.
+    cases.append({u"cell edit, after-edit and Calc明細"_s, CellEditGoalMs, Growth::Flat,
+                  [w, &s, loadProbe] {
+                      loadProbe();
+                      w->num時給->setValue(s.wage);
+                      w->num休憩->setValue(1);
+                      s.rowId = scalar(s.rawWork, u"SELECT rowid FROM w明細 WHERE 行番号 = ?"_s, {row + 1});
+                  },
+                  {},
+                  [w, &s, ends] {
+                      WorkTableModel *model = w->dat明細;
+                      model->setData(model->index(row, sheet::Col終了時間), ends.at(++s.edits % 2),
+                                     Qt::EditRole);
+                  },
+                  [w, &s, ends]() -> QString {
+                      const QVariant stored =
+                          scalar(s.rawWork, u"SELECT 終了時間 FROM w明細 WHERE rowid = ?"_s, {s.rowId});
+                      if (QString e = expectEqual(u"stored end"_s, stored, ends.at(s.edits % 2)); !e.isEmpty())
+                          return e;
+                      return expectEqual(u"num合計"_s, w->num合計->value(),
+                                         scalar(s.rawWork, u"SELECT sum(金額) FROM w明細"_s));
+                  },
+                  [w, &s, ends] {
+                      s.baselineRow.clear();
+                      for (int c = 0; c < 8; ++c)
+                          s.baselineRow.append(w->dat明細->value(row, c));
+                      // The other end time: SQLite skips writing a row that would not change.
+                      s.baselineRow[sheet::Col終了時間] = ends.at((s.edits + 1) % 2);
+                      s.baselineRow.append(s.rowId);
+                  },
+                  [&s] {
+                      QSqlQuery update = prepared(s.rawWork, u"UPDATE w明細 SET 行番号 = ?, 日付 = ?, 開始時間 = ?, "
+                                                             u"終了時間 = ?, 時間 = ?, 時給 = ?, 調整額 = ?, "
+                                                             u"金額 = ? WHERE rowid = ?"_s);
+                      for (const QVariant &value : std::as_const(s.baselineRow))
+                          update.addBindValue(value);
+                      run(update);
+                      QSqlQuery sums = prepared(s.rawWork, u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s);
+                      run(sums);
+                      sums.next();
+                      s.sink = sums.value(2);
+                  },
+                  {},
+                  {}});
+
+    // Calc明細 alone: the three sums into the total fields.
+    cases.append({u"Calc明細"_s, 0, Growth::Flat, {}, {}, [w] { w->Calc明細(); },
+                  [w, &s] {
+                      return expectEqual(u"num合計"_s, w->num合計->value(),
+                                         scalar(s.rawWork, u"SELECT sum(金額) FROM w明細"_s));
+                  },
+                  {},
+                  [&s] {
+                      QSqlQuery sums = prepared(s.rawWork, u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s);
+                      run(sums);
+                      sums.next();
+                      s.sink = sums.value(2);
+                  },
+                  {},
+                  {}});
+
+    // Entry時給 of the 60-line sheet, registered again as it was read. The
+    // baseline stores the same lines from w明細 in one transaction of its own.
+    cases.append({u"Entry時給 (60 lines)"_s, 0, Growth::Flat, {}, loadProbe, [w] { w->Entry時給(); },
+                  [w, noNotice, countLines]() -> QString {
+                      if (QString e = noNotice(); !e.isEmpty())
+                          return e;
+                      if (!w->cmb氏名->currentText().isEmpty())
+                          return u"the page was not cleared"_s;
+                      return expectEqual(u"stored lines"_s, countLines(), 60);
+                  },
+                  [w, &s, loadProbe, name, title] {
+                      loadProbe();
+                      s.header = {w->num時給->value(), w->num休憩->value(), w->num調整額->value(),
+                                  w->num時間->value(), w->num合計->value(), name, title};
+                  },
+                  [&s, name, title] {
+                      QSqlQuery read = prepared(s.rawWork, u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
+                                                           u"FROM w明細 WHERE 日付 IS NOT NULL AND 金額 IS NOT NULL "
+                                                           u"ORDER BY 日付, 行番号"_s);
+                      run(read);
+                      const QList<QVariantList> lines = fetchAll(read, 7);
+                      read.finish();
+                      QSqlQuery begin(s.rawMain);
+                      if (!begin.exec(u"BEGIN IMMEDIATE"_s))
+                          fail(u"baseline begin: "_s + begin.lastError().text());
+                      QSqlQuery employee = prepared(s.rawMain, u"UPDATE 従業員 SET 時給 = ? WHERE 氏名 = ?"_s);
+                      employee.addBindValue(s.header.at(0));
+                      employee.addBindValue(name);
+                      run(employee);
+                      QSqlQuery head = prepared(s.rawMain, u"UPDATE 時給ヘッダ SET 時給 = ?, 休憩 = ?, 調整額 = ?, "
+                                                           u"時間 = ?, 合計 = ? WHERE 氏名 = ? AND タイトル = ?"_s);
+                      for (const QVariant &value : std::as_const(s.header))
+                          head.addBindValue(value);
+                      run(head);
+                      QSqlQuery remove =
+                          prepared(s.rawMain, u"DELETE FROM 時給明細 WHERE 氏名 = ? AND タイトル = ?"_s);
+                      remove.addBindValue(name);
+                      remove.addBindValue(title);
+                      run(remove);
+                      QSqlQuery insert = prepared(s.rawMain, u"INSERT INTO 時給明細 (氏名, タイトル, 行番号, 日付, "
+                                                             u"開始時間, 終了時間, 時間, 時給, 調整額, 金額) "
+                                                             u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+                      int number = 0;
+                      for (const QVariantList &line : lines) {
+                          insert.bindValue(0, name);
+                          insert.bindValue(1, title);
+                          insert.bindValue(2, ++number);
+                          for (int i = 0; i < line.size(); ++i)
+                              insert.bindValue(3 + i, line.at(i));
+                          run(insert);
+                      }
+                      QSqlQuery commit(s.rawMain);
+                      if (!commit.exec(u"COMMIT"_s))
+                          fail(u"baseline commit: "_s + commit.lastError().text());
+                  },
+                  [countLines] { return expectEqual(u"stored lines"_s, countLines(), 60); },
+                  {}});
+
+    // Read時給 of the 60-line sheet onto the page.
+    cases.append({u"Read時給 (60 lines)"_s, 0, Growth::Flat, {}, putKey, [w] { w->Read時給(); },
+                  [w, &s]() -> QString {
+                      if (w->dat明細->value(59, sheet::Col日付).isNull())
+                          return u"line 60 was not read"_s;
+                      return expectEqual(u"num合計"_s, w->num合計->value(), s.total);
+                  },
+                  {},
+                  [&s, name, title] {
+                      QSqlQuery head = prepared(s.rawMain, u"SELECT 時給, 休憩, 調整額, 時間, 合計 FROM 時給ヘッダ "
+                                                           u"WHERE 氏名 = ? AND タイトル = ?"_s);
+                      head.addBindValue(name);
+                      head.addBindValue(title);
+                      run(head);
+                      s.sink = fetchAll(head, 5).value(0).value(4);
+                      QSqlQuery lines = prepared(s.rawMain, u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, "
+                                                            u"金額 FROM 時給明細 WHERE 氏名 = ? AND タイトル = ? "
+                                                            u"ORDER BY 行番号"_s);
+                      lines.addBindValue(name);
+                      lines.addBindValue(title);
+                      run(lines);
+                      if (fetchAll(lines, 7).size() != 60)
+                          fail(u"the baseline read not 60 lines"_s);
+                  },
+                  [&s] { return expectEqual(u"total"_s, s.sink, s.total); },
+                  {}});
+
+    // Read従業員 and ReadComb氏名: the employees into their grid and into the name list.
+    cases.append({u"Read従業員"_s, 0, Growth::Flat, [w] { w->SSTab1->setCurrentIndex(2); },
+                  [w] { w->Clear従業員(); }, [w] { w->Read従業員(); },
+                  [w, listedAll] { return listedAll(w->dat従業員->storedRowCount()); }, {},
+                  [&s] {
+                      QSqlQuery query = prepared(s.rawMain, u"SELECT 氏名, 時給 FROM 従業員 ORDER BY 氏名"_s);
+                      run(query);
+                      s.fetched = fetchAll(query, 2).size();
+                  },
+                  [&s, listedAll] { return listedAll(s.fetched); },
+                  [w] { w->SSTab1->setCurrentIndex(0); }});
+    cases.append({u"ReadComb氏名"_s, 0, Growth::Flat, {}, {}, [w] { w->ReadComb氏名(); },
+                  [w, listedAll] { return listedAll(w->cmb氏名->count()); }, {},
+                  [&s] {
+                      QSqlQuery query = prepared(s.rawMain, u"SELECT 氏名 FROM 従業員 ORDER BY 氏名"_s);
+                      run(query);
+                      QStringList names;
+                      while (query.next())
+                          names.append(query.value(0).toString());
+                      s.fetched = names.size();
+                  },
+                  [&s, listedAll] { return listedAll(s.fetched); },
+                  {}});
+
+    // Read履歴 last, as it leaves the most behind in the process (memory,
+    // caches): every registered sheet listed, from an empty list as after start-up.
+    cases.append({u"Read履歴"_s, 0, Growth::Linear, [w] { w->SSTab1->setCurrentIndex(1); },
+                  [w] { w->Clear履歴(); }, [w] { w->Read履歴(); },
+                  [w, fetchedAll] { return fetchedAll(w->dat履歴->storedRowCount()); }, {},
+                  [&s] {
+                      QSqlQuery query =
+                          prepared(s.rawMain, u"SELECT 氏名, 合計, タイトル FROM 時給ヘッダ ORDER BY 氏名"_s);
+                      run(query);
+                      s.fetched = fetchAll(query, 3).size();
+                  },
+                  [&s, fetchedAll] { return fetchedAll(s.fetched); },
+                  [w] {
+                      w->Clear履歴();
+                      w->SSTab1->setCurrentIndex(0);
+                  }});
+    return cases;
+}
+
+std::unique_ptr<Session> openSession(const Dataset &data)
+{
+    auto s = std::make_unique<Session>();
+    s->data = &data;
+    s->window = startPelora(data.paths, Services{&s->presenter, nullptr, {}});
+    if (!s->window)
+        fail(u"the window did not start on %1"_s.arg(data.folder));
+    s->window->show();
+    QApplication::setActiveWindow(s->window.get());
+    if (!QTest::qWaitForWindowExposed(s->window.get()))
+        fail(u"the window was not shown"_s);
+    s->rawMainName = u"bench-main-%1"_s.arg(data.sheets);
+    s->rawWorkName = u"bench-work-%1"_s.arg(data.sheets);
+    s->rawMain = rawConnection(s->rawMainName, data.paths.MainDbPath, s->w()->mainDb());
+    s->rawWork = rawConnection(s->rawWorkName, data.paths.WorkDbPath, s->w()->workDb());
+    const QVariantList key{data.probeName, data.probeTitle};
+    s->wage = scalar(s->rawMain, u"SELECT 時給 FROM 従業員 WHERE 氏名 = ?"_s, {data.probeName});
+    s->total = scalar(s->rawMain, u"SELECT 合計 FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ?"_s, key);
+    if (scalar(s->rawMain, u"SELECT count(*) FROM 時給明細 WHERE 氏名 = ? AND タイトル = ?"_s, key).toInt() != 60)
+        fail(u"the probe sheet %1 %2 has not 60 lines"_s.arg(data.probeName, data.probeTitle));
+    s->cases = casesOf(*s);
+    return s;
+}
+
+void closeSession(std::unique_ptr<Session> s)
+{
+    s->cases.clear();
+    s->rawMain = QSqlDatabase();
+    s->rawWork = QSqlDatabase();
+    QSqlDatabase::removeDatabase(s->rawMainName);
+    QSqlDatabase::removeDatabase(s->rawWorkName);
+    s->window->close();
+    s->window.reset();
+}
+
+// Every operation on every data folder: one operation on all folders before
+// the next, so that the sizes of one operation are measured within seconds of
+// each other and the growth from one size to the next is not the machine's
+// load changing. Each size has its own warm-up runs, which also absorb what
+// the size before left in the caches.
+QList<Result> measureWindows(const QList<Dataset> &sets, int runs)
+{
+    std::vector<std::unique_ptr<Session>> sessions;
+    for (const Dataset &set : sets)
+        sessions.push_back(openSession(set));
+    QList<Result> results;
+    for (qsizetype k = 0; k < sessions.front()->cases.size(); ++k) {
+        err() << "  " << sessions.front()->cases.at(k).operation << " ..." << Qt::endl;
+        for (const auto &session : sessions) {
+            const Case &c = session->cases.at(k);
+            if (c.before)
+                c.before();
+            QList<double> window, raw;
+            // Two warm-up runs; the window and the baseline alternate.
+            for (int i = -2; i < runs; ++i) {
+                const double p = timeOnce(c.setUp, c.pelora, c.checkPelora, c.operation);
+                const double b = timeOnce(c.setUpBaseline, c.baseline, c.checkBaseline,
+                                          c.operation + u" (baseline)"_s);
+                if (i >= 0) {
+                    window.append(p);
+                    raw.append(b);
+                }
+            }
+            if (c.after)
+                c.after();
+            Result result;
+            result.operation = c.operation;
+            result.sheets = session->data->sheets;
+            result.pelora = median(window);
+            result.baseline = median(raw);
+            result.unit = u"ms"_s;
+            result.growth = c.growth;
+            result.absoluteLimit = c.absoluteLimit;
+            results.append(result);
+        }
+    }
+    for (auto &session : sessions)
+        closeSession(std::move(session));
+    return results;
+}
+
+// Marks the main file changed, as registering a sheet leaves it, so that the
+// next start meets it as the first start after a day's work does.
+void markChanged(const QString &file)
+{
+    QFile main(file);
+    if (!main.open(QIODevice::ReadWrite)
+        || !main.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime))
+        fail(u"cannot mark %1 changed"_s.arg(file));
+}
+
+// The copies start-up leaves in the cached folder's backup folder would pile up
+// run after run: all but the newest go.
+void dropOlderCopies(const QString &folder)
+{
+    QDir backup(QDir(folder).filePath(u"backup"_s));
+    const QStringList copies = backup.entryList({u"Pelora-*.mdb"_s}, QDir::Files, QDir::Time);
+    for (qsizetype i = 1; i < copies.size(); ++i)
+        backup.remove(copies.at(i));
+}
+
+Result processResult(const QString &operation, const Dataset &data, const QList<double> &pelora,
+                     const QList<double> &bare)
+{
+    Result result;
+    result.operation = operation;
+    result.sheets = data.sheets;
+    result.pelora = median(pelora);
+    result.baseline = median(bare);
+    result.unit = u"ms"_s;
+    return result;
+}
+
+// Start-up and memory, each run a fresh process; the folders in turn within each run.
+QList<Result> measureProcesses(const QList<Dataset> &sets, int runs, int changedRuns)
+{
+    const QString window = sibling(u"pelora_bench_window"_s);
+    const QString probe = sibling(u"pelora_bench_probe"_s);
+    const qsizetype count = sets.size();
+    std::vector<QList<double>> bare(count), pelora(count), changedBare(count), changedPelora(count);
+    timeToExposed(window, {});
+    for (const Dataset &set : sets)
+        timeToExposed(probe, {set.folder});
+    for (int i = 0; i < runs; ++i) {
+        for (qsizetype n = 0; n < count; ++n) {
+            bare.at(n).append(timeToExposed(window, {}));
+            pelora.at(n).append(timeToExposed(probe, {sets.at(n).folder}));
+        }
+    }
+    for (int i = 0; i < changedRuns; ++i) {
+        for (qsizetype n = 0; n < count; ++n) {
+            markChanged(sets.at(n).paths.MainDbPath);
+            changedBare.at(n).append(timeToExposed(window, {}));
+            changedPelora.at(n).append(timeToExposed(probe, {sets.at(n).folder}));
+        }
+    }
+    QList<Result> results;
+    for (qsizetype n = 0; n < count; ++n)
+        results.append(processResult(u"start-up to first shown window"_s, sets.at(n), pelora.at(n), bare.at(n)));
+    for (qsizetype n = 0; n < count; ++n) {
+        dropOlderCopies(sets.at(n).folder);
+        results.append(processResult(u"start-up, main file changed since the last start"_s, sets.at(n),
+                                     changedPelora.at(n), changedBare.at(n)));
+    }
+    return results;
+}
+
+// Peak memory with every sheet listed, in a fresh process each, so that
+// nothing measured before weighs on it.
+QList<Result> measureMemory(const QList<Dataset> &sets)
+{
+    QList<Result> results;
+    for (const Dataset &set : sets) {
+        Result memory;
+        memory.operation = u"peak memory, history listed"_s;
+        memory.sheets = set.sheets;
+        memory.pelora = peakMb(sibling(u"pelora_bench_probe"_s), {u"--history"_s, set.folder}, set.sheets);
+        memory.baseline = peakMb(sibling(u"pelora_bench_window"_s), {u"--rows"_s, set.folder}, set.sheets);
+        memory.unit = u"MB"_s;
+        memory.growth = Growth::Linear;
+        memory.absoluteLimit = MemoryGoalMb;
+        results.append(memory);
+    }
+    return results;
+}
+
+// ---- Report -----------------------------------------------------------------
+
+QString firstLineOf(const QString &file, const QByteArray &key)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
+    }
+    return QString();
+}
+
+QString sqliteVersion()
+{
+    QString version;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"bench-version"_s);
+        db.setDatabaseName(u":memory:"_s);
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(u"SELECT sqlite_version()"_s) && query.next())
+                version = query.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase(u"bench-version"_s);
+    return version;
+}
+
+void printMachine(QTextStream &out, const Options &options)
+{
+    QFile load(u"/proc/loadavg"_s);
+    const QString loadAverage =
+        load.open(QIODevice::ReadOnly) ? QString::fromUtf8(load.readAll()).section(u' ', 0, 2) : QString();
+    out << "## Pelora benchmark\n\n"
+        << "- Machine: " << firstLineOf(u"/proc/cpuinfo"_s, "model name") << ", "
+        << QThread::idealThreadCount() << " logical CPUs, "
+        << firstLineOf(u"/proc/meminfo"_s, "MemTotal") << " RAM\n"
+        << "- System: " << QSysInfo::prettyProductName() << ", kernel " << QSysInfo::kernelVersion()
+        << ", Qt " << qVersion() << ", SQLite " << sqliteVersion() << ", platform "
+        << qEnvironmentVariable("QT_QPA_PLATFORM") << "\n"
+        << "- Load average at the start: " << loadAverage << "\n"
+        << "- Data: " << options.employees << " employees; M registered sheets of 20 to 60 lines; "
+        << "medians of " << options.runs << " runs (start-up: " << options.startupRuns
+        << " runs, start-up after a change: " << options.changedRuns << " runs)\n\n";
+}
+
+void printResults(QTextStream &out, const QList<Result> &results)
+{
+    out << "| Operation | M | Pelora | Baseline | Ratio | Goal | Met |\n"
+        << "|---|---:|---:|---:|---:|---|---|\n";
+    for (const Result &r : results) {
+        out << "| " << r.operation << " | " << r.sheets << " | " << amount(r.pelora, r.unit) << " | "
+            << amount(r.baseline, r.unit) << " | " << QString::number(r.ratio(), 'f', 2) << "× | "
+            << r.goal() << " | " << (r.met() ? "yes" : "**no**") << " |\n";
+    }
+    out << "\n";
+}
+
+// How each cost grows from the smallest to the largest M: not at all for a
+// lookup by key, at most in proportion to M for a list of every sheet.
+void printGrowth(QTextStream &out, const QList<Result> &results, int smallest, int largest)
+{
+    if (smallest == largest)
+        return;
+    const double scale = double(largest) / smallest;
+    out << "| Operation | Pelora at M = " << smallest << " | at M = " << largest
+        << " | Growth | Baseline growth | Goal | Met |\n|---|---:|---:|---:|---:|---|---|\n";
+    for (const Result &small : results) {
+        if (small.sheets != smallest)
+            continue;
+        for (const Result &large : results) {
+            if (large.sheets != largest || large.operation != small.operation)
+                continue;
+            const double growth = small.pelora > 0 ? large.pelora / small.pelora : 0;
+            const double baselineGrowth = small.baseline > 0 ? large.baseline / small.baseline : 0;
+            const double allowed = small.growth == Growth::Flat ? RatioGoal : scale;
+            out << "| " << small.operation << " | " << amount(small.pelora, small.unit) << " | "
+                << amount(large.pelora, large.unit) << " | " << QString::number(growth, 'f', 2) << "× | "
+                << QString::number(baselineGrowth, 'f', 2) << "× | "
+                << (small.growth == Growth::Flat ? u"flat (≤ %1×)"_s.arg(RatioGoal)
+                                                 : u"linear (≤ %1×)"_s.arg(scale))
+                << " | " << (growth <= allowed ? "yes" : "**no**") << " |\n";
+        }
+    }
+    out << "\n";
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    bench::chooseOffscreenPlatform();
+    QApplication app(argc, argv);
+    const Options options = parseOptions(QApplication::arguments());
+    QTextStream out(stdout);
+
+    QList<Dataset> sets;
+    for (int sheets : options.sizes) {
+        QString error;
+        const Dataset set = bench::ensureDataset(options.cache, options.employees, sheets, &error);
+        if (set.folder.isEmpty())
+            fail(u"generating M = %1: %2"_s.arg(sheets).arg(error));
+        sets.append(set);
+    }
+
+    printMachine(out, options);
+    err() << "Start-up ..." << Qt::endl;
+    QList<Result> results = measureProcesses(sets, options.startupRuns, options.changedRuns);
+    err() << "Operations ..." << Qt::endl;
+    results += measureWindows(sets, options.runs);
+    err() << "Memory ..." << Qt::endl;
+    results += measureMemory(sets);
+    printResults(out, results);
+    printGrowth(out, results, *std::min_element(options.sizes.cbegin(), options.sizes.cend()),
+                *std::max_element(options.sizes.cbegin(), options.sizes.cend()));
+    return 0;
+}

@@ -1,0 +1,58 @@
+// Starts the real window on a given data folder as the program does and prints
+// "exposed" once it is first shown. With --history it then lists the history
+// of every registered sheet, as the operator's 読込 on that page does, and
+// prints the peak memory of the process.
+#include "app/frmpelora.h"
+#include "app/platform.h"
+#include "app/startup.h"
+#include "controls/worktablemodel.h"
+#include "dataset.h"
+#include "probe.h"
+#include "yespresenter.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    bench::chooseOffscreenPlatform();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Pelora"_s);
+    QApplication::setApplicationVersion(u"1.30"_s);
+    platform::installTranslations(app);
+    platform::installFontSubstitutes();
+
+    const QStringList args = QApplication::arguments();
+    const bool history = args.contains(u"--history"_s);
+    const QString folder = args.size() > 1 ? args.last() : QString();
+    if (folder.isEmpty() || folder.startsWith(u"--"_s)) {
+        QTextStream(stderr) << "usage: pelora_bench_probe [--history] <data folder>" << Qt::endl;
+        return 2;
+    }
+
+    YesPresenter presenter;
+    const Services services{&presenter, nullptr, {}};
+    std::unique_ptr<FrmPelora> window = startPelora(bench::pathsOfFolder(folder), services);
+    if (!window)
+        return 1;
+    bench::afterFirstExpose(window.get(), [&] {
+        if (!history) {
+            QTextStream(stdout) << "exposed" << Qt::endl;
+            QApplication::exit(0);
+            return;
+        }
+        window->SSTab1->setCurrentIndex(1);
+        window->Read履歴();
+        QCoreApplication::processEvents();
+        QTextStream(stdout) << "rows " << window->dat履歴->storedRowCount() << "\npeak-kb "
+                            << bench::peakResidentKb() << Qt::endl;
+        QApplication::exit(0);
+    });
+    window->show();
+    const int code = app.exec();
+    window.reset();
+    return code;
+}
