@@ -7,6 +7,7 @@
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
 #include "controls/worktablemodel.h"
+#include "data/backup.h"
 #include "employees/employeecolumns.h"
 #include "hints/hintwindow.h"
 #include "history/historycolumns.h"
@@ -461,6 +462,10 @@ void FrmPelora::shutdown()
     }
     if (m_hint)
         delete m_hint;
+    hide();
     QCoreApplication::processEvents();
+    // The day's copy of the main file is taken here, with the window already
+    // gone, rather than on the next start where the operator would wait for it.
+    backup::atShutdown(mainDb(), MainDbPath);
     m_store->close();
 }

@@ -1,6 +1,7 @@
 #include "app/frmpelora.h"
 #include "app/platform.h"
 #include "app/startup.h"
+#include "messages/consolepresenter.h"
 #include "messages/messageboxpresenter.h"
 #include "report/previewoutput.h"
 
@@ -16,9 +17,12 @@ int main(int argc, char *argv[])
     platform::installTranslations(app);
     platform::installFontSubstitutes();
 
-    MessageBoxPresenter presenter;
+    MessageBoxPresenter dialogs;
+    ConsolePresenter console; // PELORA_NO_DIALOGS: unattended runs get stderr, not a dialog no one answers
+    MessagePresenter *presenter = qEnvironmentVariableIsSet("PELORA_NO_DIALOGS")
+        ? static_cast<MessagePresenter *>(&console) : &dialogs;
     PreviewOutput statementOutput;
-    Services services{&presenter, &statementOutput,
+    Services services{presenter, &statementOutput,
                       [](const QUrl &url) { QDesktopServices::openUrl(url); }};
 
     std::unique_ptr<FrmPelora> window = startPelora(dataPathsForThisProgram(), services);

@@ -1,12 +1,15 @@
 #include "data/datastore.h"
 
+#include "data/backup.h"
 #include "data/schema.h"
 #include "data/sql.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSqlError>
+#include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +24,43 @@ int nextConnectionNumber()
 QString connectionError(const QSqlDatabase &db)
 {
     return db.lastError().text();
+}
+
+enum class FirstRead { Ok, Busy, NotADatabase };
+
+// Another program's exclusive lock makes every read fail as busy; that is not
+// a damaged file and must not be reported as one.
+FirstRead firstRead(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (query.exec(u"SELECT count(*) FROM sqlite_master"_s))
+        return FirstRead::Ok;
+    const int code = query.lastError().nativeErrorCode().toInt() & 0xff; // extended codes too
+    return code == 5 /* SQLITE_BUSY */ || code == 6 /* SQLITE_LOCKED */ ? FirstRead::Busy
+                                                                        : FirstRead::NotADatabase;
+}
+
+// Builds a new file under a temporary name and puts it in place only once it
+// holds every table: a first start killed half-way leaves no empty or half-made
+// file that every later start would have to refuse.
+bool createFile(const QString &path, const FileSchema &schema)
+{
+    const QString part = path + u".new"_s;
+    QFile::remove(part);
+    QFile::remove(part + u"-journal"_s);
+    const QString name = u"pelora-create-%1"_s.arg(nextConnectionNumber());
+    bool created = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(part);
+        created = db.open() && sql::exec(db, u"PRAGMA journal_mode=DELETE"_s) && createSchema(db, schema);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (created && QFile::rename(part, path))
+        return true;
+    QFile::remove(part);
+    return false;
 }
 
 } // namespace
@@ -66,7 +106,19 @@ std::optional<StartupError> DataStore::open(const DataPaths &paths)
     // Only a live Pelora holds the lock: one left by a killed process is stale
     // (its process is gone) and is taken over.
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
+    qint64 pid = 0;
+    QString host, program;
+    if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError
+        && !m_lock->getLockInfo(&pid, &host, &program)) {
+        // A lock file without its owner's details is left by a start killed
+        // between creating and writing it. Judged by its age it is stale once
+        // older than a millisecond (hence the short wait), and QLockFile
+        // removes a stale lock only when no process holds the file open, so a
+        // live Pelora keeps its own.
+        m_lock->setStaleLockTime(1);
+        m_lock->tryLock(250);
+    }
+    if (!m_lock->isLocked()) {
         const bool running = m_lock->error() == QLockFile::LockFailedError;
         m_lock.reset();
         if (running)
@@ -98,9 +150,13 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
             return StartupError{path, u"ファイルを読み取れません（アクセス権がありません）。"_s};
         if (!info.isWritable())
             return StartupError{path, u"ファイルが読み取り専用のため書き込めません。"_s};
+        if (info.size() == 0)
+            return StartupError{path, u"ファイルが空です（0 バイト）。データベースではありません。"_s};
     }
     if (!QFileInfo(info.absolutePath()).isWritable())
         return StartupError{path, u"データフォルダが読み取り専用のため書き込めません。"_s};
+    if (!existed && !createFile(path, schema))
+        return StartupError{path, u"新しいデータファイルを作成できません。"_s};
 
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
     db.setDatabaseName(path);
@@ -108,16 +164,11 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
     if (!db.open())
         return StartupError{path, u"開けません（%1）。"_s.arg(connectionError(db))};
 
-    if (!existed) {
-        sql::exec(db, u"PRAGMA journal_mode=DELETE"_s);
-        sql::exec(db, u"PRAGMA synchronous=FULL"_s);
-        if (!createSchema(db, schema))
-            return StartupError{path, u"新しいデータファイルを作成できません。"_s};
-        return std::nullopt;
-    }
-
+    const FirstRead read = firstRead(db);
+    if (read == FirstRead::Busy)
+        return StartupError{path, u"他のプログラムがこのファイルを使用中です。"_s};
     bool readable = false;
-    const QString missing = findMissingTable(db, schema, &readable);
+    const QString missing = read == FirstRead::Ok ? findMissingTable(db, schema, &readable) : QString();
     if (!readable)
         return StartupError{path, u"データベースではないか、壊れています。"_s};
     if (!missing.isEmpty())
@@ -128,9 +179,29 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
         return StartupError{path, u"他のプログラムが使用中か、書き込みできません。"_s};
     sql::exec(db, u"ROLLBACK"_s);
 
-    // Rollback journal: a write that spans both files stays atomic (WAL would not).
-    sql::exec(db, u"PRAGMA journal_mode=DELETE"_s);
-    sql::exec(db, u"PRAGMA synchronous=FULL"_s);
+    // The main file is read whole (and copied) only when it changed since its
+    // last copy; the small work file every time. Both before the journal mode
+    // is set below, which may write to the file: a damaged file stays untouched.
+    if (mainFile) {
+        if (const std::optional<QString> cause = backup::atStartup(db, path))
+            return StartupError{path, *cause};
+    } else if (!backup::quickCheck(db)) {
+        return StartupError{path, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s};
+    }
+
+    // The main file keeps a rollback journal synced in full at every commit:
+    // what an operation registered is on the disk when it ends. The work file
+    // holds editing copies, written at every cell edit, and the hints; a
+    // write-ahead log synced only at checkpoints keeps it whole through a power
+    // cut (at worst the last edits are lost) without an fsync per cell, which
+    // costs several milliseconds each. No transaction spans both files.
+    if (mainFile
+        || sql::scalar(db, u"PRAGMA journal_mode=WAL"_s).toString().compare(u"wal"_s, Qt::CaseInsensitive) != 0) {
+        sql::exec(db, u"PRAGMA journal_mode=DELETE"_s);
+        sql::exec(db, u"PRAGMA synchronous=FULL"_s);
+    } else {
+        sql::exec(db, u"PRAGMA synchronous=NORMAL"_s);
+    }
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 // The settings page: company name and information, and deleting all data.
 #include "app/frmpelora.h"
+#include "data/backup.h"
 #include "settings/settingsstore.h"
 
 #include <QLineEdit>
@@ -41,6 +42,11 @@ void FrmPelora::Clear設定()
 
 void FrmPelora::AllDelete()
 {
+    // Deletes only what a backup copy still holds.
+    if (!backup::beforeDeletingAll(mainDb(), MainDbPath)) {
+        ask(u"その他"_s, u"メッセージ"_s, u"バックアップを作成できないため削除しませんでした。"_s);
+        return;
+    }
     if (!settings::deleteAllData(mainDb())) {
         // Nothing was deleted: the screens keep showing the data that is still there.
         ask(u"その他"_s, u"メッセージ"_s, u"データファイルに書き込めないため削除できませんでした。"_s);

@@ -155,7 +155,11 @@ std::optional<QString> nextDay(const QVariant &date)
     QDate day = QDate::fromString(date.toString(), u"yyyy-MM-dd"_s);
     if (!day.isValid())
         return std::nullopt;
-    return day.addDays(1).toString(u"yyyy-MM-dd"_s);
+    // A date has four digits of year: the last day of 9999 has no next one.
+    const QDate next = day.addDays(1);
+    if (next.year() > 9999)
+        return std::nullopt;
+    return next.toString(u"yyyy-MM-dd"_s);
 }
 
 } // namespace sheet

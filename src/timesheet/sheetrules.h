@@ -49,7 +49,8 @@ struct HeaderInputs
 // and adjustment. Returns whether the sheet's totals must be summed again.
 bool afterColEdit(Line &line, int column, const HeaderInputs &header);
 
-// The stored date one day after a stored date, for the next line.
+// The stored date one day after a stored date, for the next line; nothing
+// after 9999-12-31, which no eight digits could follow.
 std::optional<QString> nextDay(const QVariant &date);
 
 } // namespace sheet

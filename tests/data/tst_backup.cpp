@@ -1,0 +1,335 @@
+// The automatic copies of the main file in data/backup/: when they are made,
+// what they hold, that one can be put back, and that only the newest ten stay.
+#include "fixture.h"
+
+#include "controls/datagrid.h"
+#include "controls/namecombo.h"
+#include "controls/numberedit.h"
+#include "data/backup.h"
+#include "timesheet/sheetcolumns.h"
+
+#include <QCryptographicHash>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Registers a sheet as the operator does: name, wage, title, one typed line a
+// day from the first of April, then 登録 answered with its default (Yes).
+void registerSheet(Pelora &app, const QString &name, const QString &title, int days)
+{
+    op::fill(app.w->cmb氏名, name);
+    op::fill(app.w->num時給, u"1000"_s);
+    op::fill(app.w->txtタイトル, title);
+    for (int day = 0; day < days; ++day) {
+        op::typeCell(app.w->Grid明細, day, sheet::Col日付, u"202404%1"_s.arg(day + 1, 2, 10, QChar(u'0')));
+        op::typeCell(app.w->Grid明細, day, sheet::Col開始時間, u"0900"_s);
+        op::typeCell(app.w->Grid明細, day, sheet::Col終了時間, u"1700"_s);
+    }
+    op::click(app.w->cmd登録);
+}
+
+QString folderOf(const Pelora &app)
+{
+    return backup::folderFor(app.paths.MainDbPath);
+}
+
+QList<QVariantList> copyRows(const QString &copy, const QString &statement)
+{
+    return Pelora::query(copy, statement);
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+class TestBackup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void copyAtTheFirstStartAfterAChange();
+    void copyWhenClosingAfterAChange();
+    void noCopyWhenNothingChanged();
+    void copyBeforeDeletingAllHoldsWhatWasDeleted();
+    void deletingAllAgainDoesNotPushOutTheCopyWithData();
+    void aCopyCanBePutBack();
+    void keepsOnlyTheNewestTen();
+    void aCopyCutShortIsNeverKept();
+    void aDamagedFileIsNeitherCopiedNorOpened();
+};
+
+void TestBackup::copyAtTheFirstStartAfterAChange()
+{
+    // A change the program did not copy itself (made while it was not running,
+    // or lost with a killed process) is copied at the next start.
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 3);
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 3);
+    app.stop();
+    const QStringList before = backup::copies(folderOf(app));
+    QVERIFY(Pelora::execute(app.paths.MainDbPath,
+                            u"UPDATE 時給ヘッダ SET 合計 = 24001 WHERE 氏名 = '山田花子'"_s));
+
+    app.presenter.clear();
+    QVERIFY(app.start());
+    const QStringList copies = backup::copies(folderOf(app));
+    QCOMPARE(copies.size(), before.size() + 1);
+    QVERIFY2(QFileInfo(copies.first()).fileName().contains(QRegularExpression(u"^Pelora-\\d{8}-\\d{6}(-\\d+)?\\.mdb$"_s)),
+             qPrintable(copies.first()));
+    QCOMPARE(copyRows(copies.first(), u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
+    QCOMPARE(copyRows(copies.first(), u"SELECT 氏名, タイトル, 合計 FROM 時給ヘッダ"_s),
+             app.mainRows(u"SELECT 氏名, タイトル, 合計 FROM 時給ヘッダ"_s));
+    QCOMPARE(copyRows(copies.first(), u"SELECT 合計 FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 24001);
+    QCOMPARE(copyRows(copies.first(), u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 3);
+    // No dialog of any kind came with it.
+    QVERIFY(app.presenter.shown.isEmpty());
+}
+
+void TestBackup::copyWhenClosingAfterAChange()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 2);
+    QVERIFY(backup::copies(folderOf(app)).isEmpty());
+    app.stop();
+    // The copy is taken as the window closes, so the next start has nothing to do.
+    const QStringList copies = backup::copies(folderOf(app));
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(copyRows(copies.first(), u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 2);
+    app.presenter.clear();
+    QVERIFY(app.start());
+    QCOMPARE(backup::copies(folderOf(app)), copies);
+    QVERIFY(app.presenter.shown.isEmpty());
+}
+
+void TestBackup::noCopyWhenNothingChanged()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 2);
+    app.stop();
+    QVERIFY(app.start());
+    const QStringList first = backup::copies(folderOf(app));
+    QCOMPARE(first.size(), 1);
+
+    // Reading, listing and clearing touch only the work file.
+    op::fill(app.w->cmb氏名, u"山田花子"_s);
+    op::fill(app.w->txtタイトル, u"4月分"_s);
+    op::click(app.w->cmd読込);
+    QCOMPARE(app.w->num合計->value().toDouble(), 16000.0);
+    op::click(app.w->cmdクリア);
+    app.w->SSTab1->setCurrentIndex(1);
+    op::click(app.w->cmd履歴読込);
+    app.w->SSTab1->setCurrentIndex(2);
+    op::click(app.w->cmd従業員読込);
+    app.w->SSTab1->setCurrentIndex(3);
+    op::click(app.w->cmd設定読込);
+    app.stop();
+    QVERIFY(app.start());
+    app.stop();
+    QVERIFY(app.start());
+    QCOMPARE(backup::copies(folderOf(app)), first);
+}
+
+void TestBackup::copyBeforeDeletingAllHoldsWhatWasDeleted()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 4);
+    registerSheet(app, u"佐藤一郎"_s, u"4月分"_s, 2);
+    app.w->SSTab1->setCurrentIndex(3);
+    QApplication::processEvents();
+    op::fill(app.w->txt自社名, u"ぺろら商店"_s);
+    op::click(app.w->cmd設定登録);
+    QVERIFY(backup::copies(folderOf(app)).isEmpty());
+
+    app.presenter.answerYes();
+    op::click(app.w->cmd一括削除7);
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 0);
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 従業員"_s).value(0).value(0).toInt(), 0);
+
+    const QStringList copies = backup::copies(folderOf(app));
+    QCOMPARE(copies.size(), 1);
+    const QString copy = copies.first();
+    QCOMPARE(copyRows(copy, u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
+    QCOMPARE(copyRows(copy, u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 2);
+    QCOMPARE(copyRows(copy, u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 6);
+    QCOMPARE(copyRows(copy, u"SELECT 氏名 FROM 従業員 ORDER BY 氏名"_s),
+             (QList<QVariantList>{{u"佐藤一郎"_s}, {u"山田花子"_s}}));
+    QCOMPARE(copyRows(copy, u"SELECT 自社名 FROM 自社情報"_s).value(0).value(0).toString(), u"ぺろら商店"_s);
+}
+
+void TestBackup::deletingAllAgainDoesNotPushOutTheCopyWithData()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 1);
+    app.stop();
+    QVERIFY(app.start()); // the copy of the sheet is taken here
+    const QStringList first = backup::copies(folderOf(app));
+    QCOMPARE(first.size(), 1);
+
+    // Nothing changed since that copy: it already holds what is deleted.
+    app.w->SSTab1->setCurrentIndex(3);
+    app.presenter.answerYes();
+    op::click(app.w->cmd一括削除7);
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 0);
+    QCOMPARE(backup::copies(folderOf(app)), first);
+
+    // Pressed again, and started again and again on the empty file: a copy of
+    // nothing is never taken, so the copy with the sheet stays.
+    for (int n = 0; n < backup::KeptCopies + 1; ++n) {
+        app.presenter.answerYes();
+        op::click(app.w->cmd一括削除7);
+        app.stop();
+        QVERIFY(app.start());
+        app.w->SSTab1->setCurrentIndex(3);
+    }
+    QCOMPARE(backup::copies(folderOf(app)), first);
+    QCOMPARE(copyRows(first.first(), u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 1);
+}
+
+void TestBackup::aCopyCanBePutBack()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 5);
+    const auto headers = app.mainRows(u"SELECT * FROM 時給ヘッダ"_s);
+    const auto lines = app.mainRows(u"SELECT * FROM 時給明細 ORDER BY 行番号"_s);
+    app.w->SSTab1->setCurrentIndex(3);
+    app.presenter.answerYes();
+    op::click(app.w->cmd一括削除7);
+    app.stop();
+
+    // What the README tells the office to do: with Pelora closed, put the copy
+    // in place of Pelora.mdb.
+    const QString copy = backup::copies(folderOf(app)).first();
+    QVERIFY(QFile::remove(app.paths.MainDbPath));
+    QVERIFY(QFile::copy(copy, app.paths.MainDbPath));
+    QVERIFY(app.start());
+    QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
+    QCOMPARE(app.mainRows(u"SELECT * FROM 時給ヘッダ"_s), headers);
+    QCOMPARE(app.mainRows(u"SELECT * FROM 時給明細 ORDER BY 行番号"_s), lines);
+
+    op::fill(app.w->cmb氏名, u"山田花子"_s);
+    op::fill(app.w->txtタイトル, u"4月分"_s);
+    op::click(app.w->cmd読込);
+    QCOMPARE(app.w->num合計->value().toDouble(), 40000.0);
+    QCOMPARE(app.w->dat明細->displayText(4, sheet::Col日付), u"2024/04/05"_s);
+}
+
+void TestBackup::keepsOnlyTheNewestTen()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    const QString folder = folderOf(app);
+    QVERIFY(QDir().mkpath(folder));
+    // Files of the office's own in the folder are never touched.
+    const QStringList foreign{u"memo.txt"_s, u"Pelora-before-upgrade.mdb"_s, u"Pelora-2020.mdb"_s};
+    for (const QString &name : foreign) {
+        QFile file(QDir(folder).filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep");
+    }
+
+    // Twelve changes, each followed by a start that copies it: copy n holds n sheets.
+    for (int n = 1; n <= 12; ++n) {
+        registerSheet(app, u"山田花子"_s, u"第%1週"_s.arg(n), 1);
+        app.stop();
+        QVERIFY(app.start());
+    }
+    const QStringList copies = backup::copies(folder);
+    QCOMPARE(copies.size(), backup::KeptCopies);
+    for (int i = 0; i < copies.size(); ++i) {
+        const int sheets = 12 - i;
+        QCOMPARE(copyRows(copies.at(i), u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), sheets);
+    }
+    for (const QString &name : foreign)
+        QVERIFY2(QFileInfo::exists(QDir(folder).filePath(name)), qPrintable(name));
+}
+
+void TestBackup::aCopyCutShortIsNeverKept()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 1);
+    app.stop();
+    // What a Pelora killed while copying leaves: a part-written copy.
+    const QString folder = folderOf(app);
+    QVERIFY(QDir().mkpath(folder));
+    const QString part = QDir(folder).filePath(u"Pelora-20240401-120000.mdb.part"_s);
+    {
+        QFile file(part);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(3000, 'x'));
+    }
+    // The copy taken as the window closed, and a change made since.
+    const QStringList before = backup::copies(folder);
+    QCOMPARE(before.size(), 1);
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 時給ヘッダ SET 合計 = 1"_s));
+    QVERIFY(app.start());
+    QVERIFY(!QFileInfo::exists(part));
+    const QStringList copies = backup::copies(folder);
+    QCOMPARE(copies.size(), 2);
+    QCOMPARE(copyRows(copies.first(), u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
+}
+
+void TestBackup::aDamagedFileIsNeitherCopiedNorOpened()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    for (int n = 0; n < 40; ++n)
+        QVERIFY(Pelora::execute(app.paths.MainDbPath,
+                                u"INSERT INTO 時給明細 (氏名, タイトル, 行番号, 日付) VALUES (?, ?, ?, ?)"_s,
+                                {u"山田花子"_s, QString(200, u'x'), n + 1, u"2024-04-01"_s}));
+    app.stop();
+    QVERIFY(app.start());
+    app.stop();
+    const QString folder = folderOf(app);
+    const QStringList before = backup::copies(folder);
+    QCOMPARE(before.size(), 1);
+    const QByteArray goodCopy = digest(before.first());
+
+    // Scribble over the middle of a page of the lines' table; the first page
+    // (the schema) stays sound, so only a check of the whole file finds it.
+    const QVariant page = Pelora::query(app.paths.MainDbPath,
+                                        u"SELECT rootpage FROM sqlite_master WHERE name = '時給明細'"_s)
+                              .value(0)
+                              .value(0);
+    const int pageSize =
+        Pelora::query(app.paths.MainDbPath, u"PRAGMA page_size"_s).value(0).value(0).toInt();
+    QVERIFY(page.toInt() > 1 && pageSize >= 512);
+    {
+        QFile file(app.paths.MainDbPath);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(qint64(page.toInt() - 1) * pageSize + 8));
+        file.write(QByteArray(64, '\xee'));
+    }
+    const QByteArray damaged = digest(app.paths.MainDbPath);
+
+    QVERIFY(!app.start());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY2(app.presenter.last().prompt.contains(u"壊れています"_s), qPrintable(app.presenter.last().prompt));
+    QVERIFY(app.presenter.last().prompt.contains(u"backup"_s)); // where the good copies are
+    QCOMPARE(backup::copies(folder), before);
+    QCOMPARE(digest(before.first()), goodCopy);
+    QCOMPARE(digest(app.paths.MainDbPath), damaged);
+}
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
