@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs the long crash-safety test headless:
 # Pelora killed with SIGKILL at 300 random moments while it registers, deletes
 # and starts, each kill followed by a normal start and a check of both files.
-# PELORA_KILLS sets another count; PELORA_KILL_SEED repeats a run (its seed is
+# PELORA_KILLS sets another count; PELORA_KILL_RUN repeats a run (its run number is
 # printed first). Prints the figures (kills, faults) at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."

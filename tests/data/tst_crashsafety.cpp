@@ -9,7 +9,7 @@
 // and the settings one of those registered.
 //
 // PELORA_KILLS sets the number of kills (40 by default, scripts/crashtest.sh
-// runs 300); PELORA_KILL_SEED repeats a run.
+// runs 300); PELORA_KILL_RUN repeats a run.
 #include "fixture.h"
 
 #include "app/startup.h"
@@ -398,7 +398,7 @@ private:
     bool startsAndIsSound(const DataPaths &paths, QString *why);
 
     int m_kills = 40;
-    quint32 m_seed = 0;
+    quint32 m_runNumber = 0;
     QRandomGenerator m_random;
 };
 
@@ -406,10 +406,10 @@ void TestCrashSafety::initTestCase()
 {
     if (qEnvironmentVariableIsSet("PELORA_KILLS"))
         m_kills = qMax(1, qEnvironmentVariableIntValue("PELORA_KILLS"));
-    m_seed = qEnvironmentVariableIsSet("PELORA_KILL_SEED") ? quint32(qEnvironmentVariableIntValue("PELORA_KILL_SEED"))
+    m_runNumber = qEnvironmentVariableIsSet("PELORA_KILL_RUN") ? quint32(qEnvironmentVariableIntValue("PELORA_KILL_RUN"))
                                                            : QRandomGenerator::system()->generate();
-    m_random.seed(m_seed);
-    qInfo().noquote() << u"kills: %1, seed: %2 (PELORA_KILL_SEED=%2 repeats this run)"_s.arg(m_kills).arg(m_seed);
+    m_random = QRandomGenerator(m_runNumber);
+    qInfo().noquote() << u"kills: %1, run number: %2 (PELORA_KILL_RUN=%2 repeats this run)"_s.arg(m_kills).arg(m_runNumber);
 }
 
 QByteArray TestCrashSafety::killChild(const QString &folder, qint64 from, int delayMs, bool afterReady,

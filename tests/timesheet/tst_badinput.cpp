@@ -5,7 +5,7 @@
 // that is not four digits between 0000 and 2400, and the totals are the sums
 // of the lines. Names and titles that look like SQL never touch another sheet.
 //
-// The generator is seeded (PELORA_INPUT_SEED repeats a run); the seed is printed.
+// The random generator starts from a run number (PELORA_INPUT_RUN repeats a run), which is printed.
 #include "fixture.h"
 
 #include "controls/datagrid.h"
@@ -25,9 +25,9 @@ using namespace sheet;
 
 namespace {
 
-quint32 seedOf(quint32 fixed)
+quint32 runNumberOf(quint32 fixed)
 {
-    return qEnvironmentVariableIsSet("PELORA_INPUT_SEED") ? quint32(qEnvironmentVariableIntValue("PELORA_INPUT_SEED"))
+    return qEnvironmentVariableIsSet("PELORA_INPUT_RUN") ? quint32(qEnvironmentVariableIntValue("PELORA_INPUT_RUN"))
                                                           : fixed;
 }
 
@@ -35,8 +35,8 @@ quint32 seedOf(quint32 fixed)
 class Typist
 {
 public:
-    explicit Typist(quint32 seed)
-        : m_random(seed)
+    explicit Typist(quint32 runNumber)
+        : m_random(runNumber)
     {
     }
 
@@ -182,9 +182,9 @@ private slots:
 
 void TestBadInput::randomTypingLeavesOnlyRealDatesTimesAndTotals()
 {
-    const quint32 seed = seedOf(20070404);
-    qInfo().noquote() << u"seed %1 (PELORA_INPUT_SEED=%1 repeats this run)"_s.arg(seed);
-    Typist typist(seed);
+    const quint32 runNumber = runNumberOf(20070404);
+    qInfo().noquote() << u"run number %1 (PELORA_INPUT_RUN=%1 repeats this run)"_s.arg(runNumber);
+    Typist typist(runNumber);
     Pelora app;
     QVERIFY(app.start());
     FrmPelora *w = app.w;
@@ -263,8 +263,8 @@ void TestBadInput::enterAfterTheLastDayOfTheCalendar()
 
 void TestBadInput::namesAndTitlesLikeSqlTouchNoOtherSheet()
 {
-    const quint32 seed = seedOf(20070404);
-    Typist typist(seed + 1);
+    const quint32 runNumber = runNumberOf(20070404);
+    Typist typist(runNumber + 1);
     Pelora app;
     QVERIFY(app.start());
     FrmPelora *w = app.w;
