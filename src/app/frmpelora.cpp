@@ -64,6 +64,37 @@ NumberEdit *numberField(const QString &name, double range, int decimals)
     return field;
 }
 
+DataGrid *gridNamed(const QString &name, const QString &accessibleName)
+{
+    auto *grid = new DataGrid;
+    grid->setObjectName(name);
+    grid->setFont(gothic(9));
+    grid->setAccessibleName(accessibleName);
+    return grid;
+}
+
+// A page's command bar: its buttons from the top, its hint button below a stretch.
+QVBoxLayout *commandBar(const QList<QPushButton *> &buttons, QToolButton *hint)
+{
+    auto *bar = new QVBoxLayout;
+    for (QPushButton *b : buttons)
+        bar->addWidget(b);
+    bar->addStretch();
+    bar->addWidget(hint, 0, Qt::AlignRight);
+    return bar;
+}
+
+// A page that is a grid with its command bar beside it.
+QWidget *gridPage(const QString &name, DataGrid *grid, QVBoxLayout *bar)
+{
+    auto *page = new QWidget;
+    page->setObjectName(name);
+    auto *layout = new QHBoxLayout(page);
+    layout->addWidget(grid, 1);
+    layout->addLayout(bar);
+    return page;
+}
+
 } // namespace
 
 FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services, QWidget *parent)
@@ -193,10 +224,7 @@ QWidget *FrmPelora::buildSheetPage()
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
-    Grid明細 = new DataGrid;
-    Grid明細->setObjectName(u"Grid明細"_s);
-    Grid明細->setFont(gothic(9));
-    Grid明細->setAccessibleName(u"明細"_s);
+    Grid明細 = gridNamed(u"Grid明細"_s, u"明細"_s);
     Grid明細->verticalHeader()->hide();
 
     cmd登録 = button(u"cmd登録"_s, u"登録"_s);
@@ -208,11 +236,7 @@ QWidget *FrmPelora::buildSheetPage()
     cmd履歴閉じる = button(u"cmd履歴閉じる"_s, u"閉じる"_s);
     cmdHint = hintButton(u"cmdHint"_s);
 
-    auto *bar = new QVBoxLayout;
-    for (QPushButton *b : {cmd登録, cmd読込, cmd削除, cmdクリア, cmd行削除, Cmd印刷})
-        bar->addWidget(b);
-    bar->addStretch();
-    bar->addWidget(cmdHint, 0, Qt::AlignRight);
+    QVBoxLayout *bar = commandBar({cmd登録, cmd読込, cmd削除, cmdクリア, cmd行削除, Cmd印刷}, cmdHint);
     bar->addWidget(cmd履歴閉じる);
 
     auto *body = new QHBoxLayout;
@@ -233,12 +257,7 @@ QWidget *FrmPelora::buildSheetPage()
 
 QWidget *FrmPelora::buildHistoryPage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(u"page履歴"_s);
-    Grid履歴 = new DataGrid;
-    Grid履歴->setObjectName(u"Grid履歴"_s);
-    Grid履歴->setFont(gothic(9));
-    Grid履歴->setAccessibleName(u"履歴"_s);
+    Grid履歴 = gridNamed(u"Grid履歴"_s, u"履歴"_s);
     Grid履歴->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid履歴->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid履歴->verticalHeader()->hide();
@@ -247,43 +266,20 @@ QWidget *FrmPelora::buildHistoryPage()
     cmd履歴選択 = button(u"cmd履歴選択"_s, u"選択"_s);
     cmd履歴クリア = button(u"cmd履歴クリア"_s, u"クリア"_s);
     cmdHint2 = hintButton(u"cmdHint2"_s);
-
-    auto *bar = new QVBoxLayout;
-    bar->addWidget(cmd履歴読込);
-    bar->addWidget(cmd履歴選択);
-    bar->addWidget(cmd履歴クリア);
-    bar->addStretch();
-    bar->addWidget(cmdHint2, 0, Qt::AlignRight);
-    auto *layout = new QHBoxLayout(page);
-    layout->addWidget(Grid履歴, 1);
-    layout->addLayout(bar);
-    return page;
+    return gridPage(u"page履歴"_s, Grid履歴, commandBar({cmd履歴読込, cmd履歴選択, cmd履歴クリア}, cmdHint2));
 }
 
 QWidget *FrmPelora::buildEmployeePage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(u"page従業員"_s);
-    Grid従業員 = new DataGrid;
-    Grid従業員->setObjectName(u"Grid従業員"_s);
-    Grid従業員->setFont(gothic(9));
-    Grid従業員->setAccessibleName(u"従業員"_s);
+    Grid従業員 = gridNamed(u"Grid従業員"_s, u"従業員"_s);
 
     cmd従業員読込 = button(u"cmd従業員読込"_s, u"読込"_s);
     cmd従業員登録 = button(u"cmd従業員登録"_s, u"登録"_s);
     cmd従業員行削除 = button(u"cmd従業員行削除"_s, u"行削除"_s, 9.75);
     cmdクリア従業員 = button(u"cmdクリア従業員"_s, u"クリア"_s);
     cmdHint3 = hintButton(u"cmdHint3"_s);
-
-    auto *bar = new QVBoxLayout;
-    for (QPushButton *b : {cmd従業員読込, cmd従業員登録, cmd従業員行削除, cmdクリア従業員})
-        bar->addWidget(b);
-    bar->addStretch();
-    bar->addWidget(cmdHint3, 0, Qt::AlignRight);
-    auto *layout = new QHBoxLayout(page);
-    layout->addWidget(Grid従業員, 1);
-    layout->addLayout(bar);
-    return page;
+    return gridPage(u"page従業員"_s, Grid従業員,
+                    commandBar({cmd従業員読込, cmd従業員登録, cmd従業員行削除, cmdクリア従業員}, cmdHint3));
 }
 
 QWidget *FrmPelora::buildSettingsPage()
