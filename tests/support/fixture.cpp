@@ -117,6 +117,23 @@ SheetPage sheetPage(FrmPelora *w)
     return page;
 }
 
+bool verifyMissingKeyMessage(const Pelora &app, const QString &message, const QString &focusName)
+{
+    [&] {
+        QCOMPARE(app.presenter.shown.size(), 1);
+        const MessageRequest shown = app.presenter.last();
+        QCOMPARE(shown.title, message);
+        QCOMPARE(shown.prompt, message);
+        QCOMPARE(shown.buttons, MessageRequest::Buttons::Ok);
+        QCOMPARE(shown.icon, MessageRequest::Icon::Information);
+        QWidget *expected = app.w->findChild<QWidget *>(focusName);
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(expected && focused);
+        QVERIFY2(focused == expected || expected->isAncestorOf(focused), qPrintable(focused->objectName()));
+    }();
+    return !QTest::currentTestFailed();
+}
+
 namespace op {
 
 void type(QWidget *widget, const QString &text)

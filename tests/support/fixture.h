@@ -58,6 +58,11 @@ struct SheetPage
 };
 SheetPage sheetPage(FrmPelora *w);
 
+// Checks that the one dialog shown is the catalog's information box for a
+// missing name or title (the text as title and prompt, OK only) and that the
+// focus went to the field named focusName. Returns false when a check failed.
+bool verifyMissingKeyMessage(const Pelora &app, const QString &message, const QString &focusName);
+
 // What an operator does with keyboard and mouse.
 namespace op {
 

@@ -151,13 +151,7 @@ void TestRead::refusesAnEmptyKey()
 
     read(app.w, name, title);
 
-    QCOMPARE(app.presenter.shown.size(), 1);
-    QCOMPARE(app.presenter.last().title, message);
-    QCOMPARE(app.presenter.last().prompt, message);
-    QCOMPARE(app.presenter.last().buttons, MessageRequest::Buttons::Ok);
-    QWidget *expected = app.w->findChild<QWidget *>(focus);
-    QWidget *focused = QApplication::focusWidget();
-    QVERIFY(focused && (focused == expected || expected->isAncestorOf(focused)));
+    QVERIFY(verifyMissingKeyMessage(app, message, focus));
     QCOMPARE(fieldValues(app.w), fields);
     QCOMPARE(gridLine(app.w, 0), line);
     QCOMPARE(app.w->dat明細->value(0, Col開始時間).toString(), u"0900"_s);

@@ -164,16 +164,7 @@ void TestRegister::refusesAnEmptyKey()
 
     op::click(app.w->cmd登録);
 
-    QCOMPARE(app.presenter.shown.size(), 1);
-    const MessageRequest shown = app.presenter.last();
-    QCOMPARE(shown.title, message);
-    QCOMPARE(shown.prompt, message);
-    QCOMPARE(shown.buttons, MessageRequest::Buttons::Ok);
-    QCOMPARE(shown.icon, MessageRequest::Icon::Information);
-    QWidget *focused = QApplication::focusWidget();
-    QVERIFY(focused);
-    QWidget *expected = app.w->findChild<QWidget *>(focus);
-    QVERIFY2(focused == expected || expected->isAncestorOf(focused), qPrintable(focused->objectName()));
+    QVERIFY(verifyMissingKeyMessage(app, message, focus));
     verifySamePage(sheetPage(app.w), before);
     QCOMPARE(count(app, u"従業員"_s), 0);
     QCOMPARE(count(app, u"時給ヘッダ"_s), 0);

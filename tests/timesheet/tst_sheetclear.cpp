@@ -223,12 +223,7 @@ void TestSheetClear::deleteNeedsNameAndTitle()
     fillPage(app, name, title);
 
     op::click(app.w->cmd削除);
-    QCOMPARE(app.presenter.shown.size(), 1);
-    const MessageRequest shown = app.presenter.last();
-    QCOMPARE(shown.title, message);
-    QCOMPARE(shown.prompt, message);
-    QCOMPARE(shown.buttons, MessageRequest::Buttons::Ok);
-    QCOMPARE(shown.icon, MessageRequest::Icon::Information);
+    QVERIFY(verifyMissingKeyMessage(app, message, field));
     QVERIFY(app.w->findChild<QWidget *>(field)->hasFocus());
 
     QCOMPARE(count(app, u"時給ヘッダ"_s, name, title), 1);
