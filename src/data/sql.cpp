@@ -99,6 +99,17 @@ Attachment::~Attachment()
         exec(m_db, QStringLiteral("DETACH DATABASE ?"), {m_schema});
 }
 
+bool refillFromFile(const QSqlDatabase &db, const QString &sourceFile, const QString &table,
+                    const QString &insertSelect)
+{
+    const Attachment source(db, sourceFile, QStringLiteral("source"));
+    Transaction transaction(db);
+    if (!transaction.active() || !exec(db, QStringLiteral("DELETE FROM ") + table))
+        return false;
+    const bool copied = source.attached() && exec(db, insertSelect);
+    return transaction.commit() && copied;
+}
+
 Transaction::Transaction(const QSqlDatabase &db)
     : m_db(db)
 {

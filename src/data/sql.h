@@ -46,6 +46,13 @@ private:
     bool m_attached = false;
 };
 
+// Empties a table of db and refills it with one INSERT … SELECT that reads the
+// file sourceFile under the schema name "source", so that the rows go from
+// file to file inside SQLite rather than one by one through the program. One
+// transaction of db; when the copy fails the table is left emptied.
+bool refillFromFile(const QSqlDatabase &db, const QString &sourceFile, const QString &table,
+                    const QString &insertSelect);
+
 // An all-or-nothing write. BEGIN IMMEDIATE takes the write lock up front so
 // that a busy file fails at the start rather than half-way. Rolled back on
 // destruction unless commit() succeeded.

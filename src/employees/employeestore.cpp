@@ -8,17 +8,9 @@ namespace employees {
 
 bool copyMasterToWork(const QSqlDatabase &main, const QSqlDatabase &work)
 {
-    // From file to file inside SQLite, not row by row through the program.
-    const sql::Attachment source(work, main.databaseName(), u"pelora_main"_s);
-    sql::Transaction transaction(work);
-    if (!transaction.active() || !sql::exec(work, u"DELETE FROM w従業員"_s))
-        return false;
-    const bool copied = source.attached()
-        && sql::exec(work,
-                     u"INSERT INTO w従業員 (チェック, 氏名, 時給) "
-                     u"SELECT 0, 氏名, 時給 FROM pelora_main.従業員 ORDER BY 氏名"_s);
-    // A failed copy leaves the grid emptied: clearing it comes first.
-    return transaction.commit() && copied;
+    return sql::refillFromFile(work, main.databaseName(), u"w従業員"_s,
+                               u"INSERT INTO w従業員 (チェック, 氏名, 時給) "
+                               u"SELECT 0, 氏名, 時給 FROM source.従業員 ORDER BY 氏名"_s);
 }
 
 bool replaceMasterFromWork(const QSqlDatabase &main, const QSqlDatabase &work)

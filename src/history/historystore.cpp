@@ -13,16 +13,9 @@ bool rebuild(const QSqlDatabase &main, const QSqlDatabase &work)
     // through and sorted: walking the name index instead would look up every
     // sheet's row in turn, several times slower once the sheets outgrow
     // SQLite's page cache.
-    const sql::Attachment source(work, main.databaseName(), u"pelora_main"_s);
-    sql::Transaction transaction(work);
-    if (!transaction.active() || !sql::exec(work, u"DELETE FROM w履歴"_s))
-        return false;
-    const bool copied = source.attached()
-        && sql::exec(work,
-                     u"INSERT INTO w履歴 (氏名, 合計, タイトル) "
-                     u"SELECT 氏名, 合計, タイトル FROM pelora_main.時給ヘッダ NOT INDEXED ORDER BY 氏名"_s);
-    // A failed copy leaves the list emptied: clearing it comes first.
-    return transaction.commit() && copied;
+    return sql::refillFromFile(work, main.databaseName(), u"w履歴"_s,
+                               u"INSERT INTO w履歴 (氏名, 合計, タイトル) "
+                               u"SELECT 氏名, 合計, タイトル FROM source.時給ヘッダ NOT INDEXED ORDER BY 氏名"_s);
 }
 
 bool clear(const QSqlDatabase &work)
