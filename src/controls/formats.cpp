@@ -1,5 +1,8 @@
 #include "controls/formats.h"
 
+#include <QLocale>
+
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -20,13 +23,36 @@ QString groupThousands(const QString &digits)
     return out;
 }
 
-double roundHalfAway(double value, int decimals)
+// value rounded half away from zero to decimals places, as the decimal the
+// value reads as (its shortest round-trip text: 7.45 is 7.45, not 7.4499…),
+// so that no binary representation error and no magnitude decides a half.
+// Returns the digits without sign or point, and the number of integer digits.
+struct Decimal
 {
-    const double scale = std::pow(10.0, decimals);
-    // The small nudge absorbs binary representation error (7.45 is 7.4499…).
-    const double scaled = std::abs(value) * scale;
-    const double rounded = std::floor(scaled + 0.5 + 1e-9 * std::max(1.0, scaled));
-    return std::copysign(rounded / scale, value);
+    QString digits; // integer digits then exactly `decimals` fraction digits
+    bool negative = false;
+};
+
+Decimal roundHalfAway(double value, int decimals)
+{
+    QString text = QLocale::c().toString(std::abs(value), 'f', QLocale::FloatingPointShortest);
+    const qsizetype point = text.indexOf(u'.');
+    QString integer = point < 0 ? text : text.left(point);
+    QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    const bool roundUp = fraction.size() > decimals && fraction.at(decimals) >= u'5';
+    fraction = fraction.left(decimals).leftJustified(decimals, u'0');
+    QString digits = integer + fraction;
+    if (roundUp) {
+        qsizetype i = digits.size() - 1;
+        for (; i >= 0 && digits.at(i) == u'9'; --i)
+            digits[i] = u'0';
+        if (i < 0)
+            digits.prepend(u'1');
+        else
+            digits[i] = QChar(digits.at(i).unicode() + 1);
+    }
+    const bool zero = std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c == u'0'; });
+    return {digits, value < 0 && !zero};
 }
 
 QString timeOfDay(double value)
@@ -52,26 +78,19 @@ QString number(double value, QStringView format)
     const bool grouped = integerPattern.contains(u',');
     const int forcedDigits = int(integerPattern.count(u'0'));
 
-    const double rounded = roundHalfAway(value, decimals);
-    const double magnitude = std::abs(rounded);
-    const double whole = std::floor(magnitude);
-
-    QString integerDigits = whole == 0 ? QString() : QString::number(whole, 'f', 0);
+    const Decimal rounded = roundHalfAway(value, decimals);
+    QString integerDigits = rounded.digits.left(rounded.digits.size() - decimals);
+    while (integerDigits.startsWith(u'0'))
+        integerDigits.remove(0, 1);
     while (integerDigits.size() < forcedDigits)
         integerDigits.prepend(u'0');
     if (grouped)
         integerDigits = groupThousands(integerDigits);
 
     QString text = integerDigits;
-    if (point >= 0) {
-        QString fraction;
-        if (decimals > 0) {
-            const double scaled = std::llround((magnitude - whole) * std::pow(10.0, decimals));
-            fraction = QString::number(qint64(scaled)).rightJustified(decimals, u'0');
-        }
-        text += u'.' + fraction;
-    }
-    if (rounded < 0 && !text.isEmpty())
+    if (point >= 0)
+        text += u'.' + rounded.digits.right(decimals);
+    if (rounded.negative && !text.isEmpty())
         text.prepend(u'-');
     return text;
 }

@@ -51,12 +51,20 @@ void TestFormats::number_data()
     QTest::newRow("yen: negative rounds") << -1234.5 << yen << u"-1,235"_s;
     QTest::newRow("yen: negative below a half shows nothing") << -0.4 << yen << QString();
     QTest::newRow("yen: wage times hours") << 7.5 * 1000 + 0.4999 << yen << u"7,500"_s;
+    // No magnitude decides a half: only the digits the value reads as.
+    QTest::newRow("yen: below a half at ten million") << 9999999.49 << yen << u"9,999,999"_s;
+    QTest::newRow("yen: just below a half at a million") << 1234567.4991 << yen << u"1,234,567"_s;
+    QTest::newRow("yen: a half carries into a new digit") << 9999999.5 << yen << u"10,000,000"_s;
+    QTest::newRow("yen: negative below a half at ten million") << -9999999.49 << yen << u"-9,999,999"_s;
+    QTest::newRow("yen: 0.1 + 0.2 kept as it reads") << (0.1 + 0.2) * 10 << yen << u"3"_s;
 
     const QString hours = u"#,###.0"_s;
     QTest::newRow("hours: zero") << 0.0 << hours << u".0"_s;
     QTest::newRow("hours: half") << 0.5 << hours << u".5"_s;
     QTest::newRow("hours: 7.5") << 7.5 << hours << u"7.5"_s;
     QTest::newRow("hours: 8 1/3") << 8.3333 << hours << u"8.3"_s;
+    QTest::newRow("hours: a half of a tenth, large") << 9999.95 << hours << u"10,000.0"_s;
+    QTest::newRow("hours: below a half of a tenth, large") << 1234.549 << hours << u"1,234.5"_s;
     QTest::newRow("hours: whole") << 8.0 << hours << u"8.0"_s;
     QTest::newRow("hours: grouped") << 1234.56 << hours << u"1,234.6"_s;
     QTest::newRow("hours: 7.45 rounds up") << 7.45 << hours << u"7.5"_s;
