@@ -18,14 +18,16 @@ int main(int argc, char *argv[])
     platform::installFontSubstitutes();
 
     MessageBoxPresenter dialogs;
-    ConsolePresenter console; // PELORA_NO_DIALOGS: unattended runs get stderr, not a dialog no one answers
-    MessagePresenter *presenter = qEnvironmentVariableIsSet("PELORA_NO_DIALOGS")
+    // PELORA_NO_DIALOGS: a start-up refusal goes to stderr for unattended runs.
+    // It covers nothing else: every question of the running window is the operator's.
+    ConsolePresenter console;
+    MessagePresenter *startupMessages = qEnvironmentVariableIsSet("PELORA_NO_DIALOGS")
         ? static_cast<MessagePresenter *>(&console) : &dialogs;
     PreviewOutput statementOutput;
-    Services services{presenter, &statementOutput,
+    Services services{&dialogs, &statementOutput,
                       [](const QUrl &url) { QDesktopServices::openUrl(url); }};
 
-    std::unique_ptr<FrmPelora> window = startPelora(dataPathsForThisProgram(), services);
+    std::unique_ptr<FrmPelora> window = startPelora(dataPathsForThisProgram(), services, startupMessages);
     if (!window)
         return 1;
     window->show();

@@ -5,23 +5,24 @@
 
 using namespace Qt::StringLiterals;
 
-void showStartupError(const StartupError &error, const Services &services)
+void showStartupError(const StartupError &error, MessagePresenter *presenter)
 {
-    if (!services.presenter)
+    if (!presenter)
         return;
     MessageRequest request;
     request.title = u"Pelora の起動"_s;
     request.prompt = error.message();
     request.icon = MessageRequest::Icon::Critical;
-    services.presenter->present(request);
+    presenter->present(request);
 }
 
-std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services)
+std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,
+                                       MessagePresenter *startupMessages)
 {
     auto store = std::make_unique<DataStore>();
     if (const std::optional<StartupError> error = store->open(paths)) {
         qWarning().noquote() << "Start-up failed:" << error->file << error->cause;
-        showStartupError(*error, services);
+        showStartupError(*error, startupMessages ? startupMessages : services.presenter);
         return nullptr;
     }
     return std::make_unique<FrmPelora>(std::move(store), services);

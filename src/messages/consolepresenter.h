@@ -2,9 +2,9 @@
 
 #include "messages/presenter.h"
 
-// For runs without an operator (scripts, tests of the real program): each
-// dialog is written to stderr and answered with its default button, so that
-// nothing waits for a click that never comes.
+// Start-up messages for runs without an operator (scripts, tests of the real
+// program): written to stderr instead of a dialog no one would close. It
+// never answers a question for an operator: a Yes/No dialog is answered No.
 class ConsolePresenter : public MessagePresenter
 {
 public:

@@ -8,6 +8,8 @@ MessageRequest::Button MessageBoxPresenter::present(const MessageRequest &reques
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(request.title);
+    // Names and titles typed by the operator are shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(request.prompt);
     switch (request.icon) {
     case MessageRequest::Icon::Question: box.setIcon(QMessageBox::Question); break;

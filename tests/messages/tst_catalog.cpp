@@ -1,6 +1,7 @@
 #include "fixture.h"
 
 #include "messages/catalog.h"
+#include "messages/consolepresenter.h"
 #include "messages/messageboxpresenter.h"
 #include "messages/showmessage.h"
 
@@ -117,6 +118,7 @@ struct SeenBox
     QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
     QWidget *parent = nullptr;
     bool modal = false;
+    Qt::TextFormat textFormat = Qt::AutoText;
 };
 
 // Watches for the modal message box, reads it, and answers it with a key or a
@@ -157,6 +159,7 @@ private:
         m_seen->escapeButton = box->standardButton(box->escapeButton());
         m_seen->parent = box->parentWidget();
         m_seen->modal = box->isModal();
+        m_seen->textFormat = box->textFormat();
         if (m_key == 0)
             QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
         else
@@ -384,7 +387,8 @@ void TestCatalog::messageBox()
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-    const MessageRequest request = *buildMessage(category, code, u"ヒント"_s);
+    // A name typed as markup is shown as typed.
+    const MessageRequest request = *buildMessage(category, code, u"<b>山田</b>"_s);
     SeenBox seen;
     BoxAnswerer answerer(key, &seen);
     MessageBoxPresenter presenter;
@@ -394,6 +398,7 @@ void TestCatalog::messageBox()
     QVERIFY2(seen.closedByKey, "the key did not close the message box");
     QCOMPARE(seen.title, request.title);
     QCOMPARE(seen.text, request.prompt);
+    QCOMPARE(seen.textFormat, Qt::PlainText);
     QCOMPARE(seen.icon, icon);
     QCOMPARE(seen.buttons, buttons);
     QCOMPARE(seen.defaultButton, defaultButton);
@@ -401,6 +406,9 @@ void TestCatalog::messageBox()
     QCOMPARE(seen.parent, &window);
     QVERIFY(seen.modal);
     QCOMPARE(answered, answer);
+    // Unattended runs write start-up messages to stderr and never answer a question Yes.
+    QCOMPARE(ConsolePresenter().present(request),
+             request.buttons == MessageRequest::Buttons::YesNo ? MessageRequest::Button::No : MessageRequest::Button::Ok);
 }
 
 void TestCatalog::showMessageThroughARealBox()
