@@ -160,7 +160,7 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
 
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
     db.setDatabaseName(path);
-    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000"_s);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"_s); // URIs: see sql::Attachment
     if (!db.open())
         return StartupError{path, u"開けません（%1）。"_s.arg(connectionError(db))};
 

@@ -1,9 +1,11 @@
 #include "data/sql.h"
 
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 
 namespace sql {
 
@@ -68,6 +70,12 @@ QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariant
     return value;
 }
 
+QVariant insert(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query(db);
+    return prepareAndRun(query, statement, values) ? query.lastInsertId() : QVariant();
+}
+
 bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows)
 {
     QSqlQuery query(db);
@@ -90,7 +98,10 @@ Attachment::Attachment(const QSqlDatabase &db, const QString &file, const QStrin
     : m_db(db)
     , m_schema(schema)
 {
-    m_attached = exec(m_db, QStringLiteral("ATTACH DATABASE ? AS ?"), {file, schema});
+    // As a URI opened read-write: SQLite then refuses a missing file instead of creating it.
+    const QString uri = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded)
+        + QStringLiteral("?mode=rw");
+    m_attached = exec(m_db, QStringLiteral("ATTACH DATABASE ? AS ?"), {uri, schema});
 }
 
 Attachment::~Attachment()
@@ -103,11 +114,11 @@ bool refillFromFile(const QSqlDatabase &db, const QString &sourceFile, const QSt
                     const QString &insertSelect)
 {
     const Attachment source(db, sourceFile, QStringLiteral("source"));
-    Transaction transaction(db);
-    if (!transaction.active() || !exec(db, QStringLiteral("DELETE FROM ") + table))
+    if (!source.attached())
         return false;
-    const bool copied = source.attached() && exec(db, insertSelect);
-    return transaction.commit() && copied;
+    Transaction transaction(db);
+    return transaction.active() && exec(db, QStringLiteral("DELETE FROM ") + table)
+        && exec(db, insertSelect) && transaction.commit();
 }
 
 Transaction::Transaction(const QSqlDatabase &db)

@@ -23,13 +23,18 @@ QList<Row> rows(const QSqlDatabase &db, const QString &statement, const QVariant
 // The first column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
 
+// Runs an insert and returns the new row's rowid, or an invalid QVariant when it failed.
+QVariant insert(const QSqlDatabase &db, const QString &statement, const QVariantList &values);
+
 // Runs one prepared insert for every row of values, stopping at the first failure.
 bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows);
 
 // Another database file seen through a connection under a schema name
 // (schema.table) while the object lives, so that one statement copies rows
 // from file to file inside SQLite instead of row by row through the program.
-// Attaches and detaches outside any transaction: create it before one.
+// The file must exist: attaching never creates one (a main file moved away
+// while Pelora runs must not reappear empty under its name). Attaches and
+// detaches outside any transaction: create it before one.
 class Attachment
 {
 public:
@@ -49,7 +54,7 @@ private:
 // Empties a table of db and refills it with one INSERT … SELECT that reads the
 // file sourceFile under the schema name "source", so that the rows go from
 // file to file inside SQLite rather than one by one through the program. One
-// transaction of db; when the copy fails the table is left emptied.
+// transaction of db: when the copy fails the table keeps its previous rows.
 bool refillFromFile(const QSqlDatabase &db, const QString &sourceFile, const QString &table,
                     const QString &insertSelect);
 
