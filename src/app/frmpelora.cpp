@@ -11,6 +11,7 @@
 #include "employees/employeecolumns.h"
 #include "hints/hintwindow.h"
 #include "history/historycolumns.h"
+#include "messages/failure.h"
 #include "messages/showmessage.h"
 #include "timesheet/sheetcolumns.h"
 
@@ -419,10 +420,24 @@ bool FrmPelora::ask(const QString &category, const QString &code, const QString 
     return ShowMessage(*m_services.presenter, category, code, text);
 }
 
+void FrmPelora::fail(const QString &text)
+{
+    failure::tell(*m_services.presenter, text);
+}
+
+bool FrmPelora::refreshGrid(DataGrid *grid)
+{
+    if (grid->refresh())
+        return true;
+    fail(failure::notShown(u"作業ファイルを読み込めないため、一覧を表示"_s));
+    return false;
+}
+
 void FrmPelora::cmd設定登録_Click()
 {
-    Entry設定();
-    Read設定();
+    // After a failed write the typed settings stay on the page to be tried again.
+    if (Entry設定())
+        Read設定();
 }
 
 void FrmPelora::cmd一括削除7_Click()

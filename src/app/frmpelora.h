@@ -21,6 +21,9 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class WorkTableModel;
+namespace sheet {
+struct Key;
+}
 
 // The main window: four pages on one tab control, the two database
 // connections, and every operation of the program as a method without
@@ -55,7 +58,7 @@ public:
     void Clear時給();
     void Clear従業員();
     void Clear設定();
-    void Clear明細();
+    bool Clear明細();
     void Clear履歴();
     void Delete行();
     void Delete時給();
@@ -71,7 +74,7 @@ public:
     void Read履歴();
     void AllDelete();
     void Read設定();
-    void Entry設定();
+    bool Entry設定(); // false only when the settings could not be stored
 
     // Clicks that do more than call one operation
     void Cmd印刷_Click();
@@ -140,7 +143,13 @@ private:
     QToolButton *hintButton(const QString &name);
     void wireCommands();
     bool checkSheetKey();
+    // Reads a registered sheet onto the page: its key, header and lines, or nothing at all.
+    bool showSheet(const sheet::Key &key);
+    bool commitLine(int row);
+    bool refreshGrid(DataGrid *grid);
     bool ask(const QString &category, const QString &code, const QString &text);
+    // The one failure path: one message, the stored data and the screen left as they were.
+    void fail(const QString &text);
     void shutdown();
 
     std::unique_ptr<DataStore> m_store;

@@ -237,16 +237,18 @@ bool DataGrid::eof() const
     return !m_model || row() < 0 || row() >= m_model->storedRowCount();
 }
 
-void DataGrid::refresh()
+bool DataGrid::refresh()
 {
     if (!m_model)
-        return;
+        return false;
     if (QWidget *editor = m_delegate->openEditor())
         closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     const int column = col() >= 0 ? col() : firstVisibleColumn();
-    m_model->refresh();
+    if (!m_model->refresh())
+        return false;
     if (m_model->rowCount() > 0)
         setCurrentIndex(m_model->index(0, column));
+    return true;
 }
 
 int DataGrid::firstVisibleColumn() const
@@ -311,6 +313,8 @@ void DataGrid::focusInEvent(QFocusEvent *event)
 void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
+    // Edits are written as they are made; a row whose write failed (and was
+    // reported then) is tried again as the cursor leaves it.
     if (m_model && previous.isValid() && previous.row() != current.row())
         m_model->commitRow(previous.row());
     emit rowColChange(previous.isValid() ? previous.row() : -1,

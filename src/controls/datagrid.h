@@ -64,14 +64,16 @@ public:
     QVariant value(int column) const;
     void setValue(int column, const QVariant &value);
 
-    // Writes the open cell editor's text and every changed row to the work table.
+    // Writes the open cell editor's text and every changed row to the work
+    // table; false when a write failed (what it could not write stays shown).
     bool commitPending();
     bool deleteCurrentRow();
     bool moveNext();
     bool movePrevious();
     bool eof() const;
-    // Re-reads the work table and makes its first row current.
-    void refresh();
+    // Re-reads the work table and makes its first row current; false when the
+    // read failed, and the grid then keeps the rows it showed.
+    bool refresh();
 
     // Enter moves to the next column unless a keyDown handler consumes it.
     void processKey(int key, Qt::KeyboardModifiers modifiers);

@@ -4,9 +4,12 @@
 #include "controls/numbertext.h"
 #include "data/sql.h"
 
-#include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+constexpr qint64 NewRowId = -1;
+}
 
 WorkTableModel::WorkTableModel(const QString &connectionName, const QString &table,
                                const QList<GridColumn> &columns, QObject *parent)
@@ -15,10 +18,15 @@ WorkTableModel::WorkTableModel(const QString &connectionName, const QString &tab
     , m_table(table)
     , m_columns(columns)
 {
-    QStringList assignments;
-    for (const GridColumn &column : m_columns)
+    QStringList fields, assignments, places;
+    for (const GridColumn &column : m_columns) {
+        fields.append(column.field);
         assignments.append(column.field + u" = ?"_s);
+        places.append(u"?"_s);
+    }
     m_updateStatement = u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(m_table, assignments.join(u", "_s));
+    m_insertStatement =
+        u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(m_table, fields.join(u", "_s), places.join(u", "_s));
 }
 
 void WorkTableModel::setAddNewRow(bool on)
@@ -40,6 +48,8 @@ bool WorkTableModel::refresh()
                                      u"SELECT rowid, %1 FROM %2 ORDER BY rowid"_s
                                          .arg(fields.join(u", "_s), m_table),
                                      {}, &ok);
+    if (!ok)
+        return false; // a failed read is no empty table: the rows shown stay
     beginResetModel();
     m_rowIds.clear();
     m_rows.clear();
@@ -51,7 +61,7 @@ bool WorkTableModel::refresh()
         m_rows.append(std::move(row));
     }
     endResetModel();
-    return ok;
+    return true;
 }
 
 QVariant WorkTableModel::value(int row, int column) const
@@ -75,11 +85,20 @@ bool WorkTableModel::commitRow(int row)
 {
     if (!m_dirty.contains(row))
         return true;
-    QVariantList values = m_rows.at(row);
-    values.append(m_rowIds.at(row));
-    const bool ok = sql::exec(sql::connection(m_connectionName), m_updateStatement, values);
+    const QSqlDatabase db = sql::connection(m_connectionName);
+    if (m_rowIds.at(row) == NewRowId) {
+        const QVariant rowId = sql::insert(db, m_insertStatement, m_rows.at(row));
+        if (!rowId.isValid())
+            return false;
+        m_rowIds[row] = rowId.toLongLong();
+    } else {
+        QVariantList values = m_rows.at(row);
+        values.append(m_rowIds.at(row));
+        if (!sql::exec(db, m_updateStatement, values))
+            return false;
+    }
     m_dirty.remove(row);
-    return ok;
+    return true;
 }
 
 bool WorkTableModel::commitAll()
@@ -88,19 +107,19 @@ bool WorkTableModel::commitAll()
         return true;
     QList<int> rows = m_dirty.values();
     std::sort(rows.begin(), rows.end());
-    bool ok = true;
     for (int row : rows)
-        ok = commitRow(row) && ok;
-    return ok;
+        if (!commitRow(row))
+            return false;
+    return true;
 }
 
 bool WorkTableModel::deleteRow(int row)
 {
     if (row < 0 || row >= m_rows.size())
         return false;
-    const bool ok = sql::exec(sql::connection(m_connectionName),
-                              u"DELETE FROM %1 WHERE rowid = ?"_s.arg(m_table), {m_rowIds.at(row)});
-    if (!ok)
+    if (m_rowIds.at(row) != NewRowId
+        && !sql::exec(sql::connection(m_connectionName), u"DELETE FROM %1 WHERE rowid = ?"_s.arg(m_table),
+                      {m_rowIds.at(row)}))
         return false;
     beginRemoveRows({}, row, row);
     m_rowIds.removeAt(row);
@@ -114,24 +133,19 @@ bool WorkTableModel::deleteRow(int row)
     return true;
 }
 
-bool WorkTableModel::appendBlankRow()
+void WorkTableModel::appendBlankRow()
 {
-    const QSqlDatabase db = sql::connection(m_connectionName);
-    QSqlQuery query(db);
-    if (!query.exec(u"INSERT INTO %1 DEFAULT VALUES"_s.arg(m_table)))
-        return false;
-    const qint64 rowId = query.lastInsertId().toLongLong();
     const int row = int(m_rows.size());
-    // The add-new row becomes a stored row; a new add-new row appears after it.
+    // The add-new row becomes a row of the grid, inserted into the table when
+    // it is committed; a new add-new row appears after it.
     beginInsertRows({}, row + 1, row + 1);
-    m_rowIds.append(rowId);
+    m_rowIds.append(NewRowId);
     QVariantList blank;
     for (const GridColumn &column : m_columns)
         blank.append(column.kind == GridColumn::Kind::Check ? QVariant(0) : QVariant());
     m_rows.append(blank);
     endInsertRows();
     m_dirty.insert(row);
-    return true;
 }
 
 int WorkTableModel::rowCount(const QModelIndex &parent) const
@@ -220,8 +234,8 @@ bool WorkTableModel::setData(const QModelIndex &index, const QVariant &value, in
     } else {
         return false;
     }
-    if (isAddNewRow(index.row()) && !appendBlankRow())
-        return false;
+    if (isAddNewRow(index.row()))
+        appendBlankRow();
     const int row = index.row();
     m_rows[row][column] = stored;
     m_dirty.insert(row);

@@ -10,8 +10,10 @@
 // A grid's view of one work table: every row is read into memory at refresh()
 // (no query stays open on the file), keyed by SQLite's rowid so that identical
 // rows stay distinct. Edits change the row in memory and mark it; commitRow()
-// writes it back. Display text comes from the column's format; the raw stored
-// value is under RawValueRole.
+// writes it back, and a row stays marked until its write succeeded, so what
+// the grid shows is either in the table or still waiting to be written, never
+// silently dropped. Display text comes from the column's format; the raw
+// stored value is under RawValueRole.
 class WorkTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -24,17 +26,21 @@ public:
     const QList<GridColumn> &columns() const { return m_columns; }
     QString table() const { return m_table; }
 
-    // Offers one blank row after the last; typing into it adds a row to the table.
+    // Offers one blank row after the last; typing into it adds a row, which is
+    // inserted into the table when it is committed.
     void setAddNewRow(bool on);
     bool isAddNewRow(int row) const { return m_addNewRow && row == int(m_rows.size()); }
 
+    // Re-reads the table; when the read fails the rows shown stay as they were.
     bool refresh();
     int storedRowCount() const { return int(m_rows.size()); }
     QVariant value(int row, int column) const;
     // Sets a value without the edit signal, as the program does.
     void setValue(int row, int column, const QVariant &value);
     bool isDirty(int row) const { return m_dirty.contains(row); }
+    // Writes a changed row; false when the write failed (the row stays changed).
     bool commitRow(int row);
+    // Writes every changed row, stopping at the first that fails.
     bool commitAll();
     bool deleteRow(int row);
 
@@ -53,13 +59,14 @@ signals:
     void cellEdited(int row, int column);
 
 private:
-    bool appendBlankRow();
+    void appendBlankRow();
 
     QString m_connectionName;
     QString m_table;
     QList<GridColumn> m_columns;
     QString m_updateStatement; // a row written back, built once
-    QList<qint64> m_rowIds;
+    QString m_insertStatement; // a new row written, built once
+    QList<qint64> m_rowIds;    // NewRowId until a new row is inserted
     QList<QVariantList> m_rows;
     QSet<int> m_dirty;
     bool m_addNewRow = false;

@@ -6,6 +6,7 @@
 #include "controls/numbertext.h"
 #include "employees/employeecolumns.h"
 #include "employees/employeestore.h"
+#include "messages/failure.h"
 
 #include <QSignalBlocker>
 #include <QStringListModel>
@@ -14,31 +15,44 @@ using namespace Qt::StringLiterals;
 
 void FrmPelora::Read従業員()
 {
-    employees::copyMasterToWork(mainDb(), workDb());
-    Grid従業員->refresh();
+    if (!employees::copyMasterToWork(mainDb(), workDb())) {
+        fail(failure::notShown(u"データファイルを読み込めないため、従業員を読込"_s));
+        return;
+    }
+    refreshGrid(Grid従業員);
 }
 
 void FrmPelora::Entry従業員マスタ()
 {
     if (!ask(u"登録"_s, u"確認"_s, u"従業員"_s))
         return;
-    Grid従業員->commitPending();
-    employees::replaceMasterFromWork(mainDb(), workDb());
+    // The master becomes what the grid shows, or stays as it is.
+    if (!Grid従業員->commitPending()) {
+        fail(failure::notStored(u"作業ファイルに書き込めないため、従業員を登録"_s));
+        return;
+    }
+    if (!employees::replaceMasterFromWork(mainDb(), workDb()))
+        fail(failure::notStored(u"データファイルに書き込めないため、従業員を登録"_s));
 }
 
 void FrmPelora::LineDelete従業員()
 {
     if (!ask(u"削除"_s, u"確認"_s, u"指定された従業員"_s))
         return;
-    Grid従業員->commitPending();
-    employees::deleteTicked(mainDb(), workDb());
-    Grid従業員->refresh();
+    if (!Grid従業員->commitPending() || !employees::deleteTicked(mainDb(), workDb())) {
+        fail(failure::notStored(u"データファイルに書き込めないため、従業員を削除"_s));
+        return;
+    }
+    refreshGrid(Grid従業員);
 }
 
 void FrmPelora::Clear従業員()
 {
-    employees::clearWork(workDb());
-    Grid従業員->refresh();
+    if (!employees::clearWork(workDb())) {
+        fail(failure::notShown(u"作業ファイルに書き込めないため、一覧をクリア"_s));
+        return;
+    }
+    refreshGrid(Grid従業員);
 }
 
 void FrmPelora::ReadComb氏名()
@@ -53,7 +67,13 @@ void FrmPelora::ReadComb氏名()
         names = new QStringListModel(cmb氏名);
         cmb氏名->setModel(names);
     }
-    names->setStringList(employees::namesInOrder(mainDb()));
+    bool read = false;
+    const QStringList list = employees::namesInOrder(mainDb(), &read);
+    if (!read) {
+        fail(failure::notShown(u"データファイルを読み込めないため、氏名の一覧を表示"_s));
+        return;
+    }
+    names->setStringList(list);
     cmb氏名->setCurrentIndex(-1);
     cmb氏名->setEditText(text);
 }
@@ -65,13 +85,14 @@ bool FrmPelora::Entry従業員()
 
 void FrmPelora::Grid従業員_AfterColEdit(int row, int column)
 {
-    // A wage is a number: what is not one is emptied.
-    if (column != employees::Col時給)
-        return;
+    // A wage is a number: what is not one is emptied. The row is written at once.
     const QVariant typed = dat従業員->value(row, column);
-    if (typed.typeId() != QMetaType::QString)
-        return;
-    double wage = 0;
-    dat従業員->setValue(row, column,
-                        numbertext::parse(typed.toString(), &wage) ? QVariant(wage) : QVariant());
+    if (column == employees::Col時給 && typed.typeId() == QMetaType::QString) {
+        double wage = 0;
+        dat従業員->setValue(row, column,
+                            numbertext::parse(typed.toString(), &wage) ? QVariant(wage) : QVariant());
+    }
+    if (!dat従業員->commitRow(row))
+        fail(u"作業ファイルに書き込めないため、入力した値を保存できませんでした。"
+             u"値は画面に残っています。書き込めるようになってから、もう一度入力してください。"_s);
 }

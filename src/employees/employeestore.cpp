@@ -28,10 +28,15 @@ bool replaceMasterFromWork(const QSqlDatabase &main, const QSqlDatabase &work)
 
 bool deleteTicked(const QSqlDatabase &main, const QSqlDatabase &work)
 {
+    // The work file's write lock is taken first, so that once the master has
+    // committed, the ticked rows leave the grid too; a master that cannot be
+    // written leaves both as they were.
+    sql::Transaction workTransaction(work);
     bool ok = false;
-    const QList<sql::Row> names =
-        sql::rows(work, u"SELECT 氏名 FROM w従業員 WHERE チェック = 1"_s, {}, &ok);
-    if (!ok)
+    const QList<sql::Row> names = workTransaction.active()
+        ? sql::rows(work, u"SELECT 氏名 FROM w従業員 WHERE チェック = 1"_s, {}, &ok)
+        : QList<sql::Row>();
+    if (!ok || !sql::exec(work, u"DELETE FROM w従業員 WHERE チェック = 1"_s))
         return false;
     if (!names.isEmpty()) {
         sql::Transaction transaction(main);
@@ -40,7 +45,7 @@ bool deleteTicked(const QSqlDatabase &main, const QSqlDatabase &work)
             || !transaction.commit())
             return false;
     }
-    return sql::exec(work, u"DELETE FROM w従業員 WHERE チェック = 1"_s);
+    return workTransaction.commit();
 }
 
 bool clearWork(const QSqlDatabase &work)
@@ -48,18 +53,18 @@ bool clearWork(const QSqlDatabase &work)
     return sql::exec(work, u"DELETE FROM w従業員"_s);
 }
 
-QStringList namesInOrder(const QSqlDatabase &main)
+QStringList namesInOrder(const QSqlDatabase &main, bool *ok)
 {
     QStringList names;
-    for (const sql::Row &row : sql::rows(main, u"SELECT 氏名 FROM 従業員 ORDER BY 氏名"_s))
+    for (const sql::Row &row : sql::rows(main, u"SELECT 氏名 FROM 従業員 ORDER BY 氏名"_s, {}, ok))
         names.append(row.value(0).toString());
     return names;
 }
 
-QVariant wageOf(const QSqlDatabase &main, const QString &name)
+QVariant wageOf(const QSqlDatabase &main, const QString &name, bool *ok)
 {
     const QList<sql::Row> rows = sql::rows(
-        main, u"SELECT 時給 FROM 従業員 WHERE 氏名 = ? ORDER BY rowid LIMIT 1"_s, {name});
+        main, u"SELECT 時給 FROM 従業員 WHERE 氏名 = ? ORDER BY rowid LIMIT 1"_s, {name}, ok);
     return rows.isEmpty() ? QVariant() : rows.first().value(0);
 }
 

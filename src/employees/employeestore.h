@@ -16,15 +16,18 @@ bool copyMasterToWork(const QSqlDatabase &main, const QSqlDatabase &work);
 // copy keeps the previous master.
 bool replaceMasterFromWork(const QSqlDatabase &main, const QSqlDatabase &work);
 
-// Deletes every master row named like a ticked row, then the ticked rows.
+// Deletes every master row named like a ticked row, and the ticked rows; when
+// the master cannot be written, neither file changes.
 bool deleteTicked(const QSqlDatabase &main, const QSqlDatabase &work);
 
 bool clearWork(const QSqlDatabase &work);
 
-QStringList namesInOrder(const QSqlDatabase &main);
+// The names in order; ok tells whether the read succeeded.
+QStringList namesInOrder(const QSqlDatabase &main, bool *ok = nullptr);
 
-// The wage of the first employee of that name; invalid when there is none.
-QVariant wageOf(const QSqlDatabase &main, const QString &name);
+// The wage of the first employee of that name; invalid when there is none or
+// the read failed (ok tells which).
+QVariant wageOf(const QSqlDatabase &main, const QString &name, bool *ok = nullptr);
 
 // Adds the employee, or updates the first one found of that name.
 bool storeEmployee(const QSqlDatabase &main, const QString &name, const QVariant &wage);

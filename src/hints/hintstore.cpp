@@ -6,11 +6,12 @@ using namespace Qt::StringLiterals;
 
 namespace hints {
 
-std::optional<QString> read(const QSqlDatabase &work, const QString &formName, const QString &ctlName)
+std::optional<QString> read(const QSqlDatabase &work, const QString &formName, const QString &ctlName,
+                            bool *ok)
 {
     const QList<sql::Row> rows = sql::rows(
         work, u"SELECT Contents FROM ClHint WHERE FormName = ? AND CtlName = ? ORDER BY rowid LIMIT 1"_s,
-        {formName, ctlName});
+        {formName, ctlName}, ok);
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first().value(0).toString();

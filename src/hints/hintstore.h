@@ -7,7 +7,9 @@
 // The hint texts (ClHint), one per window name and control name.
 namespace hints {
 
-std::optional<QString> read(const QSqlDatabase &work, const QString &formName, const QString &ctlName);
+// The pair's hint; nothing when there is none or the read failed (ok tells which).
+std::optional<QString> read(const QSqlDatabase &work, const QString &formName, const QString &ctlName,
+                            bool *ok = nullptr);
 // Replaces the pair's hint by this one.
 bool store(const QSqlDatabase &work, const QString &formName, const QString &ctlName,
            const QString &formTitle, const QString &contents);

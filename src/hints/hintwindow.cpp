@@ -2,6 +2,7 @@
 
 #include "data/sql.h"
 #include "hints/hintstore.h"
+#include "messages/failure.h"
 #include "messages/showmessage.h"
 
 #include <QGridLayout>
@@ -117,25 +118,31 @@ void Hint::ReadHint()
 {
     if (!hasPair())
         return;
-    if (const auto text = hints::read(sql::connection(m_workConnection), lblFormName->text(),
-                                      lblCtlName->text()))
+    bool read = false;
+    const auto text = hints::read(sql::connection(m_workConnection), lblFormName->text(),
+                                  lblCtlName->text(), &read);
+    if (!read)
+        failure::tell(m_presenter, failure::notShown(u"作業ファイルを読み込めないため、ヒントを表示"_s));
+    else if (text)
         txtContents->setPlainText(*text);
 }
 
-void Hint::EntryHint()
+bool Hint::EntryHint()
 {
     if (!hasPair())
-        return;
-    hints::store(sql::connection(m_workConnection), lblFormName->text(), lblCtlName->text(),
-                 lblFormTitle->text(), txtContents->toPlainText());
+        return true;
+    return hints::store(sql::connection(m_workConnection), lblFormName->text(), lblCtlName->text(),
+                        lblFormTitle->text(), txtContents->toPlainText());
 }
 
-void Hint::Deleteヒント()
+bool Hint::Deleteヒント()
 {
     if (!hasPair())
-        return;
-    hints::remove(sql::connection(m_workConnection), lblFormName->text(), lblCtlName->text());
+        return true;
+    if (!hints::remove(sql::connection(m_workConnection), lblFormName->text(), lblCtlName->text()))
+        return false;
     txtContents->setPlainText(QString());
+    return true;
 }
 
 void Hint::cmdクリア_Click()
@@ -147,16 +154,20 @@ void Hint::cmd削除_Click()
 {
     if (!ShowMessage(m_presenter, u"削除"_s, u"確認"_s, u"ヒント"_s))
         return;
-    Deleteヒント();
-    ShowMessage(m_presenter, u"削除"_s, u"完了"_s, u"ヒント"_s);
+    if (Deleteヒント())
+        ShowMessage(m_presenter, u"削除"_s, u"完了"_s, u"ヒント"_s);
+    else
+        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを削除"_s));
 }
 
 void Hint::cmd登録_Click()
 {
     if (!ShowMessage(m_presenter, u"登録"_s, u"確認"_s, u"ヒント"_s))
         return;
-    EntryHint();
-    ShowMessage(m_presenter, u"登録"_s, u"完了"_s, u"ヒント"_s);
+    if (EntryHint())
+        ShowMessage(m_presenter, u"登録"_s, u"完了"_s, u"ヒント"_s);
+    else
+        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを登録"_s));
 }
 
 void Hint::cmd編集_Click()

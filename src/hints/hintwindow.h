@@ -21,8 +21,9 @@ public:
          const QString &ctlName, const QString &formTitle, QWidget *parent = nullptr);
 
     void ReadHint();
-    void EntryHint();
-    void Deleteヒント();
+    // False when the work file could not be written (nothing changed then).
+    bool EntryHint();
+    bool Deleteヒント();
 
     void cmdクリア_Click();
     void cmd削除_Click();

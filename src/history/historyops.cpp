@@ -4,20 +4,30 @@
 #include "controls/namecombo.h"
 #include "history/historycolumns.h"
 #include "history/historystore.h"
+#include "timesheet/sheetstore.h"
+#include "messages/failure.h"
 
 #include <QLineEdit>
 #include <QTabWidget>
 
+using namespace Qt::StringLiterals;
+
 void FrmPelora::Clear履歴()
 {
-    history::clear(workDb());
-    Grid履歴->refresh();
+    if (!history::clear(workDb())) {
+        fail(failure::notShown(u"作業ファイルに書き込めないため、履歴をクリア"_s));
+        return;
+    }
+    refreshGrid(Grid履歴);
 }
 
 void FrmPelora::Read履歴()
 {
-    history::rebuild(mainDb(), workDb());
-    Grid履歴->refresh();
+    if (!history::rebuild(mainDb(), workDb())) {
+        fail(failure::notShown(u"データファイルを読み込めないため、履歴を読込"_s));
+        return;
+    }
+    refreshGrid(Grid履歴);
 }
 
 void FrmPelora::cmd履歴選択_Click()
@@ -28,9 +38,9 @@ void FrmPelora::cmd履歴選択_Click()
     const QVariant title = Grid履歴->value(history::Colタイトル);
     if (name.isNull() || title.isNull() || name.toString().isEmpty() || title.toString().isEmpty())
         return;
-    cmb氏名->setEditText(name.toString());
-    txtタイトル->setText(title.toString());
-    Read時給();
+    // The sheet page changes only when the sheet could be read.
+    if (!showSheet({name.toString(), title.toString()}))
+        return;
     SSTab1->setCurrentIndex(0);
     cmb氏名->setFocus();
 }

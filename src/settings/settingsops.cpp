@@ -1,6 +1,7 @@
 // The settings page: company name and information, and deleting all data.
 #include "app/frmpelora.h"
 #include "data/backup.h"
+#include "messages/failure.h"
 #include "settings/settingsstore.h"
 
 #include <QLineEdit>
@@ -10,7 +11,12 @@ using namespace Qt::StringLiterals;
 
 void FrmPelora::Read設定()
 {
-    const std::optional<settings::Company> company = settings::read(mainDb());
+    bool read = false;
+    const std::optional<settings::Company> company = settings::read(mainDb(), &read);
+    if (!read) {
+        fail(failure::notShown(u"データファイルを読み込めないため、設定を読込"_s));
+        return;
+    }
     if (!company)
         return;
     str自社名 = company->name.isNull() ? QString() : company->name.toString();
@@ -19,18 +25,24 @@ void FrmPelora::Read設定()
     txt自社情報->setPlainText(str自社情報);
 }
 
-void FrmPelora::Entry設定()
+bool FrmPelora::Entry設定()
 {
     if (!ask(u"登録"_s, u"確認"_s, u"設定"_s))
-        return;
-    settings::store(mainDb(), txt自社名->text(), txt自社情報->toPlainText());
+        return true;
+    if (settings::store(mainDb(), txt自社名->text(), txt自社情報->toPlainText()))
+        return true;
+    fail(failure::notStored(u"データファイルに書き込めないため、設定を登録"_s));
+    return false;
 }
 
 void FrmPelora::Delete設定()
 {
     if (!ask(u"削除"_s, u"確認"_s, u"設定"_s))
         return;
-    settings::blank(mainDb());
+    if (!settings::blank(mainDb())) {
+        fail(failure::notStored(u"データファイルに書き込めないため、設定を削除"_s));
+        return;
+    }
     Clear設定();
 }
 
@@ -44,14 +56,15 @@ void FrmPelora::AllDelete()
 {
     // Deletes only what a backup copy still holds.
     if (!backup::beforeDeletingAll(mainDb(), MainDbPath)) {
-        ask(u"その他"_s, u"メッセージ"_s, u"バックアップを作成できないため削除しませんでした。"_s);
+        fail(failure::notStored(u"バックアップを作成できないため、削除"_s));
         return;
     }
     if (!settings::deleteAllData(mainDb())) {
         // Nothing was deleted: the screens keep showing the data that is still there.
-        ask(u"その他"_s, u"メッセージ"_s, u"データファイルに書き込めないため削除できませんでした。"_s);
+        fail(failure::notStored(u"データファイルに書き込めないため、削除"_s));
         return;
     }
+    // The data is gone; a list that cannot be emptied says so itself.
     Clear設定();
     Clear従業員();
     Clear履歴();

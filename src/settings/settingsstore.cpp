@@ -6,10 +6,10 @@ using namespace Qt::StringLiterals;
 
 namespace settings {
 
-std::optional<Company> read(const QSqlDatabase &main)
+std::optional<Company> read(const QSqlDatabase &main, bool *ok)
 {
     const QList<sql::Row> rows =
-        sql::rows(main, u"SELECT 自社名, 自社情報 FROM 自社情報 ORDER BY rowid LIMIT 1"_s);
+        sql::rows(main, u"SELECT 自社名, 自社情報 FROM 自社情報 ORDER BY rowid LIMIT 1"_s, {}, ok);
     if (rows.isEmpty())
         return std::nullopt;
     return Company{rows.first().value(0), rows.first().value(1)};

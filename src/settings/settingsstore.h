@@ -14,7 +14,8 @@ struct Company
     QVariant info;
 };
 
-std::optional<Company> read(const QSqlDatabase &main);
+// The first row; nothing when there is none or the read failed (ok tells which).
+std::optional<Company> read(const QSqlDatabase &main, bool *ok = nullptr);
 // Updates the first row, or adds it when the table is empty.
 bool store(const QSqlDatabase &main, const QString &name, const QString &info);
 // Sets both fields of the first row to null; the row stays.

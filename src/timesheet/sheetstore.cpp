@@ -6,32 +6,38 @@ using namespace Qt::StringLiterals;
 
 namespace sheet {
 
-bool resetWorkLines(const QSqlDatabase &work)
+bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
 {
     sql::Transaction transaction(work);
-    if (!transaction.active())
+    if (!transaction.active() || !sql::exec(work, u"DELETE FROM w明細"_s))
         return false;
-    sql::exec(work, u"DELETE FROM w明細"_s);
-    // Rows the delete could not remove are kept; only an empty table is refilled.
-    if (sql::scalar(work, u"SELECT count(*) FROM w明細"_s).toInt() == 0) {
-        QList<sql::Row> rows;
-        rows.reserve(LineCount);
-        for (int n = 1; n <= LineCount; ++n)
-            rows.append(sql::Row{n});
-        if (!sql::execMany(work, u"INSERT INTO w明細 (行番号) VALUES (?)"_s, rows))
-            return false;
+    QList<sql::Row> rows;
+    const int count = std::max(int(lines.size()), LineCount);
+    rows.reserve(count);
+    for (int n = 1; n <= count; ++n) {
+        sql::Row row{n};
+        if (n <= lines.size())
+            row.append(lines.at(n - 1));
+        else
+            row.append(QVariantList(7));
+        rows.append(std::move(row));
     }
-    return transaction.commit();
+    return sql::execMany(work,
+                         u"INSERT INTO w明細 (行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額) "
+                         u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                         rows)
+        && transaction.commit();
 }
 
-Totals workTotals(const QSqlDatabase &work)
+std::optional<Totals> workTotals(const QSqlDatabase &work)
 {
+    bool ok = false;
     const QList<sql::Row> rows =
-        sql::rows(work, u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s);
-    if (rows.isEmpty())
-        return {};
+        sql::rows(work, u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s, {}, &ok);
+    if (!ok || rows.isEmpty())
+        return std::nullopt;
     const sql::Row &row = rows.first();
-    return {row.value(0), row.value(1), row.value(2)};
+    return Totals{row.value(0), row.value(1), row.value(2)};
 }
 
 QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok)
@@ -84,60 +90,32 @@ bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
                          rows);
 }
 
-std::optional<Header> readHeader(const QSqlDatabase &main, const Key &key)
+std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key)
 {
-    const QList<sql::Row> rows = sql::rows(
+    // One read transaction: the header and the lines are of the same moment.
+    if (!sql::exec(main, u"BEGIN"_s))
+        return std::nullopt;
+    bool headerRead = false;
+    bool linesRead = false;
+    const QVariantList keyValues{key.name, key.title};
+    const QList<sql::Row> headers = sql::rows(
         main,
         u"SELECT 時給, 休憩, 調整額, 時間, 合計 FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
         u"ORDER BY rowid LIMIT 1"_s,
-        {key.name, key.title});
-    if (rows.isEmpty())
+        keyValues, &headerRead);
+    Stored stored;
+    stored.lines = sql::rows(main,
+                             u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 FROM 時給明細 "
+                             u"WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
+                             keyValues, &linesRead);
+    sql::exec(main, u"COMMIT"_s);
+    if (!headerRead || !linesRead)
         return std::nullopt;
-    const sql::Row &row = rows.first();
-    return Header{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4)};
-}
-
-QList<sql::Row> readLines(const QSqlDatabase &main, const Key &key)
-{
-    return sql::rows(main,
-                     u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 FROM 時給明細 "
-                     u"WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
-                     {key.name, key.title});
-}
-
-bool placeWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
-{
-    if (lines.isEmpty())
-        return true;
-    sql::Transaction transaction(work);
-    if (!transaction.active())
-        return false;
-    const QList<sql::Row> workRows =
-        sql::rows(work, u"SELECT rowid, 行番号 FROM w明細 ORDER BY 行番号"_s);
-    QList<sql::Row> updates;
-    QList<sql::Row> inserts;
-    int lastNumber = workRows.isEmpty() ? 0 : workRows.last().value(1).toInt();
-    for (int i = 0; i < lines.size(); ++i) {
-        if (i < workRows.size()) {
-            sql::Row row = lines.at(i);
-            row.append(workRows.at(i).value(0));
-            updates.append(std::move(row));
-        } else {
-            sql::Row row{++lastNumber};
-            row.append(lines.at(i));
-            inserts.append(std::move(row));
-        }
+    if (!headers.isEmpty()) {
+        const sql::Row &row = headers.first();
+        stored.header = Header{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4)};
     }
-    bool ok = sql::execMany(work,
-                            u"UPDATE w明細 SET 日付 = ?, 開始時間 = ?, 終了時間 = ?, 時間 = ?, 時給 = ?, "
-                            u"調整額 = ?, 金額 = ? WHERE rowid = ?"_s,
-                            updates);
-    if (ok && !inserts.isEmpty())
-        ok = sql::execMany(work,
-                           u"INSERT INTO w明細 (行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額) "
-                           u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                           inserts);
-    return ok && transaction.commit();
+    return stored;
 }
 
 bool deleteSheet(const QSqlDatabase &main, const Key &key)

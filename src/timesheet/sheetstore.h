@@ -29,11 +29,14 @@ struct Totals
     QVariant hours, adjustment, amount; // null when no line has a value
 };
 
-// Empties w明細 and gives it LineCount blank lines numbered 1 to LineCount.
-bool resetWorkLines(const QSqlDatabase &work);
+// w明細 becomes LineCount blank lines numbered 1 to LineCount with lines (date,
+// start, end, hours, wage, adjustment, amount) put on the first of them in
+// order (rows added should there be more lines than rows); one transaction, so
+// a failure leaves the previous lines.
+bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines = {});
 
-// Sums of hours, adjustments and amounts over every line of w明細.
-Totals workTotals(const QSqlDatabase &work);
+// Sums of hours, adjustments and amounts over every line of w明細; nothing when the read failed.
+std::optional<Totals> workTotals(const QSqlDatabase &work);
 
 // The filled lines of w明細 (with a date and an amount), in date order:
 // date, start, end, hours, wage, adjustment, amount.
@@ -45,13 +48,16 @@ QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok);
 bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
                 const QList<sql::Row> &lines);
 
-std::optional<Header> readHeader(const QSqlDatabase &main, const Key &key);
-// The stored lines in line-number order: date, start, end, hours, wage, adjustment, amount.
-QList<sql::Row> readLines(const QSqlDatabase &main, const Key &key);
+// A registered sheet: its header (none when the sheet is not registered) and
+// its lines in line-number order (date, start, end, hours, wage, adjustment, amount).
+struct Stored
+{
+    std::optional<Header> header;
+    QList<sql::Row> lines;
+};
 
-// Puts lines on the work rows in line-number order (adding rows should there
-// be more lines than rows).
-bool placeWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines);
+// Header and lines read in one read transaction; nothing when the read failed.
+std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key);
 
 // Deletes the header and the lines of a sheet together.
 bool deleteSheet(const QSqlDatabase &main, const Key &key);

@@ -294,7 +294,7 @@ void perform(FrmPelora *w, const Operation &op)
         w->num時給->setValue(v.wage);
         w->num休憩->setValue(v.breakHours);
         QList<sql::Row> reversed(v.lines.crbegin(), v.lines.crend());
-        sheet::placeWorkLines(w->workDb(), reversed);
+        sheet::loadWorkLines(w->workDb(), reversed);
         w->Grid明細->refresh();
         w->Calc明細();
         w->cmd登録->click();

@@ -467,7 +467,8 @@ void TestEmployees::aFailedCopyKeepsThePreviousMaster()
     op::click(app.w->cmd従業員登録);
     verifyMaster(app, {{u"佐藤"_s, 1100.0}, {u"伊藤"_s, 900.0}});
     QCOMPARE(gridNames(app), (QStringList{u"伊藤"_s, u"佐藤"_s, u"X"_s}));
-    QCOMPARE(app.presenter.shown.size(), 1);
+    QCOMPARE(app.presenter.shown.size(), 2); // the confirmation, then the failure
+    QVERIFY(app.presenter.last().prompt.startsWith(u"データファイルに書き込めないため、従業員を登録できませんでした。"_s));
 
     // Without the refused row the same grid registers.
     op::typeCell(app.w->Grid従業員, 2, Col氏名, u"Y"_s);

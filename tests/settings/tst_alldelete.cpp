@@ -272,7 +272,7 @@ void TestAllDelete::aFailedDeleteKeepsEverythingAndSaysSo()
 
     QCOMPARE(app.presenter.shown.size(), 2);
     const MessageRequest told = app.presenter.shown.last();
-    QCOMPARE(told.title, u"データファイルに書き込めないため削除できませんでした。"_s);
+    QCOMPARE(told.title, u"データファイルに書き込めないため、削除できませんでした。保存されているデータは変わっていません。"_s);
     QCOMPARE(told.prompt, told.title);
     QCOMPARE(told.buttons, MessageRequest::Buttons::Ok);
     QCOMPARE(mainCounts(app), counts);

@@ -20,7 +20,8 @@ using sheet::Col日付, sheet::Col開始時間, sheet::Col終了時間;
 
 namespace {
 
-const QString FailureText = u"データファイルに書き込めないため登録できませんでした。"_s;
+const QString FailureText =
+    u"データファイルに書き込めないため、登録できませんでした。保存されているデータは変わっていません。"_s;
 
 // Everything in the main file, rowids included: "as before" means identical.
 QList<QVariantList> mainFile(const Pelora &app)
