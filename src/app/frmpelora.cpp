@@ -429,7 +429,7 @@ bool FrmPelora::refreshGrid(DataGrid *grid)
 {
     if (grid->refresh())
         return true;
-    fail(failure::notShown(u"作業ファイルを読み込めないため、一覧を表示"_s));
+    fail(failure::notShown(u"作業ファイルを読み込めないため、一覧を表示できませんでした。"_s));
     return false;
 }
 

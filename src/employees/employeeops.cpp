@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 void FrmPelora::Read従業員()
 {
     if (!employees::copyMasterToWork(mainDb(), workDb())) {
-        fail(failure::notShown(u"データファイルを読み込めないため、従業員を読込"_s));
+        fail(failure::notShown(u"ファイルを読み書きできないため、従業員を読み込めませんでした。"_s));
         return;
     }
     refreshGrid(Grid従業員);
@@ -28,11 +28,11 @@ void FrmPelora::Entry従業員マスタ()
         return;
     // The master becomes what the grid shows, or stays as it is.
     if (!Grid従業員->commitPending()) {
-        fail(failure::notStored(u"作業ファイルに書き込めないため、従業員を登録"_s));
+        fail(failure::notStored(u"作業ファイルに書き込めないため、従業員を登録できませんでした。"_s));
         return;
     }
     if (!employees::replaceMasterFromWork(mainDb(), workDb()))
-        fail(failure::notStored(u"データファイルに書き込めないため、従業員を登録"_s));
+        fail(failure::notStored(u"データファイルに書き込めないため、従業員を登録できませんでした。"_s));
 }
 
 void FrmPelora::LineDelete従業員()
@@ -40,7 +40,7 @@ void FrmPelora::LineDelete従業員()
     if (!ask(u"削除"_s, u"確認"_s, u"指定された従業員"_s))
         return;
     if (!Grid従業員->commitPending() || !employees::deleteTicked(mainDb(), workDb())) {
-        fail(failure::notStored(u"データファイルに書き込めないため、従業員を削除"_s));
+        fail(failure::notStored(u"ファイルに書き込めないため、従業員を削除できませんでした。"_s));
         return;
     }
     refreshGrid(Grid従業員);
@@ -49,7 +49,7 @@ void FrmPelora::LineDelete従業員()
 void FrmPelora::Clear従業員()
 {
     if (!employees::clearWork(workDb())) {
-        fail(failure::notShown(u"作業ファイルに書き込めないため、一覧をクリア"_s));
+        fail(failure::notShown(u"作業ファイルに書き込めないため、一覧をクリアできませんでした。"_s));
         return;
     }
     refreshGrid(Grid従業員);
@@ -70,7 +70,7 @@ void FrmPelora::ReadComb氏名()
     bool read = false;
     const QStringList list = employees::namesInOrder(mainDb(), &read);
     if (!read) {
-        fail(failure::notShown(u"データファイルを読み込めないため、氏名の一覧を表示"_s));
+        fail(failure::notShown(u"データファイルを読み込めないため、氏名の一覧を表示できませんでした。"_s));
         return;
     }
     names->setStringList(list);

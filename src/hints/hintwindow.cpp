@@ -122,7 +122,7 @@ void Hint::ReadHint()
     const auto text = hints::read(sql::connection(m_workConnection), lblFormName->text(),
                                   lblCtlName->text(), &read);
     if (!read)
-        failure::tell(m_presenter, failure::notShown(u"作業ファイルを読み込めないため、ヒントを表示"_s));
+        failure::tell(m_presenter, failure::notShown(u"作業ファイルを読み込めないため、ヒントを表示できませんでした。"_s));
     else if (text)
         txtContents->setPlainText(*text);
 }
@@ -157,7 +157,7 @@ void Hint::cmd削除_Click()
     if (Deleteヒント())
         ShowMessage(m_presenter, u"削除"_s, u"完了"_s, u"ヒント"_s);
     else
-        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを削除"_s));
+        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを削除できませんでした。"_s));
 }
 
 void Hint::cmd登録_Click()
@@ -167,7 +167,7 @@ void Hint::cmd登録_Click()
     if (EntryHint())
         ShowMessage(m_presenter, u"登録"_s, u"完了"_s, u"ヒント"_s);
     else
-        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを登録"_s));
+        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを登録できませんでした。"_s));
 }
 
 void Hint::cmd編集_Click()

@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 void FrmPelora::Clear履歴()
 {
     if (!history::clear(workDb())) {
-        fail(failure::notShown(u"作業ファイルに書き込めないため、履歴をクリア"_s));
+        fail(failure::notShown(u"作業ファイルに書き込めないため、履歴をクリアできませんでした。"_s));
         return;
     }
     refreshGrid(Grid履歴);
@@ -24,7 +24,7 @@ void FrmPelora::Clear履歴()
 void FrmPelora::Read履歴()
 {
     if (!history::rebuild(mainDb(), workDb())) {
-        fail(failure::notShown(u"データファイルを読み込めないため、履歴を読込"_s));
+        fail(failure::notShown(u"ファイルを読み書きできないため、履歴を読み込めませんでした。"_s));
         return;
     }
     refreshGrid(Grid履歴);

@@ -8,12 +8,12 @@ namespace failure {
 
 QString notStored(const QString &what)
 {
-    return what + u"できませんでした。保存されているデータは変わっていません。"_s;
+    return what + u"保存されているデータは変わっていません。"_s;
 }
 
 QString notShown(const QString &what)
 {
-    return what + u"できませんでした。画面は前のままです。"_s;
+    return what + u"画面は前のままです。"_s;
 }
 
 void tell(MessagePresenter &presenter, const QString &text)

@@ -10,9 +10,9 @@ class MessagePresenter;
 // by saying so.
 namespace failure {
 
-// "…できませんでした。保存されているデータは変わっていません。"
+// A write that failed: what could not be done, then "保存されているデータは変わっていません。"
 QString notStored(const QString &what);
-// "…できませんでした。画面は前のままです。"
+// A read that failed: what could not be done, then "画面は前のままです。"
 QString notShown(const QString &what);
 
 void tell(MessagePresenter &presenter, const QString &text);

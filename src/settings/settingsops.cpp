@@ -14,7 +14,7 @@ void FrmPelora::Read設定()
     bool read = false;
     const std::optional<settings::Company> company = settings::read(mainDb(), &read);
     if (!read) {
-        fail(failure::notShown(u"データファイルを読み込めないため、設定を読込"_s));
+        fail(failure::notShown(u"データファイルを読み込めないため、設定を読み込めませんでした。"_s));
         return;
     }
     if (!company)
@@ -31,7 +31,7 @@ bool FrmPelora::Entry設定()
         return true;
     if (settings::store(mainDb(), txt自社名->text(), txt自社情報->toPlainText()))
         return true;
-    fail(failure::notStored(u"データファイルに書き込めないため、設定を登録"_s));
+    fail(failure::notStored(u"データファイルに書き込めないため、設定を登録できませんでした。"_s));
     return false;
 }
 
@@ -40,7 +40,7 @@ void FrmPelora::Delete設定()
     if (!ask(u"削除"_s, u"確認"_s, u"設定"_s))
         return;
     if (!settings::blank(mainDb())) {
-        fail(failure::notStored(u"データファイルに書き込めないため、設定を削除"_s));
+        fail(failure::notStored(u"データファイルに書き込めないため、設定を削除できませんでした。"_s));
         return;
     }
     Clear設定();
@@ -56,12 +56,12 @@ void FrmPelora::AllDelete()
 {
     // Deletes only what a backup copy still holds.
     if (!backup::beforeDeletingAll(mainDb(), MainDbPath)) {
-        fail(failure::notStored(u"バックアップを作成できないため、削除"_s));
+        fail(failure::notStored(u"バックアップを作成できないため、削除しませんでした。"_s));
         return;
     }
     if (!settings::deleteAllData(mainDb())) {
         // Nothing was deleted: the screens keep showing the data that is still there.
-        fail(failure::notStored(u"データファイルに書き込めないため、削除"_s));
+        fail(failure::notStored(u"データファイルに書き込めないため、削除できませんでした。"_s));
         return;
     }
     // The data is gone; a list that cannot be emptied says so itself.

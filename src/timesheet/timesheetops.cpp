@@ -45,7 +45,7 @@ void FrmPelora::Get時給()
     bool read = false;
     const QVariant wage = employees::wageOf(mainDb(), name, &read);
     if (!read)
-        fail(failure::notShown(u"データファイルを読み込めないため、時給を表示"_s));
+        fail(failure::notShown(u"データファイルを読み込めないため、時給を表示できませんでした。"_s));
     else if (wage.isValid() && !wage.isNull())
         num時給->setValue(wage);
 }
@@ -107,7 +107,7 @@ void FrmPelora::Calc明細()
     if (Grid明細->commitPending())
         totals = sheet::workTotals(workDb());
     if (!totals) {
-        fail(failure::notShown(u"作業ファイルを読み書きできないため、合計を計算"_s));
+        fail(failure::notShown(u"作業ファイルを読み書きできないため、合計を計算できませんでした。"_s));
         return;
     }
     num時間->setValue(orZero(totals->hours));
@@ -118,7 +118,7 @@ void FrmPelora::Calc明細()
 void FrmPelora::Delete行()
 {
     if (!Grid明細->deleteCurrentRow() && !Grid明細->eof()) {
-        fail(failure::notShown(u"作業ファイルに書き込めないため、行を削除"_s));
+        fail(failure::notShown(u"作業ファイルに書き込めないため、行を削除できませんでした。"_s));
         return;
     }
     Grid明細->viewport()->update();
@@ -131,7 +131,7 @@ void FrmPelora::Delete行()
 bool FrmPelora::Clear明細()
 {
     if (!sheet::loadWorkLines(workDb())) {
-        fail(failure::notShown(u"作業ファイルに書き込めないため、明細をクリア"_s));
+        fail(failure::notShown(u"作業ファイルに書き込めないため、明細をクリアできませんでした。"_s));
         return false;
     }
     return refreshGrid(Grid明細);
@@ -171,7 +171,7 @@ void FrmPelora::Delete時給()
     if (!ask(u"削除"_s, u"確認"_s, cmb氏名->currentText()))
         return;
     if (!sheet::deleteSheet(mainDb(), {cmb氏名->currentText(), txtタイトル->text()})) {
-        fail(failure::notStored(u"データファイルに書き込めないため、削除"_s));
+        fail(failure::notStored(u"データファイルに書き込めないため、削除できませんでした。"_s));
         return;
     }
     Clear時給();
@@ -205,8 +205,8 @@ void FrmPelora::Entry時給()
     }
     if (!stored) {
         // Nothing was written; the page keeps what was typed.
-        fail(failure::notStored(read ? u"データファイルに書き込めないため、登録"_s
-                                     : u"作業ファイルを読み書きできないため、登録"_s));
+        fail(failure::notStored(read ? u"データファイルに書き込めないため、登録できませんでした。"_s
+                                     : u"作業ファイルを読み書きできないため、登録できませんでした。"_s));
         return;
     }
     Clear時給();
@@ -224,11 +224,11 @@ bool FrmPelora::showSheet(const sheet::Key &key)
     // was, never one sheet's header over another sheet's lines.
     const std::optional<sheet::Stored> stored = sheet::readSheet(mainDb(), key);
     if (!stored) {
-        fail(failure::notShown(u"データファイルを読み込めないため、読込"_s));
+        fail(failure::notShown(u"データファイルを読み込めないため、時給明細を読み込めませんでした。"_s));
         return false;
     }
     if (!sheet::loadWorkLines(workDb(), stored->lines)) {
-        fail(failure::notShown(u"作業ファイルに書き込めないため、読込"_s));
+        fail(failure::notShown(u"作業ファイルに書き込めないため、時給明細を読み込めませんでした。"_s));
         return false;
     }
     if (cmb氏名->currentText() != key.name)

@@ -394,7 +394,7 @@ void TestFailures::aFailedOperationChangesNothingAndSaysSo()
     const MessageRequest told = app.presenter.last();
     QCOMPARE(told.buttons, MessageRequest::Buttons::Ok);
     QCOMPARE(told.icon, MessageRequest::Icon::Information);
-    QVERIFY2(told.prompt.contains(u"できませんでした。"_s), qPrintable(told.prompt));
+    QVERIFY2(told.prompt.contains(u"ませんでした。"_s), qPrintable(told.prompt));
     // Nothing stored changed.
     QCOMPARE(mainFile(app), storedBefore);
     QCOMPARE(dump(app.paths.WorkDbPath, {u"ClHint"_s}), hintsBefore);
