@@ -245,6 +245,9 @@ public:
             for (const QString &event : {u"INSERT"_s, u"UPDATE"_s, u"DELETE"_s})
                 m_ok = m_ok && Pelora::execute(m_file, u"CREATE TRIGGER refuse_%1 BEFORE %1 ON %2 "
                                                        u"BEGIN SELECT RAISE(ABORT, 'refused'); END"_s.arg(event, table));
+        } else if (kind.endsWith(u"moved away"_s)) {
+            m_moved = m_file + u".moved"_s;
+            m_ok = QFile::rename(m_file, m_moved);
         } else { // disk full: the data folder is a small file system of its own, filled up
             m_filler = QFileInfo(m_file).absolutePath() + u"/filler"_s;
             QFile filler(m_filler);
@@ -271,12 +274,21 @@ public:
         if (!m_filler.isEmpty())
             QFile::remove(m_filler);
         m_filler.clear();
+        if (!m_moved.isEmpty()) {
+            // Nothing may have appeared under the file's name meanwhile.
+            m_appeared = QFile::exists(m_file);
+            QFile::rename(m_moved, m_file);
+        }
+        m_moved.clear();
     }
+    bool fileAppeared() const { return m_appeared; }
 
 private:
     QString m_file;
     QSqlDatabase m_db;
     QString m_filler;
+    QString m_moved;
+    bool m_appeared = false;
     bool m_trigger = false;
     bool m_ok = false;
 };
@@ -334,10 +346,12 @@ void TestFailures::aFailedOperationChangesNothingAndSaysSo_data()
         {"name field", "main locked", ""},
         {"history 読込", "main locked", ""},
         {"history 読込", "work trigger", "w履歴"},
+        {"history 読込", "main moved away", ""},
         {"history クリア", "work locked", ""},
         {"history 選択", "main locked", ""},
         {"employees 読込", "main locked", ""},
         {"employees 読込", "work trigger", "w従業員"},
+        {"employees 読込", "main moved away", ""},
         {"employees 登録", "main trigger", "従業員"},
         {"employees 登録", "disk full", ""},
         {"employees 行削除", "main locked", ""},
@@ -388,6 +402,7 @@ void TestFailures::aFailedOperationChangesNothingAndSaysSo()
         app.presenter.answerYes();
     op.act(app);
     injected.lift();
+    QVERIFY(!injected.fileAppeared());
 
     // One message, after the confirmation when there is one: what could not be done.
     QCOMPARE(app.presenter.shown.size(), op.asks ? 2 : 1);
