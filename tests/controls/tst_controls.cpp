@@ -194,23 +194,32 @@ void TestControls::numberEditTyping_data()
     QTest::newRow("at the maximum") << yen << 9999999.0 << 0 << null << u"9999999"_s << QVariant(9999999.0)
                                     << u"9,999,999"_s << true;
     QTest::newRow("emptied") << yen << 9999999.0 << 0 << QVariant(2500.0) << QString() << null << QString() << true;
-    QTest::newRow("above the maximum keeps the value") << yen << 9999999.0 << 0 << QVariant(2500.0)
-                                                       << u"10000000"_s << QVariant(2500.0) << u"2,500"_s << false;
-    QTest::newRow("below the minimum keeps the value") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"-1"_s
-                                                       << QVariant(2500.0) << u"2,500"_s << false;
-    QTest::newRow("decimals in a yen field keep the value") << yen << 9999999.0 << 0 << QVariant(2500.0)
-                                                            << u"12.5"_s << QVariant(2500.0) << u"2,500"_s << false;
-    QTest::newRow("misplaced comma keeps the value") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1,23"_s
-                                                     << QVariant(2500.0) << u"2,500"_s << false;
+    // What the field cannot take is refused key by key; it never keeps an older value instead.
+    QTest::newRow("a digit beyond the maximum is refused") << yen << 9999999.0 << 0 << QVariant(2500.0)
+                                                           << u"10000000"_s << QVariant(1000000.0) << u"1,000,000"_s << true;
+    QTest::newRow("a minus below a minimum of 0 is refused") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"-1"_s
+                                                             << QVariant(1.0) << u"1"_s << true;
+    QTest::newRow("a point in a yen field is refused") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1000."_s
+                                                       << QVariant(1000.0) << u"1,000"_s << true;
+    QTest::newRow("a comma that cannot group is refused") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1,0,0,000"_s
+                                                          << QVariant(1000.0) << u"1,000"_s << true;
+    QTest::newRow("an unfinished group empties the field") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1,23"_s
+                                                           << QVariant() << QString() << true;
     QTest::newRow("the same value is no edit") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"2500"_s
                                                << QVariant(2500.0) << u"2,500"_s << false;
+    QTest::newRow("full-width digits") << yen << 9999999.0 << 0 << null << u"１２００"_s << QVariant(1200.0)
+                                       << u"1,200"_s << true;
+    QTest::newRow("letters are refused") << yen << 9999999.0 << 0 << null << u"1a2あ"_s << QVariant(12.0)
+                                         << u"12"_s << true;
     QTest::newRow("hours") << hours << 99.0 << 1 << null << u"7.5"_s << QVariant(7.5) << u"7.5"_s << true;
     QTest::newRow("hours, trailing zero") << hours << 99.0 << 1 << null << u"7.50"_s << QVariant(7.5) << u"7.5"_s
                                           << true;
-    QTest::newRow("hours, two decimals keep the value") << hours << 99.0 << 1 << QVariant(7.5) << u"7.25"_s
-                                                        << QVariant(7.5) << u"7.5"_s << false;
-    QTest::newRow("hours, above the maximum") << hours << 99.0 << 1 << QVariant(7.5) << u"100"_s << QVariant(7.5)
-                                              << u"7.5"_s << false;
+    QTest::newRow("hours, full width") << hours << 9999.0 << 1 << null << u"１，２３４．５"_s << QVariant(1234.5)
+                                       << u"1,234.5"_s << true;
+    QTest::newRow("hours, a second decimal is refused") << hours << 99.0 << 1 << QVariant(7.5) << u"7.25"_s
+                                                        << QVariant(7.2) << u"7.2"_s << true;
+    QTest::newRow("hours, above the maximum") << hours << 99.0 << 1 << QVariant(7.5) << u"100"_s << QVariant(10.0)
+                                              << u"10.0"_s << true;
 }
 
 void TestControls::numberEditTyping()
