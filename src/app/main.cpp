@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Pelora"));
     QApplication::setApplicationVersion(QStringLiteral("1.30"));
     platform::installTranslations(app);
-    platform::installFontSubstitutes();
+    platform::installApplicationFont();
 
     MessageBoxPresenter dialogs;
     ConsolePresenter console; // PELORA_NO_DIALOGS: unattended runs get stderr, not a dialog no one answers
