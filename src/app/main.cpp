@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Pelora"));
     QApplication::setApplicationVersion(QStringLiteral("1.30"));
     platform::installTranslations(app);
-    platform::installFontSubstitutes();
+    platform::installApplicationFont();
 
     MessageBoxPresenter dialogs;
     // PELORA_NO_DIALOGS: a start-up refusal goes to stderr for unattended runs.

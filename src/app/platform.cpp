@@ -41,6 +41,16 @@ void installFontSubstitutes()
                                 QStringLiteral("Noto Serif CJK JP")});
 }
 
+void installApplicationFont()
+{
+    installFontSubstitutes();
+    // Left to Qt, dialogs take a 9-point Latin face and borrow their kana from
+    // a monospaced fallback.
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSizeF(10.5);
+    QApplication::setFont(font);
+}
+
 void SetImeOpen(QWidget *window, bool open)
 {
     if (!window)

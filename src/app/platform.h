@@ -13,6 +13,11 @@ void installTranslations(QApplication &app);
 // are missing they map to the IPA faces (P Gothic, P Mincho).
 void installFontSubstitutes();
 
+// The window's Japanese face, at a size for reading, for everything that sets
+// no font of its own: message boxes, the hint window, Qt's print preview and
+// file chooser. Installs the substitutes too.
+void installApplicationFont();
+
 // Opens or closes the input method for a window: on Windows through the input
 // method manager, elsewhere by enabling or disabling input-method input on the
 // widget (the name field takes Japanese, the grid digits only).

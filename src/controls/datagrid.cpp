@@ -1,8 +1,11 @@
 #include "controls/datagrid.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 
 namespace {
 
@@ -22,6 +25,21 @@ public:
         return QLineEdit::inputMethodQuery(query);
     }
 };
+
+bool isTickBox(const QModelIndex &index)
+{
+    const auto *model = qobject_cast<const WorkTableModel *>(index.model());
+    return model && model->columns().at(index.column()).kind == GridColumn::Kind::Check;
+}
+
+QRect tickBoxRect(const QStyleOptionViewItem &option)
+{
+    QStyleOptionViewItem box = option;
+    box.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QStyle *style = box.widget ? box.widget->style() : QApplication::style();
+    const QSize size = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &box, box.widget).size();
+    return QStyle::alignedRect(box.direction, Qt::AlignCenter, size, box.rect);
+}
 
 } // namespace
 
@@ -73,6 +91,10 @@ void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
     auto *lineEdit = qobject_cast<QLineEdit *>(editor);
     if (!lineEdit)
         return;
+    // Leaving a cell without typing is no edit; typing is, even the text the
+    // cell already held: retyping a time is how a line is computed again.
+    if (!lineEdit->isModified())
+        return;
     QString text = lineEdit->text();
     if (!lineEdit->inputMask().isEmpty()) {
         QString digits;
@@ -91,6 +113,40 @@ void GridDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) cons
     if (m_editor == editor)
         m_editor = nullptr;
     QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (!isTickBox(index)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+    QStyleOptionViewItem box = cell;
+    box.rect = tickBoxRect(cell);
+    box.state = (cell.state & ~QStyle::State_HasFocus)
+        | (cell.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
+    cell.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, cell.widget);
+}
+
+bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                               const QModelIndex &index)
+{
+    const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
+        || event->type() == QEvent::MouseButtonDblClick;
+    if (!isTickBox(index) || !mouse || !(index.flags() & Qt::ItemIsUserCheckable))
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    const auto *click = static_cast<QMouseEvent *>(event);
+    if (click->button() != Qt::LeftButton || !tickBoxRect(option).contains(click->position().toPoint()))
+        return false;
+    if (event->type() != QEvent::MouseButtonRelease)
+        return true; // the press and a double click are the box's; the release ticks it
+    const bool ticked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    return model->setData(index, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
 }
 
 bool GridDelegate::eventFilter(QObject *object, QEvent *event)
@@ -294,14 +350,36 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
         if (gridKey.consumed)
             return;
         const QModelIndex current = currentIndex();
-        if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && current.isValid()
-            && (m_model->flags(current) & Qt::ItemIsEditable)) {
-            // Emptying a cell is an edit like any other.
-            m_model->setData(current, QString(), Qt::EditRole);
+        const bool editable = current.isValid() && (m_model->flags(current) & Qt::ItemIsEditable);
+        if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && editable) {
+            // Emptying a cell is an edit like any other; an empty cell has nothing to empty.
+            if (!m_model->editText(current.row(), current.column()).isEmpty())
+                m_model->setData(current, QString(), Qt::EditRole);
+            return;
+        }
+        // Any key that types something opens the editor with that key in it:
+        // a sign, a point, a full-width digit, as much as a digit.
+        const QString typed = event->text();
+        const bool printable = !typed.isEmpty() && typed.front().isPrint()
+            && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (printable && editable && (editTriggers() & AnyKeyPressed) && edit(current, AllEditTriggers, nullptr)) {
+            if (QWidget *editor = m_delegate->openEditor())
+                QCoreApplication::sendEvent(editor, event);
+            event->accept();
             return;
         }
     }
     QTableView::keyPressEvent(event);
+}
+
+bool DataGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    // A click on the current cell opens its editor at once: Qt waits for a
+    // possible double click first and drops the keys typed meanwhile, and an
+    // operator types straight after the click.
+    if (trigger == SelectedClicked && (editTriggers() & SelectedClicked))
+        trigger = AllEditTriggers;
+    return QTableView::edit(index, trigger, event);
 }
 
 void DataGrid::focusInEvent(QFocusEvent *event)

@@ -30,6 +30,10 @@ public:
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
     void destroyEditor(QWidget *editor, const QModelIndex &index) const override;
+    // A tick box sits in the middle of its cell, and a click there ticks it.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override;
 
     QWidget *openEditor() const { return m_editor; }
     bool isCommitting() const { return m_committing; }
@@ -85,6 +89,8 @@ signals:
     void rowColChange(int lastRow, int lastColumn);
 
 protected:
+    using QTableView::edit;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;

@@ -4,15 +4,45 @@
 #include "controls/numbertext.h"
 
 #include <QKeyEvent>
-#include <QRegularExpressionValidator>
-#include <cmath>
+#include <QValidator>
+
+namespace {
+
+// Lets through, key by key, only what is or may still become a number the
+// field takes: the grid's grammar (full-width input included), the field's
+// range and its decimals. An empty field is a value too: null.
+class NumberValidator : public QValidator
+{
+public:
+    explicit NumberValidator(NumberEdit *field)
+        : QValidator(field)
+        , m_field(field)
+    {
+    }
+
+    State validate(QString &input, int &) const override
+    {
+        if (input.trimmed().isEmpty())
+            return Acceptable;
+        switch (numbertext::typing(input, m_field->minimum(), m_field->maximum(), m_field->decimals())) {
+        case numbertext::Typing::Acceptable: return Acceptable;
+        case numbertext::Typing::Intermediate: return Intermediate;
+        case numbertext::Typing::Invalid: break;
+        }
+        return Invalid;
+    }
+
+private:
+    NumberEdit *m_field;
+};
+
+} // namespace
 
 NumberEdit::NumberEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[-+]?[0-9,]*(\\.[0-9]*)?")), this));
+    setValidator(new NumberValidator(this));
     setInputMethodHints(Qt::ImhFormattedNumbersOnly);
 }
 
@@ -66,19 +96,17 @@ void NumberEdit::showValue()
 
 void NumberEdit::takeTypedText()
 {
-    const QString typed = text().trimmed();
-    if (typed.isEmpty()) {
-        m_value = QVariant();
+    // Passing through takes nothing: what the program set may lie beyond what
+    // the operator may type.
+    if (!isModified())
         return;
-    }
+    // Typing let through only numbers and their beginnings; a beginning left
+    // unfinished ("-", "1,2") is no number, and the field empties as a grid
+    // cell does.
     double d = 0;
-    if (!numbertext::parse(typed, &d))
-        return; // not a number: keep the previous value
-    const double scale = std::pow(10.0, m_decimals);
-    const bool whole = std::abs(d * scale - std::round(d * scale)) < 1e-9;
-    if (d < m_minimum || d > m_maximum || !whole)
-        return; // outside what the field accepts: keep the previous value
-    m_value = d;
+    const bool number = numbertext::typing(text(), m_minimum, m_maximum, m_decimals) == numbertext::Typing::Acceptable
+        && numbertext::parse(text(), &d);
+    m_value = number ? QVariant(d) : QVariant();
 }
 
 void NumberEdit::focusInEvent(QFocusEvent *event)

@@ -5,8 +5,10 @@
 
 // A numeric field: its value is null when the field is empty. While it has the
 // focus it shows the plain number for typing; otherwise it shows the value
-// through its display format ("#,###", "#,###.0"). The range and the number of
-// decimals limit what the operator may type, never what the program sets.
+// through its display format ("#,###", "#,###.0"). It reads numbers as a grid
+// cell does (numbertext), full-width input included; the range and the number
+// of decimals limit what the operator may type, never what the program sets.
+// A key that cannot lead to such a number is refused as it is typed.
 class NumberEdit : public QLineEdit
 {
     Q_OBJECT

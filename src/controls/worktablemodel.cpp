@@ -228,8 +228,6 @@ bool WorkTableModel::setData(const QModelIndex &index, const QVariant &value, in
             return true;
     } else if (role == Qt::EditRole) {
         const QString text = value.toString();
-        if (text == editText(index.row(), column))
-            return true; // unchanged text is no edit
         stored = text.isEmpty() ? QVariant() : QVariant(text);
     } else {
         return false;

@@ -36,8 +36,7 @@ Hint::Hint(const QString &workConnection, MessagePresenter &presenter, const QSt
 {
     setObjectName(u"Hint"_s);
     setWindowTitle(u"ヒント"_s);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(gothic(10.5));
+    setAttribute(Qt::WA_DeleteOnClose); // its face is the application's (platform::installApplicationFont)
 
     lblFormName = new QLabel(formName);
     lblFormName->setObjectName(u"lblFormName"_s);

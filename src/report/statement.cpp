@@ -2,6 +2,7 @@
 
 #include "app/platform.h"
 #include "controls/formats.h"
+#include "report/textfit.h"
 
 #include <QFont>
 #include <QPainter>
@@ -80,18 +81,24 @@ void renderStatement(QPainter &painter, const QRectF &area, double dotsPerInch,
                                      area.top() + toDevice(item.twips.bottom())));
             continue;
         }
-        QFont font(item.fontFamily);
-        // Point sizes relative to the device: a point is 20 twips.
-        font.setPixelSize(std::max(1, int(std::lround(toDevice(item.pointSize * 20)))));
-        painter.setFont(font);
-        painter.setPen(Qt::black);
         const QRectF box(area.left() + toDevice(item.twips.left()), area.top() + toDevice(item.twips.top()),
                          toDevice(item.twips.width()), toDevice(item.twips.height()));
-        Qt::Alignment alignment = item.alignment | Qt::AlignTop;
-        int flags = int(alignment);
-        if (item.name == u"txt自社情報")
-            flags |= Qt::TextWordWrap;
-        painter.drawText(box, flags, item.text);
+        // Point sizes relative to the device: a point is 20 twips. Right-aligned
+        // values are numbers, set on one line; the others are texts that wrap.
+        auto pixels = [&](double points) { return int(std::lround(toDevice(points * 20))); };
+        const TextFit kind = item.alignment & Qt::AlignRight ? TextFit::Number : TextFit::Text;
+        const FittedText fit = fitText(item.text, QFont(item.fontFamily), pixels(item.pointSize),
+                                       pixels(StatementFloorPointSize), box, kind, area, painter.device());
+        painter.setFont(fit.font);
+        painter.setPen(Qt::black);
+        // Measured to fit: nothing may clip a glyph over a rounding difference.
+        const int flags = int(item.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextSingleLine
+            | Qt::TextDontClip;
+        double top = fit.box.top();
+        for (const QString &line : fit.lines) {
+            painter.drawText(QRectF(fit.box.left(), top, fit.box.width(), fit.lineSpacing), flags, line);
+            top += fit.lineSpacing;
+        }
     }
     painter.restore();
 }

@@ -24,9 +24,12 @@ struct StatementValues
 // The statement's width in twips; a page must hold it.
 inline constexpr int StatementWidthTwips = 10350;
 inline constexpr int StatementHeightTwips = 2160;
+// No value is cut: a text too wide for its box is set smaller, down to this size.
+inline constexpr double StatementFloorPointSize = 6;
 
 // Draws the statement with its top left corner at the top left of area, one
-// twip being dotsPerInch / 1440 device pixels.
+// twip being dotsPerInch / 1440 device pixels. Each value is set in its box at
+// its own size or smaller (see fitText); nothing is drawn outside area.
 void renderStatement(QPainter &painter, const QRectF &area, double dotsPerInch,
                      const StatementValues &values);
 

@@ -5,7 +5,11 @@
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
 #include "hints/hintwindow.h"
+#include "messages/messageboxpresenter.h"
+#include "report/previewoutput.h"
 
+#include <QDialog>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +17,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +37,7 @@ private slots:
     void infoTextsAndBanner();
     void tabOrderRunsThroughTheHeaderIntoTheGrid();
     void closeButtonEndsTheWindowAndReleasesTheData();
+    void dialogsUseTheWindowFace();
 };
 
 void TestMainWindow::startsWithCaptionPagesAndFiles()
@@ -222,6 +228,44 @@ void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
     // The data folder is free again: a new start succeeds on it.
     app.stop();
     QVERIFY(app.start());
+}
+
+void TestMainWindow::dialogsUseTheWindowFace()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    // The face of every text in a window, as the operator reads it.
+    QStringList seen;
+    auto faces = [&](QWidget *window) {
+        QList<QWidget *> widgets = window->findChildren<QWidget *>();
+        widgets << window;
+        for (QWidget *w : std::as_const(widgets)) {
+            const QFontInfo face(w->font());
+            seen << u"%1 %2 %3"_s.arg(QString::fromUtf8(w->metaObject()->className()), face.family())
+                        .arg(face.pointSizeF());
+        }
+    };
+    auto readAndClose = [&] {
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            faces(dialog);
+            dialog->reject();
+        });
+    };
+    readAndClose();
+    MessageBoxPresenter().present({u"確認"_s, u"登録しますか？"_s, MessageRequest::Icon::Question,
+                                   MessageRequest::Buttons::YesNo, MessageRequest::Button::Yes});
+    readAndClose();
+    PreviewOutput().show(StatementValues{}, app.w);
+    op::click(app.w->cmdHint);
+    QVERIFY(app.w->hintWindow());
+    faces(app.w->hintWindow());
+    QVERIFY(seen.size() > 20);
+    for (const QString &face : std::as_const(seen)) {
+        QVERIFY2(face.contains(u" IPAPGothic "_s), qPrintable(face));
+        QVERIFY2(face.section(u' ', -1).toDouble() >= 10.5, qPrintable(face));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

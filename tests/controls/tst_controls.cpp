@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum Col { Col番号, Col日付, Col開始, Col時間, Col金額, Col名前 };
+enum Col { Col番号, Col日付, Col開始, Col時間, Col金額, Col名前, Col選択 };
 
 // A small window with one of each control kind; its grid shows a scratch table
 // without a key, in which two rows are identical.
@@ -34,11 +34,11 @@ public:
             db.setDatabaseName(file);
             db.open();
             QSqlQuery q(db);
-            q.exec(u"CREATE TABLE t (番号 INTEGER, 日付 TEXT, 開始 TEXT, 時間 REAL, 金額 REAL, 名前 TEXT)"_s);
-            q.exec(u"INSERT INTO t VALUES (1, '2007-04-30', '0930', 7.5, 8333.33, '山田')"_s);
-            q.exec(u"INSERT INTO t VALUES (2, NULL, NULL, NULL, NULL, NULL)"_s);
-            q.exec(u"INSERT INTO t VALUES (2, NULL, NULL, NULL, NULL, NULL)"_s);
-            q.exec(u"INSERT INTO t VALUES (4, NULL, '0030', 0, 0, '')"_s);
+            q.exec(u"CREATE TABLE t (番号 INTEGER, 日付 TEXT, 開始 TEXT, 時間 REAL, 金額 REAL, 名前 TEXT, 選択 INTEGER)"_s);
+            q.exec(u"INSERT INTO t VALUES (1, '2007-04-30', '0930', 7.5, 8333.33, '山田', 0)"_s);
+            q.exec(u"INSERT INTO t VALUES (2, NULL, NULL, NULL, NULL, NULL, 0)"_s);
+            q.exec(u"INSERT INTO t VALUES (2, NULL, NULL, NULL, NULL, NULL, 0)"_s);
+            q.exec(u"INSERT INTO t VALUES (4, NULL, '0030', 0, 0, '', 0)"_s);
         }
 
         window = new QWidget;
@@ -59,6 +59,7 @@ public:
             {u"時間"_s, u"時間"_s, GridColumn::Kind::Number, u"#,###.0"_s, 1050, Qt::AlignRight},
             {u"金額"_s, u"金額"_s, GridColumn::Kind::Number, u"#,###"_s, 1130, Qt::AlignRight},
             {u"名前"_s, u"名前"_s, GridColumn::Kind::Text, QString(), 2000, Qt::AlignLeft},
+            {u"選択"_s, QString(), GridColumn::Kind::Check, QString(), 600, Qt::AlignHCenter},
         };
         model = new WorkTableModel(m_connection, u"t"_s, columns, window);
         grid->bind(model);
@@ -124,7 +125,10 @@ private slots:
     void gridDeleteCurrentRow();
     void gridMovesAndEof();
     void gridRefreshMakesTheFirstRowCurrent();
-    void gridAfterColEditOnlyForChangedText();
+    void gridAfterColEditForEveryTypedEntry();
+    void gridTakesEveryKeyThatStartsAValue_data();
+    void gridTakesEveryKeyThatStartsAValue();
+    void gridTickBoxIsCentred();
     void gridLeavingARowWritesIt();
     void gridKeyDownCanConsumeAKey();
     void gridDeleteKeyEmptiesACell();
@@ -194,23 +198,32 @@ void TestControls::numberEditTyping_data()
     QTest::newRow("at the maximum") << yen << 9999999.0 << 0 << null << u"9999999"_s << QVariant(9999999.0)
                                     << u"9,999,999"_s << true;
     QTest::newRow("emptied") << yen << 9999999.0 << 0 << QVariant(2500.0) << QString() << null << QString() << true;
-    QTest::newRow("above the maximum keeps the value") << yen << 9999999.0 << 0 << QVariant(2500.0)
-                                                       << u"10000000"_s << QVariant(2500.0) << u"2,500"_s << false;
-    QTest::newRow("below the minimum keeps the value") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"-1"_s
-                                                       << QVariant(2500.0) << u"2,500"_s << false;
-    QTest::newRow("decimals in a yen field keep the value") << yen << 9999999.0 << 0 << QVariant(2500.0)
-                                                            << u"12.5"_s << QVariant(2500.0) << u"2,500"_s << false;
-    QTest::newRow("misplaced comma keeps the value") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1,23"_s
-                                                     << QVariant(2500.0) << u"2,500"_s << false;
+    // What the field cannot take is refused key by key; it never keeps an older value instead.
+    QTest::newRow("a digit beyond the maximum is refused") << yen << 9999999.0 << 0 << QVariant(2500.0)
+                                                           << u"10000000"_s << QVariant(1000000.0) << u"1,000,000"_s << true;
+    QTest::newRow("a minus below a minimum of 0 is refused") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"-1"_s
+                                                             << QVariant(1.0) << u"1"_s << true;
+    QTest::newRow("a point in a yen field is refused") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1000."_s
+                                                       << QVariant(1000.0) << u"1,000"_s << true;
+    QTest::newRow("a comma that cannot group is refused") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1,0,0,000"_s
+                                                          << QVariant(1000.0) << u"1,000"_s << true;
+    QTest::newRow("an unfinished group empties the field") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"1,23"_s
+                                                           << QVariant() << QString() << true;
     QTest::newRow("the same value is no edit") << yen << 9999999.0 << 0 << QVariant(2500.0) << u"2500"_s
                                                << QVariant(2500.0) << u"2,500"_s << false;
+    QTest::newRow("full-width digits") << yen << 9999999.0 << 0 << null << u"１２００"_s << QVariant(1200.0)
+                                       << u"1,200"_s << true;
+    QTest::newRow("letters are refused") << yen << 9999999.0 << 0 << null << u"1a2あ"_s << QVariant(12.0)
+                                         << u"12"_s << true;
     QTest::newRow("hours") << hours << 99.0 << 1 << null << u"7.5"_s << QVariant(7.5) << u"7.5"_s << true;
     QTest::newRow("hours, trailing zero") << hours << 99.0 << 1 << null << u"7.50"_s << QVariant(7.5) << u"7.5"_s
                                           << true;
-    QTest::newRow("hours, two decimals keep the value") << hours << 99.0 << 1 << QVariant(7.5) << u"7.25"_s
-                                                        << QVariant(7.5) << u"7.5"_s << false;
-    QTest::newRow("hours, above the maximum") << hours << 99.0 << 1 << QVariant(7.5) << u"100"_s << QVariant(7.5)
-                                              << u"7.5"_s << false;
+    QTest::newRow("hours, full width") << hours << 9999.0 << 1 << null << u"１，２３４．５"_s << QVariant(1234.5)
+                                       << u"1,234.5"_s << true;
+    QTest::newRow("hours, a second decimal is refused") << hours << 99.0 << 1 << QVariant(7.5) << u"7.25"_s
+                                                        << QVariant(7.2) << u"7.2"_s << true;
+    QTest::newRow("hours, above the maximum") << hours << 99.0 << 1 << QVariant(7.5) << u"100"_s << QVariant(10.0)
+                                              << u"10.0"_s << true;
 }
 
 void TestControls::numberEditTyping()
@@ -460,7 +473,7 @@ void TestControls::gridRefreshMakesTheFirstRowCurrent()
     QCOMPARE(g->text(Col金額), u"1,000"_s);
 }
 
-void TestControls::gridAfterColEditOnlyForChangedText()
+void TestControls::gridAfterColEditForEveryTypedEntry()
 {
     ControlWindow c;
     QVERIFY(c.exposed());
@@ -473,9 +486,12 @@ void TestControls::gridAfterColEditOnlyForChangedText()
     QCOMPARE(edits.at(0).at(1).toInt(), int(Col名前));
     QCOMPARE(c.model->value(1, Col名前).toString(), u"佐藤"_s);
 
-    // Typing the text the cell already holds is no edit.
+    // Typing the text the cell already holds is an edit all the same.
     op::typeCell(g, 1, Col名前, u"佐藤"_s);
-    QCOMPARE(edits.count(), 1);
+    QCOMPARE(edits.count(), 2);
+    op::typeCell(g, 0, Col開始, u"0930"_s);
+    QCOMPARE(edits.count(), 3);
+    QCOMPARE(edits.last().at(1).toInt(), int(Col開始));
 
     // Opening the editor and leaving with Enter changes nothing, in any kind of column.
     for (int row : {0, 1}) {
@@ -483,15 +499,75 @@ void TestControls::gridAfterColEditOnlyForChangedText()
             QLineEdit *editor = openEditor(g, row, column);
             QVERIFY2(editor, qPrintable(u"no editor at %1,%2"_s.arg(row).arg(column)));
             QTest::keyClick(editor, Qt::Key_Return);
-            QCOMPARE(edits.count(), 1);
+            QCOMPARE(edits.count(), 3);
         }
     }
     QCOMPARE(c.model->value(0, Col日付).toString(), u"2007-04-30"_s);
     QCOMPARE(c.model->value(0, Col金額).toDouble(), 8333.33);
 
     op::typeCell(g, 0, Col金額, u"9000"_s);
-    QCOMPARE(edits.count(), 2);
+    QCOMPARE(edits.count(), 4);
     QCOMPARE(edits.last().at(1).toInt(), int(Col金額));
+}
+
+void TestControls::gridTakesEveryKeyThatStartsAValue_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("taken");
+    QTest::newRow("a date") << int(Col日付) << u"20070430"_s << u"20070430"_s;
+    QTest::newRow("a time") << int(Col開始) << u"0930"_s << u"0930"_s;
+    QTest::newRow("minus") << int(Col金額) << u"-500"_s << u"-500"_s;
+    QTest::newRow("plus") << int(Col金額) << u"+5"_s << u"+5"_s;
+    QTest::newRow("point") << int(Col時間) << u".5"_s << u".5"_s;
+    QTest::newRow("full-width digits") << int(Col金額) << u"９００"_s << u"９００"_s;
+    QTest::newRow("full-width minus") << int(Col金額) << u"－５"_s << u"－５"_s;
+    QTest::newRow("text") << int(Col名前) << u"abc"_s << u"abc"_s;
+}
+
+void TestControls::gridTakesEveryKeyThatStartsAValue()
+{
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, taken);
+    ControlWindow c;
+    QVERIFY(c.exposed());
+    DataGrid *g = c.grid;
+    // Each key straight to whatever has the focus, as a keyboard sends it: first
+    // right after a click on the cell that is already current, then on a cell
+    // just reached with the arrow keys.
+    for (int row : {1, 2}) {
+        op::selectCell(g, row, column);
+        if (row == 1)
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->currentIndex()).center());
+        for (QChar key : typed)
+            op::type(QApplication::focusWidget(), QString(key));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(c.model->value(row, column).toString(), taken);
+    }
+}
+
+void TestControls::gridTickBoxIsCentred()
+{
+    ControlWindow c;
+    QVERIFY(c.exposed());
+    DataGrid *g = c.grid;
+    const QRect cell = g->visualRect(c.model->index(0, Col選択));
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 3, cell.center().y()));
+    QCOMPARE(c.model->value(0, Col選択).toInt(), 0);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(c.model->value(0, Col選択).toInt(), 1);
+
+    // The drawn box: its marks lie around the middle of the cell.
+    op::selectCell(g, 2, Col名前);
+    const QImage shot = g->viewport()->grab(cell).toImage();
+    QRect marks;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) < 160)
+                marks |= QRect(x, y, 1, 1);
+    QVERIFY(!marks.isEmpty());
+    QVERIFY2(std::abs(marks.center().x() - shot.width() / 2) <= 2, qPrintable(QString::number(marks.center().x())));
 }
 
 void TestControls::gridLeavingARowWritesIt()

@@ -183,6 +183,8 @@ void TestFormats::parse_data()
     QTest::newRow("full-width digits") << u"１２３"_s << true << 123.0;
     QTest::newRow("full-width minus and point") << u"－１．５"_s << true << -1.5;
     QTest::newRow("full-width comma") << u"１，０００"_s << true << 1000.0;
+    QTest::newRow("kana-mode minus") << u"ー５００"_s << true << -500.0;
+    QTest::newRow("kana-mode comma and point") << u"１、０００。５"_s << true << 1000.5;
 
     QTest::newRow("comma in the wrong place") << u"1,23"_s << false << 0.0;
     QTest::newRow("four digits after a comma") << u"1,2345"_s << false << 0.0;

@@ -14,6 +14,7 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -99,6 +100,67 @@ struct Raster
     }
 };
 
+// A page that keeps every run of text as its paint engine gets it: the font
+// actually used, the text, and where its advance and its height lie.
+class TextRecorder : public QPaintDevice, public QPaintEngine
+{
+public:
+    struct Run
+    {
+        QRectF rect;
+        QString text;
+        QFont font;
+    };
+
+    TextRecorder(double dpi, QSize size)
+        : QPaintEngine(AllFeatures)
+        , m_dpi(dpi)
+        , m_size(size)
+    {
+    }
+
+    QList<Run> runs;
+
+    QPaintEngine *paintEngine() const override { return const_cast<TextRecorder *>(this); }
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState &) override {}
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+    void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+    Type type() const override { return User; }
+    void drawTextItem(const QPointF &p, const QTextItem &item) override
+    {
+        runs.append({QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()),
+                     item.text(), item.font()});
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmWidthMM: return int(m_size.width() * 25.4 / m_dpi);
+        case PdmHeightMM: return int(m_size.height() * 25.4 / m_dpi);
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return int(m_dpi);
+        case PdmDepth: return 32;
+        case PdmNumColors: return std::numeric_limits<int>::max();
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 1;
+        }
+    }
+
+private:
+    double m_dpi;
+    QSize m_size;
+};
+
+QString withoutBlanks(QString text)
+{
+    text.removeIf([](QChar c) { return c.isSpace(); });
+    return text;
+}
+
 QByteArray fileHash(const QString &path)
 {
     QFile file(path);
@@ -108,6 +170,8 @@ QByteArray fileHash(const QString &path)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(StatementValues)
 
 class TestStatement : public QObject
 {
@@ -121,6 +185,9 @@ private slots:
     void layout();
     void nameCarriesTheHonorificAndDateHasTwoDigitFields_data();
     void nameCarriesTheHonorificAndDateHasTwoDigitFields();
+    void everyValueFitsItsBox_data();
+    void everyValueFitsItsBox();
+    void inkLandsInsideTheBoxesAndOnTheRules_data();
     void inkLandsInsideTheBoxesAndOnTheRules();
     void emptyFieldsLeaveTheirBoxesBlank();
     void pdfIsWrittenWithTheJapaneseFaces();
@@ -240,9 +307,92 @@ void TestStatement::nameCarriesTheHonorificAndDateHasTwoDigitFields()
     QCOMPARE(find(items, u"txt日付"_s)->text, dateText);
 }
 
+void TestStatement::everyValueFitsItsBox_data()
+{
+    QTest::addColumn<StatementValues>("values");
+    auto row = [](const char *name, QString wage, QString hours, QString adjustment, QString total,
+                  QString person, QString title, QString company, QString info) {
+        StatementValues v = sample();
+        v.wage = wage, v.hours = hours, v.adjustment = adjustment, v.total = total, v.name = person;
+        v.title = title, v.companyName = company, v.companyInfo = info;
+        QTest::newRow(name) << v;
+    };
+    const QString info3 = u"東京都千代田区丸の内1-2-3\nTEL 03-1234-5678\nFAX 03-1234-5679"_s;
+    row("一桁", u"1"_s, u".5"_s, u"-1"_s, u"1"_s, u"林"_s, u"4月"_s, u"A"_s, u"B"_s);
+    row("四桁の時給", u"2,500"_s, u"1,000.0"_s, u"-1,234,567"_s, u"1,000,000"_s, u"山田 花子"_s,
+        u"2007年4月分"_s, u"株式会社サンプル商店"_s, info3);
+    row("八が四つ", u"8,888"_s, u"8,888.8"_s, u"8,888,888"_s, u"-8,888,888"_s, u"渡辺 八郎"_s, u"八月分"_s,
+        u"八八商会"_s, info3);
+    row("上限", u"99,999"_s, u"9,999.9"_s, u"-9,999,999"_s, u"-9,999,999"_s, QString(20, u'長'),
+        QString(60, u'題'), QString(30, u'社'), info3 + u"\nhttps://example.co.jp/\n"_s + QString(80, u'情'));
+    row("六十行の上限", u"99,999"_s, u"1,440.0"_s, u"599,999,940"_s, u"143,998,560"_s,
+        u"Wolfeschlegelsteinhausenbergerdorff Hubert Blaine"_s, u"2007年4月分 (4/1〜4/15) 前半・後半 再発行"_s,
+        u"Sample Trading Company International Limited"_s, u"1 2 3 4 5 6 7 8 9 10 11 12 13 14"_s.replace(u' ', u'\n'));
+    row("桁外れ", u"99,999,999,999"_s, u"99,999,999.9"_s, u"-9,999,999,999,999,999"_s,
+        u"-999,999,999,999,999,999,999,999,999,999"_s, QString(10000, u'名'), QString(10000, u'題'),
+        QString(500, u'社'), QString(200, u'情') + u"\n"_s.repeated(50));
+}
+
+void TestStatement::everyValueFitsItsBox()
+{
+    QFETCH(StatementValues, values);
+    const QList<StatementItem> items = statementItems(values);
+    for (const double dpi : {96.0, 200.0, 600.0}) {
+        const double scale = dpi / 1440.0;
+        const QRectF area(QPointF(20, 10), QSizeF(StatementWidthTwips, StatementHeightTwips) * scale);
+        TextRecorder page(dpi, area.adjusted(-20, -10, 20, 10).size().toSize());
+        QPainter painter(&page);
+        renderStatement(painter, area, dpi, values);
+        painter.end();
+        const double floorPixels = std::round(StatementFloorPointSize * 20 * scale);
+        for (const TextRecorder::Run &run : page.runs) {
+            const QString where = u"%1 dpi: %2 (%3 px)"_s.arg(dpi).arg(run.text.left(20)).arg(run.font.pixelSize());
+            QVERIFY2(area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(run.rect), qPrintable(where));
+            // Inside its box; a number at the floor may have grown to the left.
+            const bool inItsBox = std::any_of(items.cbegin(), items.cend(), [&](const StatementItem &item) {
+                QRectF box(area.topLeft() + QPointF(item.twips.topLeft()) * scale, QSizeF(item.twips.size()) * scale);
+                if (item.alignment & Qt::AlignRight && run.font.pixelSize() <= floorPixels)
+                    box.setLeft(area.left());
+                return item.kind != StatementItem::Kind::Line && box.adjusted(-0.5, -0.5, 0.5, 0.5).contains(run.rect);
+            });
+            QVERIFY2(inItsBox, qPrintable(where));
+        }
+        QString drawn;
+        for (const TextRecorder::Run &run : page.runs)
+            drawn += run.text;
+        // Numbers come out whole, on one line; texts whole, or cut with "…" only at the floor.
+        for (const QString &number : {values.wage, values.hours, values.adjustment, values.total})
+            QVERIFY2(number.isEmpty()
+                         || std::any_of(page.runs.cbegin(), page.runs.cend(),
+                                        [&](const TextRecorder::Run &run) { return run.text == number; }),
+                     qPrintable(number));
+        for (const QString &text : {values.name, values.title, values.companyName, values.companyInfo}) {
+            if (withoutBlanks(drawn).contains(withoutBlanks(text)))
+                continue;
+            const bool cutAtTheFloor = std::any_of(page.runs.cbegin(), page.runs.cend(), [&](const TextRecorder::Run &run) {
+                return run.text.endsWith(u"…"_s) && run.font.pixelSize() <= floorPixels;
+            });
+            QVERIFY2(cutAtTheFloor, qPrintable(u"%1 dpi: %2"_s.arg(dpi).arg(text.left(20))));
+        }
+    }
+}
+
+void TestStatement::inkLandsInsideTheBoxesAndOnTheRules_data()
+{
+    QTest::addColumn<StatementValues>("values");
+    QTest::newRow("見本") << sample();
+    StatementValues large = sample();
+    large.wage = u"12,345"_s;
+    large.hours = u"1,234.5"_s;
+    large.adjustment = u"-9,999,999"_s;
+    large.total = u"1,234,567"_s;
+    large.companyInfo = u"東京都千代田区1-2-3\nTEL 03-1234-5678\nFAX 03-1234-5679"_s;
+    QTest::newRow("大きな値と三行の自社情報") << large;
+}
+
 void TestStatement::inkLandsInsideTheBoxesAndOnTheRules()
 {
-    const StatementValues values = sample();
+    QFETCH(StatementValues, values);
     const Raster raster(values);
     const QList<StatementItem> items = statementItems(values);
 

@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include "app/platform.h"
+
 #include "app/startup.h"
 #include "controls/datagrid.h"
 #include "controls/namecombo.h"
@@ -31,6 +33,7 @@ Services Pelora::services()
 bool Pelora::start()
 {
     stop();
+    platform::installApplicationFont(); // as main() does
     m_window = startPelora(paths, services());
     w = m_window.get();
     if (!w)
