@@ -2,15 +2,13 @@
 
 #include <QKeyEvent>
 #include <QLinearGradient>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
 Banner::Banner(QWidget *parent)
-    : QLabel(parent)
+    : QAbstractButton(parent)
 {
-    setPixmap(picture(devicePixelRatioF()));
-    setFixedSize(553, 67);
+    setFixedSize(sizeHint());
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setToolTip(QStringLiteral("VORMAK のホームページを開きます"));
@@ -66,18 +64,27 @@ QPixmap Banner::picture(qreal devicePixelRatio)
     return pixmap;
 }
 
-void Banner::mouseReleaseEvent(QMouseEvent *event)
+QSize Banner::sizeHint() const
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QLabel::mouseReleaseEvent(event);
+    return {553, 67};
+}
+
+void Banner::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, picture(devicePixelRatioF()));
+    if (hasFocus()) {
+        p.setPen(QPen(QColor(255, 236, 150), 2, Qt::DotLine));
+        p.drawRect(QRectF(2, 2, width() - 4, height() - 4));
+    }
 }
 
 void Banner::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
-        emit clicked();
+    // Space is the button's own; Enter opens the page too, as on the other buttons.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
         return;
     }
-    QLabel::keyPressEvent(event);
+    QAbstractButton::keyPressEvent(event);
 }

@@ -45,11 +45,11 @@ void TestMainWindow::startsWithCaptionPagesAndFiles()
     Pelora app;
     QVERIFY(app.start());
     QCOMPARE(app.w->windowTitle(), u"Pelora Ver 1.30"_s);
-    QCOMPARE(app.w->SSTab1->count(), 4);
+    QCOMPARE(ui::SSTab1(app.w)->count(), 4);
     const QStringList captions{u"入力シート"_s, u"履　歴"_s, u"従業員"_s, u"設定・情報"_s};
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(app.w->SSTab1->tabText(i), captions.at(i));
-    QCOMPARE(app.w->SSTab1->currentIndex(), 0);
+        QCOMPARE(ui::SSTab1(app.w)->tabText(i), captions.at(i));
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
 
     QVERIFY(QFileInfo::exists(app.paths.MainDbPath));
     QVERIFY(QFileInfo::exists(app.paths.WorkDbPath));
@@ -70,9 +70,9 @@ void TestMainWindow::startsWithCaptionPagesAndFiles()
     QCOMPARE(lines.first().value(0).toInt(), 1);
     QCOMPARE(lines.last().value(0).toInt(), 60);
     QVERIFY(lines.at(10).value(1).isNull());
-    QCOMPARE(app.w->Grid明細->model()->rowCount(), 60);
-    QCOMPARE(app.w->dat履歴->rowCount(), 0);
-    QCOMPARE(app.w->dat従業員->storedRowCount(), 0);
+    QCOMPARE(ui::Grid明細(app.w)->model()->rowCount(), 60);
+    QCOMPARE(ui::dat履歴(app.w)->rowCount(), 0);
+    QCOMPARE(ui::dat従業員(app.w)->storedRowCount(), 0);
 }
 
 void TestMainWindow::controlsCarryTheirNamesAndCaptions_data()
@@ -106,7 +106,7 @@ void TestMainWindow::controlsCarryTheirNamesAndCaptions()
     auto *button = app.w->findChild<QPushButton *>(name);
     QVERIFY2(button, qPrintable(name));
     QCOMPARE(button->text(), caption);
-    QVERIFY(app.w->SSTab1->widget(page)->isAncestorOf(button));
+    QVERIFY(ui::SSTab1(app.w)->widget(page)->isAncestorOf(button));
     QVERIFY(button->focusPolicy() & Qt::TabFocus);
 }
 
@@ -185,16 +185,16 @@ void TestMainWindow::infoTextsAndBanner()
 {
     Pelora app;
     QVERIFY(app.start());
-    QCOMPARE(app.w->lblInfo->text().section(u"\r\n"_s, 0, 0),
+    QCOMPARE(ui::lblInfo(app.w)->text().section(u"\r\n"_s, 0, 0),
              u"Pelora Ver 1.30 LastUpdate2007/04/04 by VORMAK"_s);
-    QVERIFY(!app.w->lblInfo->text().section(u"\r\n"_s, 1).isEmpty());
-    QCOMPARE(app.w->lblSupport->text(), u"質問は下のバナーをクリックしてVORMAKフリー掲示板へ"_s);
-    QCOMPARE(app.w->Image2->size(), QSize(553, 67));
-    app.w->SSTab1->setCurrentIndex(3);
-    op::click(app.w->Image2);
+    QVERIFY(!ui::lblInfo(app.w)->text().section(u"\r\n"_s, 1).isEmpty());
+    QCOMPARE(ui::lblSupport(app.w)->text(), u"質問は下のバナーをクリックしてVORMAKフリー掲示板へ"_s);
+    QCOMPARE(ui::Image2(app.w)->size(), QSize(553, 67));
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    op::click(ui::Image2(app.w));
     QCOMPARE(app.openedUrls.size(), 1);
     QVERIFY(app.openedUrls.first().isValid());
-    for (QToolButton *hint : {app.w->cmdHint, app.w->cmdHint2, app.w->cmdHint3, app.w->cmdHint4})
+    for (QToolButton *hint : {ui::cmdHint(app.w), ui::cmdHint2(app.w), ui::cmdHint3(app.w), ui::cmdHint4(app.w)})
         QCOMPARE(hint->accessibleName(), u"ヒント"_s);
 }
 
@@ -202,17 +202,17 @@ void TestMainWindow::tabOrderRunsThroughTheHeaderIntoTheGrid()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::focus(app.w->cmb氏名);
-    QList<QWidget *> order{app.w->cmb氏名};
+    op::focus(ui::cmb氏名(app.w));
+    QList<QWidget *> order{ui::cmb氏名(app.w)};
     for (int i = 0; i < 5; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(QApplication::focusWidget());
     }
-    QCOMPARE(order.at(1), static_cast<QWidget *>(app.w->num時給));
-    QCOMPARE(order.at(2), static_cast<QWidget *>(app.w->txtタイトル));
-    QCOMPARE(order.at(3), static_cast<QWidget *>(app.w->num休憩));
-    QCOMPARE(order.at(4), static_cast<QWidget *>(app.w->Grid明細));
-    QCOMPARE(order.at(5), static_cast<QWidget *>(app.w->cmd登録));
+    QCOMPARE(order.at(1), static_cast<QWidget *>(ui::num時給(app.w)));
+    QCOMPARE(order.at(2), static_cast<QWidget *>(ui::txtタイトル(app.w)));
+    QCOMPARE(order.at(3), static_cast<QWidget *>(ui::num休憩(app.w)));
+    QCOMPARE(order.at(4), static_cast<QWidget *>(ui::Grid明細(app.w)));
+    QCOMPARE(order.at(5), static_cast<QWidget *>(ui::cmd登録(app.w)));
 }
 
 void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
@@ -222,7 +222,7 @@ void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
     app.w->cmdHint_Click(u"cmdHint"_s);
     QPointer<Hint> hint = app.w->hintWindow();
     QVERIFY(hint && hint->isVisible());
-    op::click(app.w->cmd履歴閉じる);
+    op::click(ui::cmd履歴閉じる(app.w));
     QVERIFY(!app.w->isVisible());
     QVERIFY(!hint || !hint->isVisible());
     // The data folder is free again: a new start succeeds on it.
@@ -258,7 +258,7 @@ void TestMainWindow::dialogsUseTheWindowFace()
                                    MessageRequest::Buttons::YesNo, MessageRequest::Button::Yes});
     readAndClose();
     PreviewOutput().show(StatementValues{}, app.w);
-    op::click(app.w->cmdHint);
+    op::click(ui::cmdHint(app.w));
     QVERIFY(app.w->hintWindow());
     faces(app.w->hintWindow());
     QVERIFY(seen.size() > 20);

@@ -25,15 +25,15 @@ namespace {
 // day from the first of April, then 登録 answered with its default (Yes).
 void registerSheet(Pelora &app, const QString &name, const QString &title, int days)
 {
-    op::fill(app.w->cmb氏名, name);
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->txtタイトル, title);
+    op::fill(ui::cmb氏名(app.w), name);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::txtタイトル(app.w), title);
     for (int day = 0; day < days; ++day) {
-        op::typeCell(app.w->Grid明細, day, sheet::Col日付, u"202404%1"_s.arg(day + 1, 2, 10, QChar(u'0')));
-        op::typeCell(app.w->Grid明細, day, sheet::Col開始時間, u"0900"_s);
-        op::typeCell(app.w->Grid明細, day, sheet::Col終了時間, u"1700"_s);
+        op::typeCell(ui::Grid明細(app.w), day, sheet::Col日付, u"202404%1"_s.arg(day + 1, 2, 10, QChar(u'0')));
+        op::typeCell(ui::Grid明細(app.w), day, sheet::Col開始時間, u"0900"_s);
+        op::typeCell(ui::Grid明細(app.w), day, sheet::Col終了時間, u"1700"_s);
     }
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 }
 
 QString folderOf(const Pelora &app)
@@ -128,17 +128,17 @@ void TestBackup::noCopyWhenNothingChanged()
     QCOMPARE(first.size(), 1);
 
     // Reading, listing and clearing touch only the work file.
-    op::fill(app.w->cmb氏名, u"山田花子"_s);
-    op::fill(app.w->txtタイトル, u"4月分"_s);
-    op::click(app.w->cmd読込);
-    QCOMPARE(app.w->num合計->value().toDouble(), 16000.0);
-    op::click(app.w->cmdクリア);
-    app.w->SSTab1->setCurrentIndex(1);
-    op::click(app.w->cmd履歴読込);
-    app.w->SSTab1->setCurrentIndex(2);
-    op::click(app.w->cmd従業員読込);
-    app.w->SSTab1->setCurrentIndex(3);
-    op::click(app.w->cmd設定読込);
+    op::fill(ui::cmb氏名(app.w), u"山田花子"_s);
+    op::fill(ui::txtタイトル(app.w), u"4月分"_s);
+    op::click(ui::cmd読込(app.w));
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 16000.0);
+    op::click(ui::cmdクリア(app.w));
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
+    ui::SSTab1(app.w)->setCurrentIndex(2);
+    op::click(ui::cmd従業員読込(app.w));
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    op::click(ui::cmd設定読込(app.w));
     app.stop();
     QVERIFY(app.start());
     app.stop();
@@ -152,14 +152,14 @@ void TestBackup::copyBeforeDeletingAllHoldsWhatWasDeleted()
     QVERIFY(app.start());
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 4);
     registerSheet(app, u"佐藤一郎"_s, u"4月分"_s, 2);
-    app.w->SSTab1->setCurrentIndex(3);
+    ui::SSTab1(app.w)->setCurrentIndex(3);
     QApplication::processEvents();
-    op::fill(app.w->txt自社名, u"ぺろら商店"_s);
-    op::click(app.w->cmd設定登録);
+    op::fill(ui::txt自社名(app.w), u"ぺろら商店"_s);
+    op::click(ui::cmd設定登録(app.w));
     QVERIFY(backup::copies(folderOf(app)).isEmpty());
 
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 0);
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 従業員"_s).value(0).value(0).toInt(), 0);
 
@@ -185,9 +185,9 @@ void TestBackup::deletingAllAgainDoesNotPushOutTheCopyWithData()
     QCOMPARE(first.size(), 1);
 
     // Nothing changed since that copy: it already holds what is deleted.
-    app.w->SSTab1->setCurrentIndex(3);
+    ui::SSTab1(app.w)->setCurrentIndex(3);
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 0);
     QCOMPARE(backup::copies(folderOf(app)), first);
 
@@ -195,10 +195,10 @@ void TestBackup::deletingAllAgainDoesNotPushOutTheCopyWithData()
     // nothing is never taken, so the copy with the sheet stays.
     for (int n = 0; n < backup::KeptCopies + 1; ++n) {
         app.presenter.answerYes();
-        op::click(app.w->cmd一括削除7);
+        op::click(ui::cmd一括削除7(app.w));
         app.stop();
         QVERIFY(app.start());
-        app.w->SSTab1->setCurrentIndex(3);
+        ui::SSTab1(app.w)->setCurrentIndex(3);
     }
     QCOMPARE(backup::copies(folderOf(app)), first);
     QCOMPARE(copyRows(first.first(), u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 1);
@@ -211,9 +211,9 @@ void TestBackup::aCopyCanBePutBack()
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 5);
     const auto headers = app.mainRows(u"SELECT * FROM 時給ヘッダ"_s);
     const auto lines = app.mainRows(u"SELECT * FROM 時給明細 ORDER BY 行番号"_s);
-    app.w->SSTab1->setCurrentIndex(3);
+    ui::SSTab1(app.w)->setCurrentIndex(3);
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
     app.stop();
 
     // What the README tells the office to do: with Pelora closed, put the copy
@@ -226,11 +226,11 @@ void TestBackup::aCopyCanBePutBack()
     QCOMPARE(app.mainRows(u"SELECT * FROM 時給ヘッダ"_s), headers);
     QCOMPARE(app.mainRows(u"SELECT * FROM 時給明細 ORDER BY 行番号"_s), lines);
 
-    op::fill(app.w->cmb氏名, u"山田花子"_s);
-    op::fill(app.w->txtタイトル, u"4月分"_s);
-    op::click(app.w->cmd読込);
-    QCOMPARE(app.w->num合計->value().toDouble(), 40000.0);
-    QCOMPARE(app.w->dat明細->displayText(4, sheet::Col日付), u"2024/04/05"_s);
+    op::fill(ui::cmb氏名(app.w), u"山田花子"_s);
+    op::fill(ui::txtタイトル(app.w), u"4月分"_s);
+    op::click(ui::cmd読込(app.w));
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 40000.0);
+    QCOMPARE(ui::dat明細(app.w)->displayText(4, sheet::Col日付), u"2024/04/05"_s);
 }
 
 void TestBackup::keepsOnlyTheNewestTen()

@@ -288,22 +288,22 @@ void perform(FrmPelora *w, const Operation &op)
     switch (op.kind) {
     case Kind::Register: {
         const Variant v = variant(op.number);
-        w->cmdクリア->click();
-        w->cmb氏名->setEditText(op.name);
-        w->txtタイトル->setText(op.title);
-        w->num時給->setValue(v.wage);
-        w->num休憩->setValue(v.breakHours);
+        ui::cmdクリア(w)->click();
+        ui::cmb氏名(w)->setEditText(op.name);
+        ui::txtタイトル(w)->setText(op.title);
+        ui::num時給(w)->setValue(v.wage);
+        ui::num休憩(w)->setValue(v.breakHours);
         QList<sql::Row> reversed(v.lines.crbegin(), v.lines.crend());
         sheet::loadWorkLines(w->workDb(), reversed);
-        w->Grid明細->refresh();
+        ui::Grid明細(w)->refresh();
         w->Calc明細();
-        w->cmd登録->click();
+        ui::cmd登録(w)->click();
         break;
     }
     case Kind::Delete:
-        w->cmb氏名->setEditText(op.name);
-        w->txtタイトル->setText(op.title);
-        w->cmd削除->click();
+        ui::cmb氏名(w)->setEditText(op.name);
+        ui::txtタイトル(w)->setText(op.title);
+        ui::cmd削除(w)->click();
         break;
     case Kind::Master: {
         QList<sql::Row> rows;
@@ -311,19 +311,19 @@ void perform(FrmPelora *w, const Operation &op)
             rows.append({0, name, wage});
         sql::exec(w->workDb(), u"DELETE FROM w従業員"_s);
         sql::execMany(w->workDb(), u"INSERT INTO w従業員 (チェック, 氏名, 時給) VALUES (?, ?, ?)"_s, rows);
-        w->Grid従業員->refresh();
-        w->cmd従業員登録->click();
+        ui::Grid従業員(w)->refresh();
+        ui::cmd従業員登録(w)->click();
         break;
     }
     case Kind::Settings: {
         const auto [name, info] = company(op.number);
-        w->txt自社名->setText(name);
-        w->txt自社情報->setPlainText(info);
-        w->cmd設定登録->click();
+        ui::txt自社名(w)->setText(name);
+        ui::txt自社情報(w)->setPlainText(info);
+        ui::cmd設定登録(w)->click();
         break;
     }
     case Kind::DeleteAll:
-        w->cmd一括削除7->click();
+        ui::cmd一括削除7(w)->click();
         break;
     }
 }

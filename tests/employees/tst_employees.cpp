@@ -50,7 +50,7 @@ struct GridRow
 QList<GridRow> gridRows(const Pelora &app)
 {
     QList<GridRow> rows;
-    const WorkTableModel *model = app.w->dat従業員;
+    const WorkTableModel *model = ui::dat従業員(app.w);
     for (int row = 0; row < model->storedRowCount(); ++row)
         rows.append({model->index(row, Colチェック).data(Qt::CheckStateRole).toInt() == Qt::Checked,
                      model->value(row, Col氏名).toString(), model->value(row, Col時給)});
@@ -68,14 +68,14 @@ QStringList gridNames(const Pelora &app)
 QStringList nameList(const FrmPelora *w)
 {
     QStringList names;
-    for (int i = 0; i < w->cmb氏名->count(); ++i)
-        names.append(w->cmb氏名->itemText(i));
+    for (int i = 0; i < ui::cmb氏名(w)->count(); ++i)
+        names.append(ui::cmb氏名(w)->itemText(i));
     return names;
 }
 
 void showEmployeePage(const Pelora &app)
 {
-    app.w->SSTab1->setCurrentIndex(2);
+    ui::SSTab1(app.w)->setCurrentIndex(2);
     QApplication::processEvents();
 }
 
@@ -137,16 +137,16 @@ void TestEmployees::readListsTheMasterByNameUnticked()
                                                     {u"Abe"_s, 1000.0}})
         addEmployee(app, name, wage);
     showEmployeePage(app);
-    QCOMPARE(app.w->dat従業員->storedRowCount(), 0); // shown only after reading
-    op::click(app.w->cmd従業員読込);
+    QCOMPARE(ui::dat従業員(app.w)->storedRowCount(), 0); // shown only after reading
+    op::click(ui::cmd従業員読込(app.w));
     QCOMPARE(gridNames(app), (QStringList{u"Abe"_s, u"Ito"_s, u"伊藤"_s, u"佐藤"_s, u"山田"_s}));
-    QCOMPARE(app.w->dat従業員->index(3, Col時給).data().toString(), u"1,100"_s);
-    QCOMPARE(app.w->dat従業員->index(4, Col時給).data().toString(), QString());
+    QCOMPARE(ui::dat従業員(app.w)->index(3, Col時給).data().toString(), u"1,100"_s);
+    QCOMPARE(ui::dat従業員(app.w)->index(4, Col時給).data().toString(), QString());
 
-    toggleTick(app.w->Grid従業員, 1);
-    toggleTick(app.w->Grid従業員, 3);
+    toggleTick(ui::Grid従業員(app.w), 1);
+    toggleTick(ui::Grid従業員(app.w), 3);
     QVERIFY(gridRows(app).at(1).ticked);
-    op::click(app.w->cmd従業員読込);
+    op::click(ui::cmd従業員読込(app.w));
     for (const GridRow &row : gridRows(app))
         QVERIFY2(!row.ticked, qPrintable(row.name));
     QCOMPARE(gridRows(app).size(), 5);
@@ -161,13 +161,13 @@ void TestEmployees::registerAsksAndReplacesTheMaster()
     addEmployee(app, u"佐藤"_s, 1100.0);
     addEmployee(app, u"伊藤"_s, 900.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    DataGrid *grid = app.w->Grid従業員;
+    op::click(ui::cmd従業員読込(app.w));
+    DataGrid *grid = ui::Grid従業員(app.w);
     op::typeCell(grid, rowOf(app, u"佐藤"_s), Col時給, u"1,150"_s);
     op::typeCell(grid, rowOf(app, u"伊藤"_s), Col氏名, u"伊東"_s);
     toggleTick(grid, 0);
 
-    op::click(app.w->cmd従業員登録);
+    op::click(ui::cmd従業員登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     const MessageRequest asked = app.presenter.last();
     QCOMPARE(asked.title, u"登録の確認"_s);
@@ -179,7 +179,7 @@ void TestEmployees::registerAsksAndReplacesTheMaster()
     verifyMaster(app, {{u"伊東"_s, 900.0}, {u"佐藤"_s, 1150.0}});
 
     // Again: the same master, no name twice.
-    op::click(app.w->cmd従業員登録);
+    op::click(ui::cmd従業員登録(app.w));
     verifyMaster(app, {{u"伊東"_s, 900.0}, {u"佐藤"_s, 1150.0}});
     QCOMPARE(app.presenter.shown.size(), 2); // no completion message
     // The grid keeps its rows and its tick.
@@ -194,11 +194,11 @@ void TestEmployees::registerAnsweredNoChangesNothing()
     QVERIFY(app.start());
     addEmployee(app, u"佐藤"_s, 1100.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    op::typeCell(app.w->Grid従業員, 0, Col時給, u"2000"_s);
-    toggleTick(app.w->Grid従業員, 0);
+    op::click(ui::cmd従業員読込(app.w));
+    op::typeCell(ui::Grid従業員(app.w), 0, Col時給, u"2000"_s);
+    toggleTick(ui::Grid従業員(app.w), 0);
     app.presenter.answerNo();
-    op::click(app.w->cmd従業員登録);
+    op::click(ui::cmd従業員登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     verifyMaster(app, {{u"佐藤"_s, 1100.0}});
     QCOMPARE(gridRows(app).size(), 1);
@@ -214,7 +214,7 @@ void TestEmployees::registerOnAnEmptyGridEmptiesTheMaster()
     addEmployee(app, u"伊藤"_s, 900.0);
     showEmployeePage(app);
     QCOMPARE(gridRows(app).size(), 0);
-    op::click(app.w->cmd従業員登録);
+    op::click(ui::cmd従業員登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     verifyMaster(app, {});
 }
@@ -233,8 +233,8 @@ void TestEmployees::registerTakesTheWageStillBeingTyped()
     QVERIFY(app.start());
     addEmployee(app, u"佐藤"_s, 1100.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    DataGrid *grid = app.w->Grid従業員;
+    op::click(ui::cmd従業員読込(app.w));
+    DataGrid *grid = ui::Grid従業員(app.w);
     op::selectCell(grid, 0, Col時給);
     QTest::keyClick(grid, Qt::Key_F2);
     QWidget *editor = QApplication::focusWidget();
@@ -242,9 +242,9 @@ void TestEmployees::registerTakesTheWageStillBeingTyped()
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     op::type(editor, u"1350"_s);
     if (byMouse) {
-        op::click(app.w->cmd従業員登録);
+        op::click(ui::cmd従業員登録(app.w));
     } else {
-        app.w->cmd従業員登録->click(); // the focus stays in the cell
+        ui::cmd従業員登録(app.w)->click(); // the focus stays in the cell
         QApplication::processEvents();
     }
     verifyMaster(app, {{u"佐藤"_s, 1350.0}});
@@ -256,12 +256,12 @@ void TestEmployees::lettersInTheWageAreEmptied()
     QVERIFY(app.start());
     addEmployee(app, u"佐藤"_s, 1100.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    op::typeCell(app.w->Grid従業員, 0, Col時給, u"千円"_s);
+    op::click(ui::cmd従業員読込(app.w));
+    op::typeCell(ui::Grid従業員(app.w), 0, Col時給, u"千円"_s);
     QVERIFY(gridRows(app).first().wage.isNull());
-    op::typeCell(app.w->Grid従業員, 0, Col時給, u"１２００"_s);
+    op::typeCell(ui::Grid従業員(app.w), 0, Col時給, u"１２００"_s);
     QCOMPARE(gridRows(app).first().wage.toDouble(), 1200.0);
-    op::click(app.w->cmd従業員登録);
+    op::click(ui::cmd従業員登録(app.w));
     verifyMaster(app, {{u"佐藤"_s, 1200.0}});
 }
 
@@ -271,8 +271,8 @@ void TestEmployees::aNewEmployeeIsTypedIntoTheBlankRow()
     QVERIFY(app.start());
     addEmployee(app, u"佐藤"_s, 1100.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    DataGrid *grid = app.w->Grid従業員;
+    op::click(ui::cmd従業員読込(app.w));
+    DataGrid *grid = ui::Grid従業員(app.w);
     QCOMPARE(grid->model()->rowCount(), 2); // one employee and the blank row
 
     op::selectCell(grid, 1, Col氏名);
@@ -289,7 +289,7 @@ void TestEmployees::aNewEmployeeIsTypedIntoTheBlankRow()
     QCOMPARE(gridNames(app), (QStringList{u"佐藤"_s, u"新井"_s}));
     QVERIFY(!gridRows(app).at(1).ticked);
 
-    op::click(app.w->cmd従業員登録);
+    op::click(ui::cmd従業員登録(app.w));
     verifyMaster(app, {{u"佐藤"_s, 1100.0}, {u"新井"_s, 1050.0}});
     QCOMPARE(app.workRows(u"SELECT チェック, 氏名, 時給 FROM w従業員 ORDER BY rowid"_s).last(),
              (QVariantList{0, u"新井"_s, 1050.0}));
@@ -300,13 +300,13 @@ void TestEmployees::aNewEmployeeStillBeingTypedIsRegistered()
     Pelora app;
     QVERIFY(app.start());
     showEmployeePage(app);
-    DataGrid *grid = app.w->Grid従業員;
+    DataGrid *grid = ui::Grid従業員(app.w);
     op::selectCell(grid, 0, Col氏名);
     QTest::keyClick(grid, Qt::Key_F2);
     QWidget *editor = QApplication::focusWidget();
     QVERIFY(editor && editor != grid);
     op::type(editor, u"新井"_s);
-    app.w->cmd従業員登録->click(); // the focus stays in the cell
+    ui::cmd従業員登録(app.w)->click(); // the focus stays in the cell
     QApplication::processEvents();
     verifyMaster(app, {{u"新井"_s, QVariant()}});
     QCOMPARE(gridNames(app), QStringList{u"新井"_s});
@@ -320,9 +320,9 @@ void TestEmployees::lineDeleteAsksWithNoAsTheDefault()
     addEmployee(app, u"佐藤"_s, 1100.0);
     addEmployee(app, u"伊藤"_s, 900.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    toggleTick(app.w->Grid従業員, 0);
-    op::click(app.w->cmd従業員行削除);
+    op::click(ui::cmd従業員読込(app.w));
+    toggleTick(ui::Grid従業員(app.w), 0);
+    op::click(ui::cmd従業員行削除(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     const MessageRequest asked = app.presenter.last();
     QCOMPARE(asked.title, u"削除の確認"_s);
@@ -341,9 +341,9 @@ void TestEmployees::lineDeleteWithoutTicksDeletesNothing()
     addEmployee(app, u"佐藤"_s, 1100.0);
     addEmployee(app, u"伊藤"_s, 900.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
+    op::click(ui::cmd従業員読込(app.w));
     app.presenter.answerYes();
-    op::click(app.w->cmd従業員行削除);
+    op::click(ui::cmd従業員行削除(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     verifyMaster(app, {{u"佐藤"_s, 1100.0}, {u"伊藤"_s, 900.0}});
     QCOMPARE(gridNames(app), (QStringList{u"伊藤"_s, u"佐藤"_s}));
@@ -362,8 +362,8 @@ void TestEmployees::lineDeleteRemovesTickedNames()
     QVERIFY(Pelora::execute(app.paths.MainDbPath,
                             u"INSERT INTO 時給ヘッダ (氏名, タイトル, 合計) VALUES ('伊藤', '4月', 1000)"_s));
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    DataGrid *grid = app.w->Grid従業員;
+    op::click(ui::cmd従業員読込(app.w));
+    DataGrid *grid = ui::Grid従業員(app.w);
     QCOMPARE(gridNames(app), (QStringList{u"O'Brien"_s, u"伊藤"_s, u"伊藤"_s, u"佐藤"_s, u"山田"_s}));
     // A row never registered.
     op::typeCell(grid, 5, Col氏名, u"新井"_s);
@@ -374,7 +374,7 @@ void TestEmployees::lineDeleteRemovesTickedNames()
     toggleTick(grid, 4); // 山田, ticked and unticked again
     toggleTick(grid, 4);
     app.presenter.answerYes();
-    op::click(app.w->cmd従業員行削除);
+    op::click(ui::cmd従業員行削除(app.w));
 
     verifyMaster(app, {{u"佐藤"_s, 1100.0}, {u"山田"_s, 1000.0}});
     QCOMPARE(gridNames(app), (QStringList{u"伊藤"_s, u"佐藤"_s, u"山田"_s}));
@@ -391,7 +391,7 @@ void TestEmployees::registeringASheetStoresItsEmployee()
     addEmployee(app, u"伊藤"_s, 900.0);
     addEmployee(app, u"佐藤"_s, 1000.0);
     addEmployee(app, u"佐藤"_s, 1100.0);
-    op::click(app.w->cmdクリア);
+    op::click(ui::cmdクリア(app.w));
 
     struct Sheet
     {
@@ -399,20 +399,20 @@ void TestEmployees::registeringASheetStoresItsEmployee()
     };
     // A new name is added; of two rows of one name only the first takes the wage.
     for (const Sheet &sheet : {Sheet{u"新井"_s, u"1050"_s}, Sheet{u"佐藤"_s, u"1500"_s}}) {
-        op::fill(app.w->cmb氏名, sheet.name);
-        op::fill(app.w->num時給, sheet.wage);
-        op::fill(app.w->txtタイトル, u"4月"_s);
-        op::click(app.w->cmd登録);
+        op::fill(ui::cmb氏名(app.w), sheet.name);
+        op::fill(ui::num時給(app.w), sheet.wage);
+        op::fill(ui::txtタイトル(app.w), u"4月"_s);
+        op::click(ui::cmd登録(app.w));
     }
     verifyMaster(app, {{u"伊藤"_s, 900.0}, {u"佐藤"_s, 1500.0}, {u"佐藤"_s, 1100.0}, {u"新井"_s, 1050.0}});
     QCOMPARE(nameList(app.w), (QStringList{u"伊藤"_s, u"佐藤"_s, u"佐藤"_s, u"新井"_s}));
 
     // The same through the operation itself, with a name the list does not offer.
-    app.w->cmb氏名->setEditText(u"O'Brien"_s);
-    app.w->num時給->setValue(1234.0);
+    ui::cmb氏名(app.w)->setEditText(u"O'Brien"_s);
+    ui::num時給(app.w)->setValue(1234.0);
     QVERIFY(app.w->Entry従業員());
-    app.w->cmb氏名->setEditText(u"伊藤"_s);
-    app.w->num時給->setValue(QVariant());
+    ui::cmb氏名(app.w)->setEditText(u"伊藤"_s);
+    ui::num時給(app.w)->setValue(QVariant());
     QVERIFY(app.w->Entry従業員());
     verifyMaster(app, {{u"伊藤"_s, QVariant()},
                        {u"佐藤"_s, 1500.0},
@@ -431,21 +431,21 @@ void TestEmployees::nameListFollowsOnlyTheClearOfTheSheetPage()
     QCOMPARE(nameList(app.w), QStringList{u"佐藤"_s});
 
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    op::typeCell(app.w->Grid従業員, 1, Col氏名, u"伊藤"_s);
-    op::click(app.w->cmd従業員登録);
-    toggleTick(app.w->Grid従業員, 0);
+    op::click(ui::cmd従業員読込(app.w));
+    op::typeCell(ui::Grid従業員(app.w), 1, Col氏名, u"伊藤"_s);
+    op::click(ui::cmd従業員登録(app.w));
+    toggleTick(ui::Grid従業員(app.w), 0);
     app.presenter.answerYes();
-    op::click(app.w->cmd従業員行削除);
+    op::click(ui::cmd従業員行削除(app.w));
     verifyMaster(app, {{u"伊藤"_s, QVariant()}});
-    op::click(app.w->cmd従業員読込);
-    op::click(app.w->cmdクリア従業員);
+    op::click(ui::cmd従業員読込(app.w));
+    op::click(ui::cmdクリア従業員(app.w));
     QCOMPARE(nameList(app.w), QStringList{u"佐藤"_s});
 
-    app.w->SSTab1->setCurrentIndex(0);
-    op::fill(app.w->cmb氏名, u"佐"_s);
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    op::fill(ui::cmb氏名(app.w), u"佐"_s);
     QCOMPARE(nameList(app.w), QStringList{u"佐藤"_s});
-    op::click(app.w->cmdクリア);
+    op::click(ui::cmdクリア(app.w));
     QCOMPARE(nameList(app.w), QStringList{u"伊藤"_s});
 }
 
@@ -459,20 +459,20 @@ void TestEmployees::aFailedCopyKeepsThePreviousMaster()
                             u"CREATE TRIGGER refuseX BEFORE INSERT ON 従業員 WHEN NEW.氏名 = 'X' "
                             u"BEGIN SELECT RAISE(ABORT, 'x'); END"_s));
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    op::typeCell(app.w->Grid従業員, 0, Col時給, u"1000"_s); // 伊藤
-    op::typeCell(app.w->Grid従業員, 2, Col氏名, u"X"_s);
+    op::click(ui::cmd従業員読込(app.w));
+    op::typeCell(ui::Grid従業員(app.w), 0, Col時給, u"1000"_s); // 伊藤
+    op::typeCell(ui::Grid従業員(app.w), 2, Col氏名, u"X"_s);
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"SQL failed"_s));
-    op::click(app.w->cmd従業員登録);
+    op::click(ui::cmd従業員登録(app.w));
     verifyMaster(app, {{u"佐藤"_s, 1100.0}, {u"伊藤"_s, 900.0}});
     QCOMPARE(gridNames(app), (QStringList{u"伊藤"_s, u"佐藤"_s, u"X"_s}));
     QCOMPARE(app.presenter.shown.size(), 2); // the confirmation, then the failure
     QVERIFY(app.presenter.last().prompt.startsWith(u"データファイルに書き込めないため、従業員を登録できませんでした。"_s));
 
     // Without the refused row the same grid registers.
-    op::typeCell(app.w->Grid従業員, 2, Col氏名, u"Y"_s);
-    op::click(app.w->cmd従業員登録);
+    op::typeCell(ui::Grid従業員(app.w), 2, Col氏名, u"Y"_s);
+    op::click(ui::cmd従業員登録(app.w));
     verifyMaster(app, {{u"伊藤"_s, 1000.0}, {u"佐藤"_s, 1100.0}, {u"Y"_s, QVariant()}});
 }
 
@@ -482,9 +482,9 @@ void TestEmployees::clearEmptiesOnlyTheGrid()
     QVERIFY(app.start());
     addEmployee(app, u"佐藤"_s, 1100.0);
     showEmployeePage(app);
-    op::click(app.w->cmd従業員読込);
-    toggleTick(app.w->Grid従業員, 0);
-    op::click(app.w->cmdクリア従業員);
+    op::click(ui::cmd従業員読込(app.w));
+    toggleTick(ui::Grid従業員(app.w), 0);
+    op::click(ui::cmdクリア従業員(app.w));
     QVERIFY(app.presenter.shown.isEmpty());
     QCOMPARE(gridRows(app).size(), 0);
     QCOMPARE(app.workRows(u"SELECT count(*) FROM w従業員"_s).first().value(0).toInt(), 0);

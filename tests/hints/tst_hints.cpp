@@ -20,13 +20,13 @@ const QColor LightRed(255, 128, 128);
 
 QToolButton *hintButton(const Pelora &app, int page)
 {
-    return QList<QToolButton *>{app.w->cmdHint, app.w->cmdHint2, app.w->cmdHint3, app.w->cmdHint4}.at(page);
+    return QList<QToolButton *>{ui::cmdHint(app.w), ui::cmdHint2(app.w), ui::cmdHint3(app.w), ui::cmdHint4(app.w)}.at(page);
 }
 
 // Presses the hint button of a page and returns the hint window.
 Hint *openHint(Pelora &app, int page)
 {
-    app.w->SSTab1->setCurrentIndex(page);
+    ui::SSTab1(app.w)->setCurrentIndex(page);
     op::click(hintButton(app, page));
     return app.w->hintWindow();
 }
@@ -56,7 +56,7 @@ void storeHint(Pelora &app, int page, const QString &text)
     Hint *hint = openHint(app, page);
     op::click(hint->cmd編集);
     typeHint(hint, text);
-    op::click(hint->cmd登録);
+    op::click(ui::cmd登録(hint));
     closeHint(hint);
 }
 
@@ -110,7 +110,7 @@ void TestHints::firstOpeningIsEmptyAndReadOnly()
     QCOMPARE(hint->txtContents->toPlainText(), QString());
     QVERIFY(hint->txtContents->isReadOnly());
     QCOMPARE(hint->focusWidget(), static_cast<QWidget *>(hint->txtContents));
-    for (QPushButton *b : {hint->cmdクリア, hint->cmd削除, hint->cmd登録, hint->cmd閉じる, hint->cmd編集})
+    for (QPushButton *b : {ui::cmdクリア(hint), ui::cmd削除(hint), ui::cmd登録(hint), hint->cmd閉じる, hint->cmd編集})
         QCOMPARE(Hint::backColor(b), Grey);
 
     op::type(hint->txtContents, u"abc ヒント"_s);
@@ -137,7 +137,7 @@ void TestHints::editButtonTogglesTyping()
     op::type(hint->txtContents, u"xyz"_s);
     QCOMPARE(hint->txtContents->toPlainText(), u"abc ヒント"_s);
     // The other buttons never change colour.
-    for (QPushButton *b : {hint->cmdクリア, hint->cmd削除, hint->cmd登録, hint->cmd閉じる})
+    for (QPushButton *b : {ui::cmdクリア(hint), ui::cmd削除(hint), ui::cmd登録(hint), hint->cmd閉じる})
         QCOMPARE(Hint::backColor(b), Grey);
 }
 
@@ -178,7 +178,7 @@ void TestHints::storeAsksAndConfirms()
     Hint *hint = openHint(app, 1);
     op::click(hint->cmd編集);
     typeHint(hint, u"読込で一覧を作ります"_s);
-    op::click(hint->cmd登録); // Enter: the default, Yes
+    op::click(ui::cmd登録(hint)); // Enter: the default, Yes
 
     QCOMPARE(app.presenter.shown.size(), 2);
     checkRequest(app.presenter.shown.at(0), u"登録の確認"_s, u"ヒント を登録します。よろしいですか"_s,
@@ -211,12 +211,12 @@ void TestHints::savingTwiceKeepsOneRowWithTheLaterTextAndCaption()
     QCOMPARE(hint->lblFormTitle->text(), u"Pelora Ver 1.30 (4月)"_s);
     op::click(hint->cmd編集);
     typeHint(hint, u"二回目"_s);
-    op::click(hint->cmd登録);
+    op::click(ui::cmd登録(hint));
     QCOMPARE(hintRows(app), (QList<QVariantList>{
                                 {u"FrmPelora"_s, u"cmdHint"_s, u"Pelora Ver 1.30 (4月)"_s, u"二回目"_s}}));
 
     // Saved again without a change: still one row.
-    op::click(hint->cmd登録);
+    op::click(ui::cmd登録(hint));
     QCOMPARE(hintRows(app).size(), 1);
 }
 
@@ -229,7 +229,7 @@ void TestHints::deleteAsksAndConfirms()
     Hint *hint = openHint(app, 3);
     QCOMPARE(hint->txtContents->toPlainText(), u"設定のヒント"_s);
 
-    op::click(hint->cmd削除); // Enter: the default, No
+    op::click(ui::cmd削除(hint)); // Enter: the default, No
     QCOMPARE(app.presenter.shown.size(), 1);
     checkRequest(app.presenter.shown.at(0), u"削除の確認"_s, u"ヒント を削除します。よろしいですか"_s,
                  MessageRequest::Icon::Question, MessageRequest::Button::No);
@@ -237,7 +237,7 @@ void TestHints::deleteAsksAndConfirms()
     QCOMPARE(hint->txtContents->toPlainText(), u"設定のヒント"_s);
 
     app.presenter.answerYes();
-    op::click(hint->cmd削除);
+    op::click(ui::cmd削除(hint));
     QCOMPARE(app.presenter.shown.size(), 3);
     checkRequest(app.presenter.shown.at(2), u"削除の完了"_s, u"データ ヒント を削除しました。"_s,
                  MessageRequest::Icon::Information, MessageRequest::Button::Ok);
@@ -258,9 +258,9 @@ void TestHints::declinedQuestionsWriteNothing()
     typeHint(hint, u"書きかけ"_s);
 
     app.presenter.answerNo();
-    op::click(hint->cmd登録);
+    op::click(ui::cmd登録(hint));
     app.presenter.answerNo();
-    op::click(hint->cmd削除);
+    op::click(ui::cmd削除(hint));
     QCOMPARE(app.presenter.shown.size(), 2); // the two questions, no completion
     QCOMPARE(app.presenter.shown.at(0).title, u"登録の確認"_s);
     QCOMPARE(app.presenter.shown.at(1).title, u"削除の確認"_s);
@@ -297,7 +297,7 @@ void TestHints::hintsOfTheFourButtonsAreIndependent()
 
     Hint *hint = openHint(app, 2);
     app.presenter.answerYes();
-    op::click(hint->cmd削除);
+    op::click(ui::cmd削除(hint));
     closeHint(hint);
     QCOMPARE(hintRows(app).size(), 3);
     for (int page : {0, 1, 3}) {
@@ -316,7 +316,7 @@ void TestHints::clearAndCloseKeepTheStoredText()
     storeHint(app, 0, u"明細は日付から入力"_s);
     app.presenter.clear();
     Hint *hint = openHint(app, 0);
-    op::click(hint->cmdクリア);
+    op::click(ui::cmdクリア(hint));
     QCOMPARE(hint->txtContents->toPlainText(), QString());
     closeHint(hint);
     QVERIFY(app.presenter.shown.isEmpty());
@@ -326,8 +326,8 @@ void TestHints::clearAndCloseKeepTheStoredText()
     QCOMPARE(hint->txtContents->toPlainText(), u"明細は日付から入力"_s);
 
     // Cleared and then saved, the hint is stored empty.
-    op::click(hint->cmdクリア);
-    op::click(hint->cmd登録);
+    op::click(ui::cmdクリア(hint));
+    op::click(ui::cmd登録(hint));
     QCOMPARE(hintRows(app).size(), 1);
     QCOMPARE(hintRows(app).first().value(3).toString(), QString());
 }
@@ -355,7 +355,7 @@ void TestHints::oneWindowKeepsThePairItWasOpenedWith()
     // What is saved now is still the hint of the first button.
     op::click(hint->cmd編集);
     typeHint(hint, u"入力のヒント（改）"_s);
-    op::click(hint->cmd登録);
+    op::click(ui::cmd登録(hint));
     const auto rows = hintRows(app);
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(0).value(1).toString(), u"cmdHint"_s);

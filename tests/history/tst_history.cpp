@@ -45,9 +45,9 @@ int headerCount(const Pelora &app)
 QStringList listed(FrmPelora *w)
 {
     QStringList rows;
-    for (int r = 0; r < w->dat履歴->storedRowCount(); ++r)
-        rows.append(w->dat履歴->displayText(r, Col氏名) + u'|' + w->dat履歴->displayText(r, Col合計) + u'|'
-                    + w->dat履歴->displayText(r, Colタイトル));
+    for (int r = 0; r < ui::dat履歴(w)->storedRowCount(); ++r)
+        rows.append(ui::dat履歴(w)->displayText(r, Col氏名) + u'|' + ui::dat履歴(w)->displayText(r, Col合計) + u'|'
+                    + ui::dat履歴(w)->displayText(r, Colタイトル));
     return rows;
 }
 
@@ -58,8 +58,8 @@ int workListCount(const Pelora &app)
 
 void readList(FrmPelora *w)
 {
-    w->SSTab1->setCurrentIndex(1);
-    op::click(w->cmd履歴読込);
+    ui::SSTab1(w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(w));
 }
 
 void clickRow(DataGrid *grid, int row)
@@ -72,17 +72,17 @@ void clickRow(DataGrid *grid, int row)
 bool nameFieldHasFocus(FrmPelora *w)
 {
     QWidget *focused = QApplication::focusWidget();
-    return focused && (focused == w->cmb氏名 || w->cmb氏名->isAncestorOf(focused));
+    return focused && (focused == ui::cmb氏名(w) || ui::cmb氏名(w)->isAncestorOf(focused));
 }
 
 void typeSheet(FrmPelora *w, const QString &name, const QString &title)
 {
-    op::fill(w->cmb氏名, name);
-    op::fill(w->txtタイトル, title);
-    op::fill(w->num時給, u"1000"_s);
-    op::typeCell(w->Grid明細, 0, sheet::Col日付, u"20070402"_s);
-    op::typeCell(w->Grid明細, 0, sheet::Col開始時間, u"0900"_s);
-    op::typeCell(w->Grid明細, 0, sheet::Col終了時間, u"1700"_s);
+    op::fill(ui::cmb氏名(w), name);
+    op::fill(ui::txtタイトル(w), title);
+    op::fill(ui::num時給(w), u"1000"_s);
+    op::typeCell(ui::Grid明細(w), 0, sheet::Col日付, u"20070402"_s);
+    op::typeCell(ui::Grid明細(w), 0, sheet::Col開始時間, u"0900"_s);
+    op::typeCell(ui::Grid明細(w), 0, sheet::Col終了時間, u"1700"_s);
 }
 
 } // namespace
@@ -107,20 +107,20 @@ void TestHistory::anEmptyListOpensNothing()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->cmb氏名, u"山田"_s);
-    op::fill(app.w->txtタイトル, u"4月"_s);
-    op::fill(app.w->num時給, u"1000"_s);
+    op::fill(ui::cmb氏名(app.w), u"山田"_s);
+    op::fill(ui::txtタイトル(app.w), u"4月"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
 
     readList(app.w);
-    QCOMPARE(app.w->dat履歴->storedRowCount(), 0);
-    QCOMPARE(app.w->Grid履歴->model()->rowCount(), 0);
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 0);
+    QCOMPARE(ui::Grid履歴(app.w)->model()->rowCount(), 0);
     QCOMPARE(workListCount(app), 0);
 
-    op::click(app.w->cmd履歴選択);
-    QCOMPARE(app.w->SSTab1->currentIndex(), 1);
-    QCOMPARE(app.w->cmb氏名->currentText(), u"山田"_s);
-    QCOMPARE(app.w->txtタイトル->text(), u"4月"_s);
-    QCOMPARE(app.w->num時給->value().toDouble(), 1000.0);
+    op::click(ui::cmd履歴選択(app.w));
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 1);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), 1000.0);
     QVERIFY(app.presenter.shown.isEmpty());
 }
 
@@ -138,11 +138,11 @@ void TestHistory::listsEverySheetByName()
 
     readList(app.w);
 
-    QCOMPARE(app.w->dat履歴->storedRowCount(), int(sheets.size()));
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), int(sheets.size()));
     QCOMPARE(workListCount(app), int(sheets.size()));
     QStringList names;
-    for (int r = 0; r < app.w->dat履歴->storedRowCount(); ++r)
-        names.append(app.w->dat履歴->value(r, Col氏名).toString());
+    for (int r = 0; r < ui::dat履歴(app.w)->storedRowCount(); ++r)
+        names.append(ui::dat履歴(app.w)->value(r, Col氏名).toString());
     QStringList expected;
     for (const auto &[name, title, total] : sheets)
         expected.append(name);
@@ -151,8 +151,8 @@ void TestHistory::listsEverySheetByName()
     // The two sheets of 田中 are neighbours, each with its own title.
     const int tanaka = int(names.indexOf(u"田中"_s));
     QCOMPARE(names.at(tanaka + 1), u"田中"_s);
-    QStringList titles{app.w->dat履歴->value(tanaka, Colタイトル).toString(),
-                       app.w->dat履歴->value(tanaka + 1, Colタイトル).toString()};
+    QStringList titles{ui::dat履歴(app.w)->value(tanaka, Colタイトル).toString(),
+                       ui::dat履歴(app.w)->value(tanaka + 1, Colタイトル).toString()};
     titles.sort();
     QCOMPARE(titles, (QStringList{u"3月"_s, u"4月"_s}));
     // 金額 shows the total with thousands separators and no decimals.
@@ -162,9 +162,9 @@ void TestHistory::listsEverySheetByName()
     QVERIFY(shown.contains(u"Ito|1,000|x"_s));
     QVERIFY(shown.contains(u"阿部||4月"_s));
     const int aoki = int(names.indexOf(u"青木"_s));
-    QCOMPARE(app.w->Grid履歴->model()->data(app.w->Grid履歴->model()->index(aoki, Col合計)).toString(),
+    QCOMPARE(ui::Grid履歴(app.w)->model()->data(ui::Grid履歴(app.w)->model()->index(aoki, Col合計)).toString(),
              u"1,234,567"_s);
-    QCOMPARE(app.w->Grid履歴->model()->headerData(Col合計, Qt::Horizontal).toString(), u"金額"_s);
+    QCOMPARE(ui::Grid履歴(app.w)->model()->headerData(Col合計, Qt::Horizontal).toString(), u"金額"_s);
     QCOMPARE(headerCount(app), int(sheets.size()));
 }
 
@@ -179,16 +179,16 @@ void TestHistory::theFirstLineIsChosenAfterReading()
     storeLine(app, u"青木"_s, u"4月"_s, 1, u"2007-04-05"_s, u"1000"_s);
 
     readList(app.w);
-    QCOMPARE(app.w->Grid履歴->row(), 0);
-    const QString first = app.w->dat履歴->value(0, Col氏名).toString();
+    QCOMPARE(ui::Grid履歴(app.w)->row(), 0);
+    const QString first = ui::dat履歴(app.w)->value(0, Col氏名).toString();
     QCOMPARE(first, std::min(u"山田"_s, u"青木"_s));
-    op::click(app.w->cmd履歴選択);
+    op::click(ui::cmd履歴選択(app.w));
 
-    QCOMPARE(app.w->SSTab1->currentIndex(), 0);
-    QCOMPARE(app.w->cmb氏名->currentText(), first);
-    QCOMPARE(app.w->txtタイトル->text(), u"4月"_s);
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), first);
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
     const QString start = first == u"山田"_s ? u"0900"_s : u"1000"_s;
-    QCOMPARE(app.w->dat明細->value(0, sheet::Col開始時間).toString(), start);
+    QCOMPARE(ui::dat明細(app.w)->value(0, sheet::Col開始時間).toString(), start);
     QVERIFY(nameFieldHasFocus(app.w));
 }
 
@@ -203,31 +203,31 @@ void TestHistory::opensTheChosenSheet()
     storeLine(app, u"青木"_s, u"4月"_s, 1, u"2007-04-05"_s, u"1000"_s);
     storeHeader(app, u"Abe"_s, u"5月"_s, 0); // listed first
     // The page showed another sheet's lines before.
-    op::typeCell(app.w->Grid明細, 5, sheet::Col日付, u"20070301"_s);
+    op::typeCell(ui::Grid明細(app.w), 5, sheet::Col日付, u"20070301"_s);
 
     readList(app.w);
     int row = -1;
-    for (int r = 0; r < app.w->dat履歴->storedRowCount(); ++r)
+    for (int r = 0; r < ui::dat履歴(app.w)->storedRowCount(); ++r)
         if (listed(app.w).at(r) == u"山田|14,000|4月"_s)
             row = r;
     QVERIFY(row > 0);
-    clickRow(app.w->Grid履歴, row);
-    QCOMPARE(app.w->Grid履歴->row(), row);
-    op::click(app.w->cmd履歴選択);
+    clickRow(ui::Grid履歴(app.w), row);
+    QCOMPARE(ui::Grid履歴(app.w)->row(), row);
+    op::click(ui::cmd履歴選択(app.w));
 
-    QCOMPARE(app.w->SSTab1->currentIndex(), 0);
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
     QVERIFY(nameFieldHasFocus(app.w));
-    QCOMPARE(app.w->cmb氏名->currentText(), u"山田"_s);
-    QCOMPARE(app.w->txtタイトル->text(), u"4月"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), 14000.0);
-    QCOMPARE(app.w->num時給->value().toDouble(), 1000.0);
-    QCOMPARE(app.w->dat明細->value(0, sheet::Col開始時間).toString(), u"0900"_s);
-    QCOMPARE(app.w->dat明細->value(1, sheet::Col開始時間).toString(), u"0930"_s);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 14000.0);
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), 1000.0);
+    QCOMPARE(ui::dat明細(app.w)->value(0, sheet::Col開始時間).toString(), u"0900"_s);
+    QCOMPARE(ui::dat明細(app.w)->value(1, sheet::Col開始時間).toString(), u"0930"_s);
     for (int r = 2; r < sheet::LineCount; ++r)
-        QVERIFY(app.w->dat明細->value(r, sheet::Col日付).isNull());
+        QVERIFY(ui::dat明細(app.w)->value(r, sheet::Col日付).isNull());
     QVERIFY(app.presenter.shown.isEmpty());
     // The list stays as it was.
-    QCOMPARE(app.w->dat履歴->storedRowCount(), 3);
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 3);
     QCOMPARE(workListCount(app), 3);
 }
 
@@ -238,17 +238,17 @@ void TestHistory::clearEmptiesOnlyTheList()
     storeHeader(app, u"山田"_s, u"4月"_s, 7000);
     storeHeader(app, u"青木"_s, u"4月"_s, 7000);
     readList(app.w);
-    QCOMPARE(app.w->dat履歴->storedRowCount(), 2);
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 2);
 
-    op::click(app.w->cmd履歴クリア);
-    QCOMPARE(app.w->dat履歴->storedRowCount(), 0);
-    QCOMPARE(app.w->Grid履歴->model()->rowCount(), 0);
+    op::click(ui::cmd履歴クリア(app.w));
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 0);
+    QCOMPARE(ui::Grid履歴(app.w)->model()->rowCount(), 0);
     QCOMPARE(workListCount(app), 0);
     QCOMPARE(headerCount(app), 2);
 
-    op::click(app.w->cmd履歴選択);
-    QCOMPARE(app.w->SSTab1->currentIndex(), 1);
-    QCOMPARE(app.w->cmb氏名->currentText(), QString());
+    op::click(ui::cmd履歴選択(app.w));
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 1);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), QString());
     QVERIFY(app.presenter.shown.isEmpty());
 }
 
@@ -261,24 +261,24 @@ void TestHistory::aSheetDeletedSinceCanStillBeChosen()
     readList(app.w);
 
     // The sheet goes on the sheet page; the list does not follow.
-    app.w->SSTab1->setCurrentIndex(0);
-    op::fill(app.w->cmb氏名, u"山田"_s);
-    op::fill(app.w->txtタイトル, u"4月"_s);
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    op::fill(ui::cmb氏名(app.w), u"山田"_s);
+    op::fill(ui::txtタイトル(app.w), u"4月"_s);
     app.presenter.answerYes();
-    op::click(app.w->cmd削除);
+    op::click(ui::cmd削除(app.w));
     QCOMPARE(headerCount(app), 0);
-    QCOMPARE(app.w->dat履歴->storedRowCount(), 1);
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 1);
     app.presenter.clear();
 
     // Lines typed meanwhile: reading the missing sheet leaves a blank grid.
-    op::typeCell(app.w->Grid明細, 0, sheet::Col日付, u"20070301"_s);
-    app.w->SSTab1->setCurrentIndex(1);
-    op::click(app.w->cmd履歴選択);
-    QCOMPARE(app.w->SSTab1->currentIndex(), 0);
-    QCOMPARE(app.w->cmb氏名->currentText(), u"山田"_s);
-    QCOMPARE(app.w->txtタイトル->text(), u"4月"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col日付, u"20070301"_s);
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴選択(app.w));
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
     for (int r = 0; r < sheet::LineCount; ++r)
-        QVERIFY(app.w->dat明細->value(r, sheet::Col日付).isNull());
+        QVERIFY(ui::dat明細(app.w)->value(r, sheet::Col日付).isNull());
     QVERIFY(app.presenter.shown.isEmpty());
 }
 
@@ -287,15 +287,15 @@ void TestHistory::sheetsOfAnEmployeeNoLongerInTheMasterAreListed()
     Pelora app;
     QVERIFY(app.start());
     typeSheet(app.w, u"山田"_s, u"4月"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"DELETE FROM 従業員"_s));
 
     readList(app.w);
     QCOMPARE(listed(app.w), QStringList{u"山田|8,000|4月"_s});
-    op::click(app.w->cmd履歴選択);
-    QCOMPARE(app.w->cmb氏名->currentText(), u"山田"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), 8000.0);
-    QCOMPARE(app.w->dat明細->value(0, sheet::Col開始時間).toString(), u"0900"_s);
+    op::click(ui::cmd履歴選択(app.w));
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 8000.0);
+    QCOMPARE(ui::dat明細(app.w)->value(0, sheet::Col開始時間).toString(), u"0900"_s);
 }
 
 void TestHistory::theListIsASnapshot()
@@ -306,11 +306,11 @@ void TestHistory::theListIsASnapshot()
     readList(app.w);
     QCOMPARE(listed(app.w), QStringList{u"山田|7,000|4月"_s});
 
-    app.w->SSTab1->setCurrentIndex(0);
+    ui::SSTab1(app.w)->setCurrentIndex(0);
     typeSheet(app.w, u"青木"_s, u"4月"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
     typeSheet(app.w, u"山田"_s, u"4月"_s); // registered again with another total
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
     QCOMPARE(headerCount(app), 2);
     QCOMPARE(listed(app.w), QStringList{u"山田|7,000|4月"_s});
     QCOMPARE(workListCount(app), 1);
@@ -334,25 +334,25 @@ void TestHistory::listsManySheetsWholeAndReleasesTheFile()
     readList(app.w);
 
     // Every sheet is in the grid at once, not only a first batch.
-    QCOMPARE(app.w->Grid履歴->model()->rowCount(), sheets);
-    QCOMPARE(app.w->dat履歴->storedRowCount(), sheets);
+    QCOMPARE(ui::Grid履歴(app.w)->model()->rowCount(), sheets);
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), sheets);
     QCOMPARE(workListCount(app), sheets);
-    QCOMPARE(app.w->dat履歴->value(0, Col氏名).toString(), u"社員00000"_s);
-    QCOMPARE(app.w->dat履歴->value(sheets - 1, Col氏名).toString(), u"社員19999"_s);
-    app.w->Grid履歴->scrollToBottom();
-    clickRow(app.w->Grid履歴, sheets - 1);
-    QCOMPARE(app.w->Grid履歴->row(), sheets - 1);
+    QCOMPARE(ui::dat履歴(app.w)->value(0, Col氏名).toString(), u"社員00000"_s);
+    QCOMPARE(ui::dat履歴(app.w)->value(sheets - 1, Col氏名).toString(), u"社員19999"_s);
+    ui::Grid履歴(app.w)->scrollToBottom();
+    clickRow(ui::Grid履歴(app.w), sheets - 1);
+    QCOMPARE(ui::Grid履歴(app.w)->row(), sheets - 1);
 
     // No read is left open on the main file: another program writes at once,
     // and so does the operator.
     QVERIFY(Pelora::execute(app.paths.MainDbPath,
                             u"INSERT INTO 時給ヘッダ (氏名, タイトル, 合計) VALUES ('他', '他', 1)"_s));
-    op::click(app.w->cmd履歴選択);
-    QCOMPARE(app.w->cmb氏名->currentText(), u"社員19999"_s);
-    op::fill(app.w->txtタイトル, u"追加"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd履歴選択(app.w));
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"社員19999"_s);
+    op::fill(ui::txtタイトル(app.w), u"追加"_s);
+    op::click(ui::cmd登録(app.w));
     QCOMPARE(headerCount(app), sheets + 2);
-    QCOMPARE(app.w->cmb氏名->currentText(), QString());
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), QString());
 }
 
 QTEST_MAIN(TestHistory)

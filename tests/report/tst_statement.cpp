@@ -507,14 +507,14 @@ namespace {
 // The sheet of a day: 09:00 to 17:30 with one hour's break at 1,000 yen.
 void typeOneDay(Pelora &app)
 {
-    app.w->SSTab1->setCurrentIndex(0);
-    op::fill(app.w->cmb氏名, u"山田 花子"_s);
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->txtタイトル, u"2007年4月分"_s);
-    op::fill(app.w->num休憩, u"1"_s);
-    op::typeCell(app.w->Grid明細, 0, sheet::Col日付, u"20070402"_s);
-    op::typeCell(app.w->Grid明細, 0, sheet::Col開始時間, u"0900"_s);
-    op::typeCell(app.w->Grid明細, 0, sheet::Col終了時間, u"1730"_s);
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    op::fill(ui::cmb氏名(app.w), u"山田 花子"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::txtタイトル(app.w), u"2007年4月分"_s);
+    op::fill(ui::num休憩(app.w), u"1"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col日付, u"20070402"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col開始時間, u"0900"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col終了時間, u"1730"_s);
 }
 
 } // namespace
@@ -526,13 +526,13 @@ void TestStatement::printHandsOverThePageFormatted()
     app.w->str自社名 = u"株式会社サンプル商店"_s;
     app.w->str自社情報 = u"TEL 03-1234-5678"_s;
     typeOneDay(app);
-    QCOMPARE(app.w->num時間->value().toDouble(), 7.5);
-    QCOMPARE(app.w->num合計->value().toDouble(), 7500.0);
-    QVERIFY(!app.w->num調整額->value().isNull());
-    QCOMPARE(app.w->num調整額->value().toDouble(), 0.0);
+    QCOMPARE(ui::num時間(app.w)->value().toDouble(), 7.5);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 7500.0);
+    QVERIFY(!ui::num調整額(app.w)->value().isNull());
+    QCOMPARE(ui::num調整額(app.w)->value().toDouble(), 0.0);
 
     const QDate before = QDate::currentDate();
-    op::click(app.w->Cmd印刷);
+    op::click(ui::Cmd印刷(app.w));
     const QDate after = QDate::currentDate();
     QCOMPARE(app.output.statements.size(), 1);
     const StatementValues s = app.output.statements.first();
@@ -549,17 +549,17 @@ void TestStatement::printHandsOverThePageFormatted()
     QVERIFY(app.presenter.shown.isEmpty());
 
     // Name and title go over exactly as typed, blanks included.
-    op::fill(app.w->txtタイトル, u" 4月分 前半 "_s);
-    op::click(app.w->Cmd印刷);
+    op::fill(ui::txtタイトル(app.w), u" 4月分 前半 "_s);
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.last().title, u" 4月分 前半 "_s);
     QCOMPARE(app.output.statements.last().name, u"山田 花子"_s);
 
     // Thousands and a half hour: a second, longer day with an adjustment.
-    op::typeCell(app.w->Grid明細, 1, sheet::Col日付, u"20070403"_s);
-    op::typeCell(app.w->Grid明細, 1, sheet::Col開始時間, u"0800"_s);
-    op::typeCell(app.w->Grid明細, 1, sheet::Col終了時間, u"2200"_s);
-    op::typeCell(app.w->Grid明細, 1, sheet::Col調整額, u"1234"_s);
-    op::click(app.w->Cmd印刷);
+    op::typeCell(ui::Grid明細(app.w), 1, sheet::Col日付, u"20070403"_s);
+    op::typeCell(ui::Grid明細(app.w), 1, sheet::Col開始時間, u"0800"_s);
+    op::typeCell(ui::Grid明細(app.w), 1, sheet::Col終了時間, u"2200"_s);
+    op::typeCell(ui::Grid明細(app.w), 1, sheet::Col調整額, u"1234"_s);
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.size(), 3);
     QCOMPARE(app.output.statements.last().hours, u"20.5"_s);
     QCOMPARE(app.output.statements.last().adjustment, u"1,234"_s);
@@ -570,12 +570,12 @@ void TestStatement::zeroHoursAndZeroAdjustment()
 {
     Pelora app;
     QVERIFY(app.start());
-    app.w->SSTab1->setCurrentIndex(0);
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->num時間, u"0"_s);
-    op::fill(app.w->num調整額, u"0"_s);
-    op::fill(app.w->num合計, u"0"_s);
-    op::click(app.w->Cmd印刷);
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::num時間(app.w), u"0"_s);
+    op::fill(ui::num調整額(app.w), u"0"_s);
+    op::fill(ui::num合計(app.w), u"0"_s);
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.size(), 1);
     const StatementValues s = app.output.statements.first();
     QCOMPARE(s.hours, u".0"_s);
@@ -583,8 +583,8 @@ void TestStatement::zeroHoursAndZeroAdjustment()
     QCOMPARE(s.total, QString());
     QCOMPARE(s.wage, u"1,000"_s);
 
-    op::fill(app.w->num時間, u"0.5"_s);
-    op::click(app.w->Cmd印刷);
+    op::fill(ui::num時間(app.w), u"0.5"_s);
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.last().hours, u".5"_s);
 }
 
@@ -592,8 +592,8 @@ void TestStatement::emptyPagePrintsTheBareHonorific()
 {
     Pelora app;
     QVERIFY(app.start());
-    app.w->SSTab1->setCurrentIndex(0);
-    op::click(app.w->Cmd印刷);
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.size(), 1);
     const StatementValues s = app.output.statements.first();
     QCOMPARE(s.name, QString());
@@ -609,17 +609,17 @@ void TestStatement::printingChangesNothing()
     Pelora app;
     QVERIFY(app.start());
     typeOneDay(app);
-    app.w->Grid明細->setFocus();
+    ui::Grid明細(app.w)->setFocus();
     QApplication::processEvents();
 
     auto pageState = [&] {
-        QStringList state{app.w->cmb氏名->currentText(), app.w->txtタイトル->text()};
-        for (NumberEdit *field : {app.w->num時給, app.w->num休憩, app.w->num調整額, app.w->num時間, app.w->num合計})
+        QStringList state{ui::cmb氏名(app.w)->currentText(), ui::txtタイトル(app.w)->text()};
+        for (NumberEdit *field : {ui::num時給(app.w), ui::num休憩(app.w), ui::num調整額(app.w), ui::num時間(app.w), ui::num合計(app.w)})
             state << field->text() << field->value().toString();
-        for (int row = 0; row < app.w->dat明細->rowCount(); ++row)
-            for (int col = 0; col < app.w->dat明細->columnCount(); ++col)
-                state << app.w->dat明細->displayText(row, col);
-        state << QString::number(app.w->cmb氏名->count());
+        for (int row = 0; row < ui::dat明細(app.w)->rowCount(); ++row)
+            for (int col = 0; col < ui::dat明細(app.w)->columnCount(); ++col)
+                state << ui::dat明細(app.w)->displayText(row, col);
+        state << QString::number(ui::cmb氏名(app.w)->count());
         return state;
     };
     const QStringList page = pageState();
@@ -628,7 +628,7 @@ void TestStatement::printingChangesNothing()
     const QByteArray workFile = fileHash(app.paths.WorkDbPath);
     QVERIFY(!mainFile.isEmpty() && !workFile.isEmpty());
 
-    op::click(app.w->Cmd印刷);
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.size(), 1);
 
     QCOMPARE(pageState(), page);

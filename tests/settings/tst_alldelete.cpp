@@ -63,31 +63,31 @@ bool startWithData(Pelora &app)
     if (!ok || !app.start())
         return false;
 
-    app.w->SSTab1->setCurrentIndex(1);
-    op::click(app.w->cmd履歴読込);
-    app.w->SSTab1->setCurrentIndex(2);
-    op::click(app.w->cmd従業員読込);
-    app.w->SSTab1->setCurrentIndex(0);
-    op::fill(app.w->cmb氏名, u"新人 太郎"_s);
-    op::fill(app.w->num時給, u"1100"_s);
-    op::fill(app.w->txtタイトル, u"5月前半"_s);
-    op::fill(app.w->num休憩, u"1"_s);
-    op::typeCell(app.w->Grid明細, 0, sheet::Col日付, u"20070501"_s);
-    op::typeCell(app.w->Grid明細, 0, sheet::Col開始時間, u"0900"_s);
-    op::typeCell(app.w->Grid明細, 0, sheet::Col終了時間, u"1700"_s);
-    op::typeCell(app.w->Grid明細, 0, sheet::Col調整額, u"200"_s);
-    app.w->SSTab1->setCurrentIndex(3);
-    return app.w->dat履歴->rowCount() == 2 && app.w->dat従業員->storedRowCount() == 2;
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
+    ui::SSTab1(app.w)->setCurrentIndex(2);
+    op::click(ui::cmd従業員読込(app.w));
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    op::fill(ui::cmb氏名(app.w), u"新人 太郎"_s);
+    op::fill(ui::num時給(app.w), u"1100"_s);
+    op::fill(ui::txtタイトル(app.w), u"5月前半"_s);
+    op::fill(ui::num休憩(app.w), u"1"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col日付, u"20070501"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col開始時間, u"0900"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col終了時間, u"1700"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, sheet::Col調整額, u"200"_s);
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    return ui::dat履歴(app.w)->rowCount() == 2 && ui::dat従業員(app.w)->storedRowCount() == 2;
 }
 
 // What the sheet page shows above the grid, and the names offered by its list.
 QStringList sheetHeader(const Pelora &app)
 {
-    QStringList header{app.w->cmb氏名->currentText(), app.w->txtタイトル->text()};
-    for (NumberEdit *field : {app.w->num時給, app.w->num休憩, app.w->num調整額, app.w->num時間, app.w->num合計})
+    QStringList header{ui::cmb氏名(app.w)->currentText(), ui::txtタイトル(app.w)->text()};
+    for (NumberEdit *field : {ui::num時給(app.w), ui::num休憩(app.w), ui::num調整額(app.w), ui::num時間(app.w), ui::num合計(app.w)})
         header.append(field->text());
-    for (int i = 0; i < app.w->cmb氏名->count(); ++i)
-        header.append(u"item:"_s + app.w->cmb氏名->itemText(i));
+    for (int i = 0; i < ui::cmb氏名(app.w)->count(); ++i)
+        header.append(u"item:"_s + ui::cmb氏名(app.w)->itemText(i));
     return header;
 }
 
@@ -124,19 +124,19 @@ void TestAllDelete::defaultAnswerDeletesNothing()
     const QStringList header = sheetHeader(app);
     const auto lines = app.workRows(u"SELECT * FROM w明細 ORDER BY rowid"_s);
 
-    op::click(app.w->cmd一括削除7); // Enter: the default, No
+    op::click(ui::cmd一括削除7(app.w)); // Enter: the default, No
     QCOMPARE(app.presenter.shown.size(), 1);
     checkConfirmation(app.presenter.shown.first());
 
     app.presenter.answerNo();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
     QCOMPARE(app.presenter.shown.size(), 2);
 
     QCOMPARE(mainCounts(app), counts);
-    QCOMPARE(app.w->dat履歴->rowCount(), 2);
-    QCOMPARE(app.w->dat従業員->storedRowCount(), 2);
-    QCOMPARE(app.w->txt自社名->text(), u"株式会社サンプル商店"_s);
-    QCOMPARE(app.w->txt自社情報->toPlainText(), u"TEL 03-1234-5678"_s);
+    QCOMPARE(ui::dat履歴(app.w)->rowCount(), 2);
+    QCOMPARE(ui::dat従業員(app.w)->storedRowCount(), 2);
+    QCOMPARE(ui::txt自社名(app.w)->text(), u"株式会社サンプル商店"_s);
+    QCOMPARE(ui::txt自社情報(app.w)->toPlainText(), u"TEL 03-1234-5678"_s);
     QCOMPARE(sheetHeader(app), header);
     QCOMPARE(app.workRows(u"SELECT * FROM w明細 ORDER BY rowid"_s), lines);
 }
@@ -146,7 +146,7 @@ void TestAllDelete::yesDeletesTheDataAndEmptiesItsScreens()
     Pelora app;
     QVERIFY(startWithData(app));
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
 
     // Only the question; no completion message.
     QCOMPARE(app.presenter.shown.size(), 1);
@@ -155,10 +155,10 @@ void TestAllDelete::yesDeletesTheDataAndEmptiesItsScreens()
     QCOMPARE(mainCounts(app), (QList<int>{0, 0, 0, 0}));
     QCOMPARE(workCount(app, u"w履歴"_s), 0);
     QCOMPARE(workCount(app, u"w従業員"_s), 0);
-    QCOMPARE(app.w->dat履歴->rowCount(), 0);
-    QCOMPARE(app.w->dat従業員->storedRowCount(), 0);
-    QCOMPARE(app.w->txt自社名->text(), QString());
-    QCOMPARE(app.w->txt自社情報->toPlainText(), QString());
+    QCOMPARE(ui::dat履歴(app.w)->rowCount(), 0);
+    QCOMPARE(ui::dat従業員(app.w)->storedRowCount(), 0);
+    QCOMPARE(ui::txt自社名(app.w)->text(), QString());
+    QCOMPARE(ui::txt自社情報(app.w)->toPlainText(), QString());
 
     // The detail grid is back to its 60 blank lines.
     const auto lines = app.workRows(u"SELECT 行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
@@ -169,9 +169,9 @@ void TestAllDelete::yesDeletesTheDataAndEmptiesItsScreens()
         for (int c = 1; c < lines.at(i).size(); ++c)
             QVERIFY2(lines.at(i).value(c).isNull(), qPrintable(u"line %1 field %2"_s.arg(i + 1).arg(c)));
     }
-    QCOMPARE(app.w->Grid明細->model()->rowCount(), 60);
-    QCOMPARE(app.w->dat明細->displayText(0, sheet::Col日付), QString());
-    QCOMPARE(app.w->dat明細->displayText(0, sheet::Col金額), QString());
+    QCOMPARE(ui::Grid明細(app.w)->model()->rowCount(), 60);
+    QCOMPARE(ui::dat明細(app.w)->displayText(0, sheet::Col日付), QString());
+    QCOMPARE(ui::dat明細(app.w)->displayText(0, sheet::Col金額), QString());
 }
 
 void TestAllDelete::whatIsNotBusinessDataStays()
@@ -188,7 +188,7 @@ void TestAllDelete::whatIsNotBusinessDataStays()
     const auto hints = app.workRows(u"SELECT * FROM ClHint"_s);
 
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
     QCOMPARE(mainCounts(app), (QList<int>{0, 0, 0, 0}));
 
     QCOMPARE(sheetHeader(app), header);
@@ -198,34 +198,34 @@ void TestAllDelete::whatIsNotBusinessDataStays()
 
     // The hint is still shown on its button, and a statement printed now
     // still carries the company read before.
-    op::click(app.w->cmdHint4);
+    op::click(ui::cmdHint4(app.w));
     QVERIFY(app.w->hintWindow());
     QCOMPARE(app.w->hintWindow()->txtContents->toPlainText(), u"一括削除の前にバックアップを"_s);
     app.w->hintWindow()->close();
-    app.w->SSTab1->setCurrentIndex(0);
-    op::click(app.w->Cmd印刷);
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.size(), 1);
     QCOMPARE(app.output.statements.first().companyName, heldName);
     QCOMPARE(app.output.statements.first().name, u"新人 太郎"_s);
     QCOMPARE(app.presenter.shown.size(), 1);
 
     // Clearing the sheet page afterwards empties the name list too.
-    op::click(app.w->cmdクリア);
-    QCOMPARE(app.w->cmb氏名->count(), 0);
+    op::click(ui::cmdクリア(app.w));
+    QCOMPARE(ui::cmb氏名(app.w)->count(), 0);
 }
 
 void TestAllDelete::emptyFolderCompletesSilently()
 {
     Pelora app;
     QVERIFY(app.start());
-    app.w->SSTab1->setCurrentIndex(3);
+    ui::SSTab1(app.w)->setCurrentIndex(3);
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     checkConfirmation(app.presenter.shown.first());
     QCOMPARE(mainCounts(app), (QList<int>{0, 0, 0, 0}));
     QCOMPARE(workCount(app, u"w明細"_s), 60);
-    QCOMPARE(app.w->dat履歴->rowCount(), 0);
+    QCOMPARE(ui::dat履歴(app.w)->rowCount(), 0);
 }
 
 void TestAllDelete::readingAfterwardsShowsNothing()
@@ -233,18 +233,18 @@ void TestAllDelete::readingAfterwardsShowsNothing()
     Pelora app;
     QVERIFY(startWithData(app));
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
 
-    app.w->SSTab1->setCurrentIndex(1);
-    op::click(app.w->cmd履歴読込);
-    QCOMPARE(app.w->dat履歴->rowCount(), 0);
-    app.w->SSTab1->setCurrentIndex(2);
-    op::click(app.w->cmd従業員読込);
-    QCOMPARE(app.w->dat従業員->storedRowCount(), 0);
-    app.w->SSTab1->setCurrentIndex(3);
-    op::click(app.w->cmd設定読込);
-    QCOMPARE(app.w->txt自社名->text(), QString());
-    QCOMPARE(app.w->txt自社情報->toPlainText(), QString());
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
+    QCOMPARE(ui::dat履歴(app.w)->rowCount(), 0);
+    ui::SSTab1(app.w)->setCurrentIndex(2);
+    op::click(ui::cmd従業員読込(app.w));
+    QCOMPARE(ui::dat従業員(app.w)->storedRowCount(), 0);
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    op::click(ui::cmd設定読込(app.w));
+    QCOMPARE(ui::txt自社名(app.w)->text(), QString());
+    QCOMPARE(ui::txt自社情報(app.w)->toPlainText(), QString());
     // No row to read: the held values stay as last read.
     QCOMPARE(app.w->str自社名, u"株式会社サンプル商店"_s);
     QCOMPARE(app.presenter.shown.size(), 1);
@@ -253,7 +253,7 @@ void TestAllDelete::readingAfterwardsShowsNothing()
     app.stop();
     QVERIFY(app.start());
     QCOMPARE(app.w->str自社名, QString());
-    QCOMPARE(app.w->cmb氏名->count(), 0);
+    QCOMPARE(ui::cmb氏名(app.w)->count(), 0);
 }
 
 void TestAllDelete::aFailedDeleteKeepsEverythingAndSaysSo()
@@ -268,7 +268,7 @@ void TestAllDelete::aFailedDeleteKeepsEverythingAndSaysSo()
                             u"BEGIN SELECT RAISE(ABORT, 'kept'); END"_s));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"DELETE FROM 時給明細"_s));
     app.presenter.answerYes();
-    op::click(app.w->cmd一括削除7);
+    op::click(ui::cmd一括削除7(app.w));
 
     QCOMPARE(app.presenter.shown.size(), 2);
     const MessageRequest told = app.presenter.shown.last();
@@ -276,9 +276,9 @@ void TestAllDelete::aFailedDeleteKeepsEverythingAndSaysSo()
     QCOMPARE(told.prompt, told.title);
     QCOMPARE(told.buttons, MessageRequest::Buttons::Ok);
     QCOMPARE(mainCounts(app), counts);
-    QCOMPARE(app.w->dat履歴->rowCount(), 2);
-    QCOMPARE(app.w->dat従業員->storedRowCount(), 2);
-    QCOMPARE(app.w->txt自社名->text(), u"株式会社サンプル商店"_s);
+    QCOMPARE(ui::dat履歴(app.w)->rowCount(), 2);
+    QCOMPARE(ui::dat従業員(app.w)->storedRowCount(), 2);
+    QCOMPARE(ui::txt自社名(app.w)->text(), u"株式会社サンプル商店"_s);
 }
 
 QTEST_MAIN(TestAllDelete)

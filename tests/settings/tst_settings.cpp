@@ -31,14 +31,14 @@ bool startWith(Pelora &app, const QList<QVariantList> &rows)
             return false;
     if (!app.start())
         return false;
-    app.w->SSTab1->setCurrentIndex(SettingsPage);
+    ui::SSTab1(app.w)->setCurrentIndex(SettingsPage);
     return true;
 }
 
 // The information field takes several lines; Return starts the next one.
 void fillInfo(Pelora &app, const QStringList &lines)
 {
-    QPlainTextEdit *field = app.w->txt自社情報;
+    QPlainTextEdit *field = ui::txt自社情報(app.w);
     op::focus(field);
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Delete);
@@ -52,7 +52,7 @@ void fillInfo(Pelora &app, const QStringList &lines)
 
 QStringList screen(const Pelora &app)
 {
-    return {app.w->txt自社名->text(), app.w->txt自社情報->toPlainText()};
+    return {ui::txt自社名(app.w)->text(), ui::txt自社情報(app.w)->toPlainText()};
 }
 
 QStringList held(const Pelora &app)
@@ -64,11 +64,11 @@ QStringList held(const Pelora &app)
 // values on the statement.
 QStringList printedCompany(Pelora &app)
 {
-    const int page = app.w->SSTab1->currentIndex();
-    app.w->SSTab1->setCurrentIndex(SheetPage);
+    const int page = ui::SSTab1(app.w)->currentIndex();
+    ui::SSTab1(app.w)->setCurrentIndex(SheetPage);
     const qsizetype before = app.output.statements.size();
-    op::click(app.w->Cmd印刷);
-    app.w->SSTab1->setCurrentIndex(page);
+    op::click(ui::Cmd印刷(app.w));
+    ui::SSTab1(app.w)->setCurrentIndex(page);
     if (app.output.statements.size() != before + 1)
         return {u"(nothing printed)"_s};
     return {app.output.statements.last().companyName, app.output.statements.last().companyInfo};
@@ -98,9 +98,9 @@ void TestSettings::readWithoutARowChangesNothing()
 {
     Pelora app;
     QVERIFY(startWith(app, {}));
-    op::fill(app.w->txt自社名, u"入力中の社名"_s);
+    op::fill(ui::txt自社名(app.w), u"入力中の社名"_s);
     fillInfo(app, {u"入力中の情報"_s});
-    op::click(app.w->cmd設定読込);
+    op::click(ui::cmd設定読込(app.w));
     QCOMPARE(screen(app), (QStringList{u"入力中の社名"_s, u"入力中の情報"_s}));
     QCOMPARE(held(app), (QStringList{QString(), QString()}));
     QVERIFY(companyRows(app).isEmpty());
@@ -111,9 +111,9 @@ void TestSettings::entryAsksThenCreatesTheRowAndReadsItBack()
 {
     Pelora app;
     QVERIFY(startWith(app, {}));
-    op::fill(app.w->txt自社名, u"株式会社サンプル商店"_s);
+    op::fill(ui::txt自社名(app.w), u"株式会社サンプル商店"_s);
     fillInfo(app, {u"東京都千代田区1-2-3"_s, u"TEL 03-1234-5678"_s});
-    op::click(app.w->cmd設定登録); // Enter on the dialog: its default, Yes
+    op::click(ui::cmd設定登録(app.w)); // Enter on the dialog: its default, Yes
 
     QCOMPARE(app.presenter.shown.size(), 1);
     const MessageRequest ask = app.presenter.shown.first();
@@ -132,9 +132,9 @@ void TestSettings::entryAsksThenCreatesTheRowAndReadsItBack()
     QCOMPARE(held(app), (QStringList{u"株式会社サンプル商店"_s, info}));
 
     // A second save updates the same row.
-    op::fill(app.w->txt自社名, u"有限会社サンプル"_s);
+    op::fill(ui::txt自社名(app.w), u"有限会社サンプル"_s);
     app.presenter.answerYes();
-    op::click(app.w->cmd設定登録);
+    op::click(ui::cmd設定登録(app.w));
     QCOMPARE(companyRows(app).size(), 1);
     QCOMPARE(companyRows(app).first().value(0).toString(), u"有限会社サンプル"_s);
     QCOMPARE(companyRows(app).first().value(1).toString(), info);
@@ -152,10 +152,10 @@ void TestSettings::declinedEntryPutsTheStoredValuesBack()
     // what is stored now, not what was on screen before typing.
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 自社情報 SET 自社名 = ?, 自社情報 = ?"_s,
                             {u"社名C"_s, u"情報C"_s}));
-    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
+    op::fill(ui::txt自社名(app.w), u"打ち込んだ社名"_s);
     fillInfo(app, {u"打ち込んだ情報"_s});
     app.presenter.answerNo();
-    op::click(app.w->cmd設定登録);
+    op::click(ui::cmd設定登録(app.w));
 
     QCOMPARE(app.presenter.shown.size(), 1);
     const auto rows = companyRows(app);
@@ -170,10 +170,10 @@ void TestSettings::emptyTextsAreStoredAsTyped()
 {
     Pelora app;
     QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
-    op::fill(app.w->txt自社名, QString());
+    op::fill(ui::txt自社名(app.w), QString());
     fillInfo(app, {});
     QCOMPARE(screen(app), (QStringList{QString(), QString()}));
-    op::click(app.w->cmd設定登録);
+    op::click(ui::cmd設定登録(app.w));
     const auto rows = companyRows(app);
     QCOMPARE(rows.size(), 1);
     // Empty texts, not nulls: the operator saved empty fields.
@@ -202,7 +202,7 @@ void TestSettings::storedNullsShowEmpty()
     QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 自社情報 SET 自社名 = ?, 自社情報 = ?"_s,
                             {name, info}));
-    op::click(app.w->cmd設定読込);
+    op::click(ui::cmd設定読込(app.w));
     const QStringList expected{name.toString(), info.toString()};
     QCOMPARE(screen(app), expected);
     QCOMPARE(held(app), expected);
@@ -214,10 +214,10 @@ void TestSettings::deleteAsksThenBlanksTheRowAndKeepsTheHeldValues()
 {
     Pelora app;
     QVERIFY(startWith(app, {{u"社名A"_s, u"情報A"_s}}));
-    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
+    op::fill(ui::txt自社名(app.w), u"打ち込んだ社名"_s);
 
     // Enter on the dialog answers No: nothing changes, not even the typing.
-    op::click(app.w->cmd設定削除);
+    op::click(ui::cmd設定削除(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     const MessageRequest ask = app.presenter.shown.first();
     QCOMPARE(ask.title, u"削除の確認"_s);
@@ -229,7 +229,7 @@ void TestSettings::deleteAsksThenBlanksTheRowAndKeepsTheHeldValues()
     QCOMPARE(companyRows(app), (QList<QVariantList>{{u"社名A"_s, u"情報A"_s}}));
 
     app.presenter.answerYes();
-    op::click(app.w->cmd設定削除);
+    op::click(ui::cmd設定削除(app.w));
     QCOMPARE(app.presenter.shown.size(), 2); // no completion message
     const auto rows = companyRows(app);
     QCOMPARE(rows.size(), 1); // the row stays, blanked
@@ -240,7 +240,7 @@ void TestSettings::deleteAsksThenBlanksTheRowAndKeepsTheHeldValues()
     // Until the settings are read again, statements still carry the former company.
     QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
 
-    op::click(app.w->cmd設定読込);
+    op::click(ui::cmd設定読込(app.w));
     QCOMPARE(screen(app), (QStringList{QString(), QString()}));
     QCOMPARE(held(app), (QStringList{QString(), QString()}));
     QCOMPARE(printedCompany(app), (QStringList{QString(), QString()}));
@@ -251,10 +251,10 @@ void TestSettings::deleteWithoutARowOnlyEmptiesTheFields()
 {
     Pelora app;
     QVERIFY(startWith(app, {}));
-    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
+    op::fill(ui::txt自社名(app.w), u"打ち込んだ社名"_s);
     fillInfo(app, {u"打ち込んだ情報"_s});
     app.presenter.answerYes();
-    op::click(app.w->cmd設定削除);
+    op::click(ui::cmd設定削除(app.w));
     QCOMPARE(screen(app), (QStringList{QString(), QString()}));
     QVERIFY(companyRows(app).isEmpty());
 }
@@ -263,14 +263,14 @@ void TestSettings::clearThenReadBringsTheStoredValuesBack()
 {
     Pelora app;
     QVERIFY(startWith(app, {{u"社名A"_s, u"情報A\n二行目"_s}}));
-    op::fill(app.w->txt自社名, u"打ち込んだ社名"_s);
-    op::click(app.w->cmd設定クリア);
+    op::fill(ui::txt自社名(app.w), u"打ち込んだ社名"_s);
+    op::click(ui::cmd設定クリア(app.w));
     QCOMPARE(screen(app), (QStringList{QString(), QString()}));
     QVERIFY(app.presenter.shown.isEmpty());
     QCOMPARE(companyRows(app), (QList<QVariantList>{{u"社名A"_s, u"情報A\n二行目"_s}}));
     QCOMPARE(held(app), (QStringList{u"社名A"_s, u"情報A\n二行目"_s}));
 
-    op::click(app.w->cmd設定読込);
+    op::click(ui::cmd設定読込(app.w));
     QCOMPARE(screen(app), (QStringList{u"社名A"_s, u"情報A\n二行目"_s}));
 }
 
@@ -281,22 +281,22 @@ void TestSettings::heldValuesChangeOnlyThroughReading()
     QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
 
     // Typed but not saved: the statement keeps the held values.
-    op::fill(app.w->txt自社名, u"社名B"_s);
+    op::fill(ui::txt自社名(app.w), u"社名B"_s);
     fillInfo(app, {u"情報B"_s});
     QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
-    op::click(app.w->cmd設定クリア);
+    op::click(ui::cmd設定クリア(app.w));
     QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
 
     // Changed in the file behind the screen: only a read brings it in.
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 自社情報 SET 自社名 = ?"_s, {u"社名D"_s}));
     QCOMPARE(printedCompany(app), (QStringList{u"社名A"_s, u"情報A"_s}));
-    op::click(app.w->cmd設定読込);
+    op::click(ui::cmd設定読込(app.w));
     QCOMPARE(printedCompany(app), (QStringList{u"社名D"_s, u"情報A"_s}));
 
     // Saved on the page: the very next statement shows it, no restart needed.
-    op::fill(app.w->txt自社名, u"株式会社新社名"_s);
+    op::fill(ui::txt自社名(app.w), u"株式会社新社名"_s);
     fillInfo(app, {u"大阪府大阪市1-1"_s, u"TEL 06-0000-0000"_s});
-    op::click(app.w->cmd設定登録);
+    op::click(ui::cmd設定登録(app.w));
     QCOMPARE(printedCompany(app),
              (QStringList{u"株式会社新社名"_s, u"大阪府大阪市1-1\nTEL 06-0000-0000"_s}));
 
@@ -312,13 +312,13 @@ void TestSettings::onlyTheFirstRowIsReadAndWritten()
     QVERIFY(startWith(app, {{u"一行目社名"_s, u"一行目情報"_s}, {u"二行目社名"_s, u"二行目情報"_s}}));
     QCOMPARE(screen(app), (QStringList{u"一行目社名"_s, u"一行目情報"_s}));
 
-    op::fill(app.w->txt自社名, u"新社名"_s);
-    op::click(app.w->cmd設定登録);
+    op::fill(ui::txt自社名(app.w), u"新社名"_s);
+    op::click(ui::cmd設定登録(app.w));
     QCOMPARE(companyRows(app), (QList<QVariantList>{{u"新社名"_s, u"一行目情報"_s},
                                                     {u"二行目社名"_s, u"二行目情報"_s}}));
 
     app.presenter.answerYes();
-    op::click(app.w->cmd設定削除);
+    op::click(ui::cmd設定削除(app.w));
     const auto rows = companyRows(app);
     QCOMPARE(rows.size(), 2);
     QVERIFY(rows.at(0).value(0).isNull() && rows.at(0).value(1).isNull());

@@ -108,13 +108,13 @@ bool Pelora::execute(const QString &file, const QString &statement, const QVaria
 
 SheetPage sheetPage(FrmPelora *w)
 {
-    SheetPage page{w->cmb氏名->currentText(), w->txtタイトル->text(), {}, {}};
-    for (NumberEdit *field : {w->num時給, w->num休憩, w->num調整額, w->num時間, w->num合計})
+    SheetPage page{ui::cmb氏名(w)->currentText(), ui::txtタイトル(w)->text(), {}, {}};
+    for (NumberEdit *field : {ui::num時給(w), ui::num休憩(w), ui::num調整額(w), ui::num時間(w), ui::num合計(w)})
         page.fields.append(field->value());
-    for (int r = 0; r < w->dat明細->storedRowCount(); ++r) {
+    for (int r = 0; r < ui::dat明細(w)->storedRowCount(); ++r) {
         QVariantList line;
-        for (int c = 0; c < w->dat明細->columnCount(); ++c)
-            line.append(w->dat明細->value(r, c));
+        for (int c = 0; c < ui::dat明細(w)->columnCount(); ++c)
+            line.append(ui::dat明細(w)->value(r, c));
         page.lines.append(line);
     }
     return page;

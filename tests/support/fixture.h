@@ -2,6 +2,7 @@
 
 #include "app/frmpelora.h"
 #include "data/datapaths.h"
+#include "controls.h"
 #include "scriptedpresenter.h"
 
 #include <QSqlDatabase>

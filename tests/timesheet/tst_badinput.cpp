@@ -188,8 +188,8 @@ void TestBadInput::randomTypingLeavesOnlyRealDatesTimesAndTotals()
     Pelora app;
     QVERIFY(app.start());
     FrmPelora *w = app.w;
-    const QList<QWidget *> header{w->cmb氏名, w->txtタイトル, w->num時給, w->num休憩,
-                                   w->num調整額, w->num時間, w->num合計};
+    const QList<QWidget *> header{ui::cmb氏名(w), ui::txtタイトル(w), ui::num時給(w), ui::num休憩(w),
+                                   ui::num調整額(w), ui::num時間(w), ui::num合計(w)};
     const int columns[] = {Col日付, Col開始時間, Col終了時間, Col時間, Col時給, Col調整額, Col金額};
 
     const int entries = 2500;
@@ -204,11 +204,11 @@ void TestBadInput::randomTypingLeavesOnlyRealDatesTimesAndTotals()
             // amount with Enter, which fills the next line's date).
             const int row = typist.bounded(6);
             const int column = columns[typist.bounded(7)];
-            op::typeCell(w->Grid明細, row, column, text,
+            op::typeCell(ui::Grid明細(w), row, column, text,
                          typist.bounded(4) == 0 ? Qt::Key_Tab : Qt::Key_Return);
         }
         if (n % 250 == 0 || n == entries) {
-            w->Grid明細->commitPending();
+            ui::Grid明細(w)->commitPending();
             const QStringList faults = badLines(app.workRows(LinesQuery.arg(u"w明細"_s)));
             QVERIFY2(faults.isEmpty(), qPrintable(u"after %1 entries: "_s.arg(n) + faults.join(u"; "_s)));
         }
@@ -216,30 +216,30 @@ void TestBadInput::randomTypingLeavesOnlyRealDatesTimesAndTotals()
 
     // Each line ends with a date and an amount typed, most of them sound.
     for (int row = 0; row < 12; ++row) {
-        op::typeCell(w->Grid明細, row, Col日付, typist.dateLike(), Qt::Key_Tab);
-        op::typeCell(w->Grid明細, row, Col金額, typist.amountLike(), Qt::Key_Tab);
+        op::typeCell(ui::Grid明細(w), row, Col日付, typist.dateLike(), Qt::Key_Tab);
+        op::typeCell(ui::Grid明細(w), row, Col金額, typist.amountLike(), Qt::Key_Tab);
     }
-    w->Grid明細->commitPending();
+    ui::Grid明細(w)->commitPending();
     const QStringList faults = badLines(app.workRows(LinesQuery.arg(u"w明細"_s)));
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"; "_s)));
 
     // The totals are the sums of the lines.
     w->Calc明細();
     const QVariantList sums = app.workRows(u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s).value(0);
-    QCOMPARE(w->num時間->value().toDouble(), sumOrZero(sums.value(0)));
-    QCOMPARE(w->num調整額->value().toDouble(), sumOrZero(sums.value(1)));
-    QCOMPARE(w->num合計->value().toDouble(), sumOrZero(sums.value(2)));
+    QCOMPARE(ui::num時間(w)->value().toDouble(), sumOrZero(sums.value(0)));
+    QCOMPARE(ui::num調整額(w)->value().toDouble(), sumOrZero(sums.value(1)));
+    QCOMPARE(ui::num合計(w)->value().toDouble(), sumOrZero(sums.value(2)));
 
     // Registered, the sheet keeps what the lines hold, dates and times as sound.
-    op::fill(w->cmb氏名, u"山田花子"_s);
-    op::fill(w->txtタイトル, u"乱打"_s);
+    op::fill(ui::cmb氏名(w), u"山田花子"_s);
+    op::fill(ui::txtタイトル(w), u"乱打"_s);
     const int filled = app.workRows(u"SELECT count(*) FROM w明細 WHERE 日付 IS NOT NULL AND 日付 <> '' "
                                     u"AND 金額 IS NOT NULL AND 金額 <> ''"_s)
                            .value(0)
                            .value(0)
                            .toInt();
     app.presenter.answerYes();
-    op::click(w->cmd登録);
+    op::click(ui::cmd登録(w));
     const auto stored = app.mainRows(LinesQuery.arg(u"時給明細"_s));
     QCOMPARE(int(stored.size()), filled);
     QVERIFY2(badLines(stored).isEmpty(), qPrintable(badLines(stored).join(u"; "_s)));
@@ -250,15 +250,15 @@ void TestBadInput::enterAfterTheLastDayOfTheCalendar()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::typeCell(app.w->Grid明細, 0, Col日付, u"99991231"_s);
-    app.w->Grid明細->commitPending();
+    op::typeCell(ui::Grid明細(app.w), 0, Col日付, u"99991231"_s);
+    ui::Grid明細(app.w)->commitPending();
     QCOMPARE(app.workRows(u"SELECT 日付 FROM w明細 WHERE 行番号 = 1"_s).value(0).value(0).toString(), u"9999-12-31"_s);
     // Enter in the amount column fills the next line's date with the day after, when there is one.
-    op::typeCell(app.w->Grid明細, 0, Col金額, u"1000"_s);
-    app.w->Grid明細->commitPending();
+    op::typeCell(ui::Grid明細(app.w), 0, Col金額, u"1000"_s);
+    ui::Grid明細(app.w)->commitPending();
     const QVariant next = app.workRows(u"SELECT 日付 FROM w明細 WHERE 行番号 = 2"_s).value(0).value(0);
     QVERIFY2(next.isNull() || isRealDate(next), qPrintable(next.toString()));
-    QVERIFY(app.w->dat明細->displayText(1, Col日付).size() <= 10);
+    QVERIFY(ui::dat明細(app.w)->displayText(1, Col日付).size() <= 10);
 }
 
 void TestBadInput::namesAndTitlesLikeSqlTouchNoOtherSheet()
@@ -272,13 +272,13 @@ void TestBadInput::namesAndTitlesLikeSqlTouchNoOtherSheet()
     // Registers a sheet of one line whose amount tells it apart; returns the
     // name and title as the fields hold them (what the typing made of the text).
     auto registerSheet = [&](const QString &name, const QString &title, int amount) {
-        op::fill(w->cmb氏名, name);
-        op::fill(w->txtタイトル, title);
-        op::typeCell(w->Grid明細, 0, Col日付, u"20070401"_s);
-        op::typeCell(w->Grid明細, 0, Col金額, QString::number(amount), Qt::Key_Tab);
-        const std::pair<QString, QString> key{w->cmb氏名->currentText(), w->txtタイトル->text()};
+        op::fill(ui::cmb氏名(w), name);
+        op::fill(ui::txtタイトル(w), title);
+        op::typeCell(ui::Grid明細(w), 0, Col日付, u"20070401"_s);
+        op::typeCell(ui::Grid明細(w), 0, Col金額, QString::number(amount), Qt::Key_Tab);
+        const std::pair<QString, QString> key{ui::cmb氏名(w)->currentText(), ui::txtタイトル(w)->text()};
         app.presenter.answerYes();
-        op::click(w->cmd登録);
+        op::click(ui::cmd登録(w));
         return key;
     };
     auto sheetOf = [&](const std::pair<QString, QString> &key) {
@@ -325,10 +325,10 @@ void TestBadInput::namesAndTitlesLikeSqlTouchNoOtherSheet()
 
     // Deleting one of them deletes only that one.
     const auto victim = keys.at(1);
-    op::fill(w->cmb氏名, victim.first);
-    op::fill(w->txtタイトル, victim.second);
+    op::fill(ui::cmb氏名(w), victim.first);
+    op::fill(ui::txtタイトル(w), victim.second);
     app.presenter.answerYes();
-    op::click(w->cmd削除);
+    op::click(ui::cmd削除(w));
     QVERIFY(sheetOf(victim).first.isEmpty());
     QCOMPARE(sheetOf(plain), plainSheet);
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(),

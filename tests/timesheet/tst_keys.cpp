@@ -68,22 +68,22 @@ void fill(QWidget *field, const QString &text)
 void enterKey(FrmPelora *w, const QString &name, const QString &title, bool typed)
 {
     if (typed) {
-        fill(w->cmb氏名, name);
-        fill(w->txtタイトル, title);
+        fill(ui::cmb氏名(w), name);
+        fill(ui::txtタイトル(w), title);
     } else {
-        w->cmb氏名->setEditText(name);
-        w->txtタイトル->setText(title);
+        ui::cmb氏名(w)->setEditText(name);
+        ui::txtタイトル(w)->setText(title);
     }
 }
 
 void typeSheet(FrmPelora *w, const QString &name, const QString &title, bool typed, const QString &start)
 {
     enterKey(w, name, title, typed);
-    op::fill(w->num時給, u"1000"_s);
-    op::fill(w->num休憩, u"1"_s);
-    op::typeCell(w->Grid明細, 0, Col日付, u"20070402"_s);
-    op::typeCell(w->Grid明細, 0, Col開始時間, start);
-    op::typeCell(w->Grid明細, 0, Col終了時間, u"1700"_s);
+    op::fill(ui::num時給(w), u"1000"_s);
+    op::fill(ui::num休憩(w), u"1"_s);
+    op::typeCell(ui::Grid明細(w), 0, Col日付, u"20070402"_s);
+    op::typeCell(ui::Grid明細(w), 0, Col開始時間, start);
+    op::typeCell(ui::Grid明細(w), 0, Col終了時間, u"1700"_s);
 }
 
 } // namespace
@@ -141,15 +141,15 @@ void TestKeys::aKeyIsTakenAsTyped()
     FrmPelora *w = app.w;
 
     typeSheet(w, neighbourName, neighbourTitle, true, u"0800"_s);
-    op::click(w->cmd登録);
+    op::click(ui::cmd登録(w));
     const QList<QVariantList> neighbour = sheetRows(app, neighbourName, neighbourTitle);
     QCOMPARE(neighbour.size(), 3);
 
     // Registering.
     typeSheet(w, name, title, typed, u"0900"_s);
-    QCOMPARE(w->cmb氏名->currentText(), name);
-    QCOMPARE(w->txtタイトル->text(), title);
-    op::click(w->cmd登録);
+    QCOMPARE(ui::cmb氏名(w)->currentText(), name);
+    QCOMPARE(ui::txtタイトル(w)->text(), title);
+    op::click(ui::cmd登録(w));
     QCOMPARE(app.presenter.last().prompt, name + u" を登録します。よろしいですか"_s);
     QCOMPARE(count(app, u"時給ヘッダ"_s), 2);
     const auto header = app.mainRows(
@@ -164,38 +164,38 @@ void TestKeys::aKeyIsTakenAsTyped()
     QCOMPARE(line.first().value(1).toString(), u"0900"_s);
     QCOMPARE(app.mainRows(u"SELECT 時給 FROM 従業員 WHERE 氏名 = ?"_s, {name}).size(), 1);
     QCOMPARE(sheetRows(app, neighbourName, neighbourTitle), neighbour);
-    QVERIFY(w->cmb氏名->findText(name) >= 0);
+    QVERIFY(ui::cmb氏名(w)->findText(name) >= 0);
 
     // Reading it back.
     enterKey(w, name, title, typed);
-    op::click(w->cmd読込);
-    QCOMPARE(w->num合計->value().toDouble(), 7000.0);
-    QCOMPARE(w->dat明細->value(0, Col開始時間).toString(), u"0900"_s);
-    QCOMPARE(w->cmb氏名->currentText(), name);
-    QCOMPARE(w->txtタイトル->text(), title);
-    op::click(w->cmdクリア);
+    op::click(ui::cmd読込(w));
+    QCOMPARE(ui::num合計(w)->value().toDouble(), 7000.0);
+    QCOMPARE(ui::dat明細(w)->value(0, Col開始時間).toString(), u"0900"_s);
+    QCOMPARE(ui::cmb氏名(w)->currentText(), name);
+    QCOMPARE(ui::txtタイトル(w)->text(), title);
+    op::click(ui::cmdクリア(w));
 
     // Finding it in the history and opening it from there.
-    w->SSTab1->setCurrentIndex(1);
-    op::click(w->cmd履歴読込);
-    QCOMPARE(w->dat履歴->storedRowCount(), 2);
+    ui::SSTab1(w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(w));
+    QCOMPARE(ui::dat履歴(w)->storedRowCount(), 2);
     int found = -1;
-    for (int r = 0; r < w->dat履歴->storedRowCount(); ++r) {
-        if (w->dat履歴->value(r, history::Col氏名).toString() == name
-            && w->dat履歴->value(r, history::Colタイトル).toString() == title)
+    for (int r = 0; r < ui::dat履歴(w)->storedRowCount(); ++r) {
+        if (ui::dat履歴(w)->value(r, history::Col氏名).toString() == name
+            && ui::dat履歴(w)->value(r, history::Colタイトル).toString() == title)
             found = r;
     }
     QVERIFY(found >= 0);
-    op::selectCell(w->Grid履歴, found, history::Col氏名);
-    op::click(w->cmd履歴選択);
-    QCOMPARE(w->SSTab1->currentIndex(), 0);
-    QCOMPARE(w->cmb氏名->currentText(), name);
-    QCOMPARE(w->txtタイトル->text(), title);
-    QCOMPARE(w->dat明細->value(0, Col開始時間).toString(), u"0900"_s);
+    op::selectCell(ui::Grid履歴(w), found, history::Col氏名);
+    op::click(ui::cmd履歴選択(w));
+    QCOMPARE(ui::SSTab1(w)->currentIndex(), 0);
+    QCOMPARE(ui::cmb氏名(w)->currentText(), name);
+    QCOMPARE(ui::txtタイトル(w)->text(), title);
+    QCOMPARE(ui::dat明細(w)->value(0, Col開始時間).toString(), u"0900"_s);
 
     // Deleting it.
     app.presenter.answerYes();
-    op::click(w->cmd削除);
+    op::click(ui::cmd削除(w));
     QCOMPARE(app.presenter.last().prompt, name + u" を削除します。よろしいですか"_s);
     QCOMPARE(count(app, u"時給ヘッダ"_s), 1);
     QCOMPARE(count(app, u"時給明細"_s), 1);
@@ -221,12 +221,12 @@ void TestKeys::aNameInTheListDoesNotCompleteAnother()
     QVERIFY(app.start());
     FrmPelora *w = app.w;
     typeSheet(w, listed, u"4月"_s, false, u"0800"_s);
-    op::click(w->cmd登録);
-    QVERIFY(w->cmb氏名->findText(listed, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0);
+    op::click(ui::cmd登録(w));
+    QVERIFY(ui::cmb氏名(w)->findText(listed, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0);
 
     typeSheet(w, typed, u"4月"_s, true, u"0900"_s);
-    QCOMPARE(w->cmb氏名->currentText(), typed);
-    op::click(w->cmd登録);
+    QCOMPARE(ui::cmb氏名(w)->currentText(), typed);
+    op::click(ui::cmd登録(w));
     QCOMPARE(app.presenter.last().prompt, typed + u" を登録します。よろしいですか"_s);
     QCOMPARE(app.mainRows(u"SELECT 開始時間 FROM 時給明細 WHERE 氏名 = ?"_s, {typed}).size(), 1);
     QCOMPARE(app.mainRows(u"SELECT 開始時間 FROM 時給明細 WHERE 氏名 = ?"_s, {listed}).first().value(0),

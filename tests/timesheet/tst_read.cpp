@@ -48,15 +48,15 @@ void typeLine(DataGrid *grid, int row, const QString &date, const QString &start
 
 void read(FrmPelora *w, const QString &name, const QString &title)
 {
-    op::fill(w->cmb氏名, name);
-    op::fill(w->txtタイトル, title);
-    op::click(w->cmd読込);
+    op::fill(ui::cmb氏名(w), name);
+    op::fill(ui::txtタイトル(w), title);
+    op::click(ui::cmd読込(w));
 }
 
 QVariantList fieldValues(FrmPelora *w)
 {
     QVariantList values;
-    for (NumberEdit *field : {w->num時給, w->num休憩, w->num調整額, w->num時間, w->num合計})
+    for (NumberEdit *field : {ui::num時給(w), ui::num休憩(w), ui::num調整額(w), ui::num時間(w), ui::num合計(w)})
         values.append(field->value());
     return values;
 }
@@ -76,7 +76,7 @@ QString gridLine(FrmPelora *w, int row)
 {
     QStringList values;
     for (int c = Col日付; c <= Col金額; ++c)
-        values.append(canon(w->dat明細->value(row, c)));
+        values.append(canon(ui::dat明細(w)->value(row, c)));
     return values.join(u'|');
 }
 
@@ -144,8 +144,8 @@ void TestRead::refusesAnEmptyKey()
     const QString storedTitle = title.isNull() ? u""_s : title;
     storeHeader(app, storedName, storedTitle, {1500, 2, 0, 10, 15000});
     storeLine(app, storedName, storedTitle, {1, u"2007-04-02"_s, u"0900"_s, u"1900"_s, 8, 1500, 0, 12000});
-    op::fill(app.w->num時給, u"1000"_s);
-    typeLine(app.w->Grid明細, 0, u"20070403"_s, u"0900"_s, u"1000"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070403"_s, u"0900"_s, u"1000"_s);
     const QVariantList fields = fieldValues(app.w);
     const QString line = gridLine(app.w, 0);
 
@@ -154,7 +154,7 @@ void TestRead::refusesAnEmptyKey()
     QVERIFY(verifyMissingKeyMessage(app, message, focus));
     QCOMPARE(fieldValues(app.w), fields);
     QCOMPARE(gridLine(app.w, 0), line);
-    QCOMPARE(app.w->dat明細->value(0, Col開始時間).toString(), u"0900"_s);
+    QCOMPARE(ui::dat明細(app.w)->value(0, Col開始時間).toString(), u"0900"_s);
 }
 
 void TestRead::emptyHeaderValuesShowAsZero()
@@ -164,14 +164,14 @@ void TestRead::emptyHeaderValuesShowAsZero()
     storeHeader(app, u"山田"_s, u"休憩なし"_s, {1000, QVariant(), 0, 8, 8000});
     storeHeader(app, u"山田"_s, u"空"_s, {QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
 
-    op::fill(app.w->num休憩, u"2"_s);
+    op::fill(ui::num休憩(app.w), u"2"_s);
     read(app.w, u"山田"_s, u"休憩なし"_s);
     QCOMPARE(fieldValues(app.w), (QVariantList{1000.0, 0.0, 0.0, 8.0, 8000.0}));
-    QVERIFY(!app.w->num休憩->isEmpty());
+    QVERIFY(!ui::num休憩(app.w)->isEmpty());
 
     read(app.w, u"山田"_s, u"空"_s);
     QCOMPARE(fieldValues(app.w), (QVariantList{0.0, 0.0, 0.0, 0.0, 0.0}));
-    QCOMPARE(app.w->num時間->text(), u".0"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u".0"_s);
     QVERIFY(app.presenter.shown.isEmpty());
 }
 
@@ -188,28 +188,28 @@ void TestRead::storedLinesTakeTheFirstGridLines()
     storeLine(app, u"山田"_s, u"5月"_s, {4, u"2007-05-01"_s, u"0900"_s, u"1700"_s, 7, 1000, 0, 7000});
 
     // The grid holds lines of its own, and one line fewer after 行削除.
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     typeLine(grid, 0, u"20070301"_s, u"0800"_s, u"0900"_s);
     typeLine(grid, 4, u"20070305"_s, u"0800"_s, u"0900"_s);
     typeLine(grid, 58, u"20070330"_s, u"0800"_s, u"0900"_s);
     op::selectCell(grid, 10, Col日付);
-    op::click(app.w->cmd行削除);
-    QCOMPARE(app.w->dat明細->storedRowCount(), sheet::LineCount - 1);
+    op::click(ui::cmd行削除(app.w));
+    QCOMPARE(ui::dat明細(app.w)->storedRowCount(), sheet::LineCount - 1);
 
     read(app.w, u"山田"_s, u"4月"_s);
 
-    QCOMPARE(app.w->dat明細->storedRowCount(), sheet::LineCount);
+    QCOMPARE(ui::dat明細(app.w)->storedRowCount(), sheet::LineCount);
     QCOMPARE(grid->model()->rowCount(), sheet::LineCount);
     verifyWorkLineNumbers(app);
     QCOMPARE(gridLine(app.w, 0), u"'2007-04-02'|'0900'|'1700'|7|1000|0|7000"_s);
     QCOMPARE(gridLine(app.w, 1), u"'2007-04-03'|'0900'|'1700'|7|1000|0|7000"_s);
     QCOMPARE(gridLine(app.w, 2), u"'2007-04-09'|'1000'|'1200'|1|1000|0|1000"_s);
-    QCOMPARE(app.w->dat明細->displayText(2, Col日付), u"2007/04/09"_s);
-    QCOMPARE(app.w->dat明細->displayText(2, Col開始時間), u"10:00"_s);
+    QCOMPARE(ui::dat明細(app.w)->displayText(2, Col日付), u"2007/04/09"_s);
+    QCOMPARE(ui::dat明細(app.w)->displayText(2, Col開始時間), u"10:00"_s);
     for (int r = 3; r < sheet::LineCount; ++r)
         QVERIFY2(blank(gridLine(app.w, r)), qPrintable(u"grid line %1"_s.arg(r + 1)));
-    QCOMPARE(app.w->cmb氏名->currentText(), u"山田"_s);
-    QCOMPARE(app.w->txtタイトル->text(), u"4月"_s);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
     QVERIFY(app.presenter.shown.isEmpty());
 }
 
@@ -218,11 +218,11 @@ void TestRead::anUnknownSheetEmptiesOnlyTheGrid()
     Pelora app;
     QVERIFY(app.start());
     storeHeader(app, u"山田"_s, u"4月"_s, {1000, 1, 0, 7, 7000});
-    op::fill(app.w->num時給, u"1200"_s);
-    op::fill(app.w->num休憩, u"1"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
-    typeLine(app.w->Grid明細, 1, u"20070403"_s, u"0900"_s, u"1300"_s);
-    op::typeCell(app.w->Grid明細, 1, Col調整額, u"150"_s);
+    op::fill(ui::num時給(app.w), u"1200"_s);
+    op::fill(ui::num休憩(app.w), u"1"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s);
+    typeLine(ui::Grid明細(app.w), 1, u"20070403"_s, u"0900"_s, u"1300"_s);
+    op::typeCell(ui::Grid明細(app.w), 1, Col調整額, u"150"_s);
     const QVariantList fields = fieldValues(app.w);
     QCOMPARE(fields, (QVariantList{1200.0, 1.0, 150.0, 10.0, 12150.0}));
 
@@ -231,9 +231,9 @@ void TestRead::anUnknownSheetEmptiesOnlyTheGrid()
                                       std::pair{u"田中"_s, u"4月"_s}}) {
         read(app.w, name, title);
         QCOMPARE(fieldValues(app.w), fields);
-        QCOMPARE(app.w->cmb氏名->currentText(), name);
-        QCOMPARE(app.w->txtタイトル->text(), title);
-        QCOMPARE(app.w->dat明細->storedRowCount(), sheet::LineCount);
+        QCOMPARE(ui::cmb氏名(app.w)->currentText(), name);
+        QCOMPARE(ui::txtタイトル(app.w)->text(), title);
+        QCOMPARE(ui::dat明細(app.w)->storedRowCount(), sheet::LineCount);
         for (int r = 0; r < sheet::LineCount; ++r)
             QVERIFY2(blank(gridLine(app.w, r)), qPrintable(u"grid line %1"_s.arg(r + 1)));
         verifyWorkLineNumbers(app);
@@ -255,12 +255,12 @@ void TestRead::showsWhatIsStoredWithoutComputing()
 
     // The sheet's wage, not the master's; the stored totals, not a sum.
     QCOMPARE(fieldValues(app.w), (QVariantList{1100.0, 1.0, 250.0, 99.5, 123456.0}));
-    QCOMPARE(app.w->num合計->text(), u"123,456"_s);
-    QCOMPARE(app.w->num時間->text(), u"99.5"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"123,456"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"99.5"_s);
     QCOMPARE(gridLine(app.w, 0), u"'2007-04-02'|'0900'|'1700'|3|1100|50|999"_s);
     QCOMPARE(gridLine(app.w, 1), u"'2007-04-01'|'0900'|'1000'|1|900|null|900"_s);
-    QCOMPARE(app.w->dat明細->displayText(0, Col金額), u"999"_s);
-    QCOMPARE(app.w->dat明細->displayText(1, Col調整額), QString());
+    QCOMPARE(ui::dat明細(app.w)->displayText(0, Col金額), u"999"_s);
+    QCOMPARE(ui::dat明細(app.w)->displayText(1, Col調整額), QString());
     QVERIFY(app.presenter.shown.isEmpty());
     // Reading writes nothing.
     QCOMPARE(app.mainRows(u"SELECT 時給 FROM 従業員"_s).first().value(0).toDouble(), 800.0);
@@ -274,12 +274,12 @@ void TestRead::emptyTimesComeBackEmpty()
     storeLine(app, u"山田"_s, u"4月"_s, {1, u"2007-04-02"_s, QVariant(), QVariant(), QVariant(), 1000, QVariant(), 5000});
     storeLine(app, u"山田"_s, u"4月"_s, {2, u"2007-04-03"_s, u"0900"_s, QVariant(), QVariant(), 1000, QVariant(), 100});
     // The grid showed times on those lines before.
-    typeLine(app.w->Grid明細, 0, u"20070301"_s, u"0800"_s, u"0900"_s);
-    typeLine(app.w->Grid明細, 1, u"20070302"_s, u"0800"_s, u"0900"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070301"_s, u"0800"_s, u"0900"_s);
+    typeLine(ui::Grid明細(app.w), 1, u"20070302"_s, u"0800"_s, u"0900"_s);
 
     read(app.w, u"山田"_s, u"4月"_s);
 
-    WorkTableModel *m = app.w->dat明細;
+    WorkTableModel *m = ui::dat明細(app.w);
     QVERIFY(m->value(0, Col開始時間).isNull());
     QVERIFY(m->value(0, Col終了時間).isNull());
     QVERIFY(m->value(0, Col時間).isNull());
@@ -296,28 +296,28 @@ void TestRead::readingAndRegisteringAgainKeepsTheSheet()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
-    op::fill(app.w->cmb氏名, u"山田"_s);
-    op::fill(app.w->txtタイトル, u"4月"_s);
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->num休憩, u"1"_s);
+    DataGrid *grid = ui::Grid明細(app.w);
+    op::fill(ui::cmb氏名(app.w), u"山田"_s);
+    op::fill(ui::txtタイトル(app.w), u"4月"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::num休憩(app.w), u"1"_s);
     typeLine(grid, 5, u"20070410"_s, u"0900"_s, u"1730"_s);
     typeLine(grid, 1, u"20070402"_s, u"1000"_s, u"1500"_s);
     op::typeCell(grid, 1, Col調整額, u"300"_s);
     typeLine(grid, 3, u"20070405"_s, u"1300"_s, u"1800"_s);
     op::typeCell(grid, 7, Col日付, u"20070420"_s);
     op::typeCell(grid, 7, Col金額, u"5000"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
     const QList<QVariantList> stored = storedSheets(app);
     QCOMPARE(stored.size(), 1 + 4);
 
     read(app.w, u"山田"_s, u"4月"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), 15800.0);
-    op::click(app.w->cmd登録);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 15800.0);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(app.presenter.shown.size(), 2); // the two confirmations, nothing else
     QCOMPARE(storedSheets(app), stored);
-    QCOMPARE(app.w->cmb氏名->currentText(), QString()); // registered and cleared
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), QString()); // registered and cleared
 }
 
 QTEST_MAIN(TestRead)

@@ -81,10 +81,10 @@ void typeLine(DataGrid *grid, int row, const QString &date, const QString &start
 void typeHeader(FrmPelora *w, const QString &name, const QString &title, const QString &wage,
                 const QString &breakHours)
 {
-    op::fill(w->cmb氏名, name);
-    op::fill(w->txtタイトル, title);
-    op::fill(w->num時給, wage);
-    op::fill(w->num休憩, breakHours);
+    op::fill(ui::cmb氏名(w), name);
+    op::fill(ui::txtタイトル(w), title);
+    op::fill(ui::num時給(w), wage);
+    op::fill(ui::num休憩(w), breakHours);
 }
 
 using Page = SheetPage;
@@ -100,11 +100,11 @@ void verifySamePage(const Page &now, const Page &before)
 void verifyCleared(const Pelora &app)
 {
     FrmPelora *w = app.w;
-    QCOMPARE(w->cmb氏名->currentText(), QString());
-    QCOMPARE(w->txtタイトル->text(), QString());
-    for (NumberEdit *field : {w->num時給, w->num休憩, w->num調整額, w->num時間, w->num合計})
+    QCOMPARE(ui::cmb氏名(w)->currentText(), QString());
+    QCOMPARE(ui::txtタイトル(w)->text(), QString());
+    for (NumberEdit *field : {ui::num時給(w), ui::num休憩(w), ui::num調整額(w), ui::num時間(w), ui::num合計(w)})
         QVERIFY2(field->isEmpty(), qPrintable(field->objectName()));
-    QCOMPARE(w->dat明細->storedRowCount(), sheet::LineCount);
+    QCOMPARE(ui::dat明細(w)->storedRowCount(), sheet::LineCount);
     const auto work = app.workRows(u"SELECT 行番号, coalesce(日付, 開始時間, 終了時間, 時間, 時給, "
                                    u"調整額, 金額) FROM w明細 ORDER BY rowid"_s);
     QCOMPARE(work.size(), sheet::LineCount);
@@ -112,7 +112,7 @@ void verifyCleared(const Pelora &app)
         QCOMPARE(work.at(r).value(0).toInt(), r + 1);
         QVERIFY2(work.at(r).value(1).isNull(), qPrintable(u"work line %1"_s.arg(r + 1)));
         for (int c = Col日付; c <= Col金額; ++c)
-            QVERIFY(w->dat明細->value(r, c).isNull());
+            QVERIFY(ui::dat明細(w)->value(r, c).isNull());
     }
 }
 
@@ -159,10 +159,10 @@ void TestRegister::refusesAnEmptyKey()
     Pelora app;
     QVERIFY(app.start());
     typeHeader(app.w, name, title, u"1000"_s, u"1"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s);
     const Page before = sheetPage(app.w);
 
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     QVERIFY(verifyMissingKeyMessage(app, message, focus));
     verifySamePage(sheetPage(app.w), before);
@@ -176,7 +176,7 @@ void TestRegister::aKeyOfBlanksIsRegistered()
     Pelora app;
     QVERIFY(app.start());
     typeHeader(app.w, u"   "_s, u" "_s, u"900"_s, QString());
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(app.presenter.shown.size(), 1);
     QCOMPARE(app.presenter.last().prompt, u"    を登録します。よろしいですか"_s);
@@ -190,7 +190,7 @@ void TestRegister::asksWithYesAsTheDefault()
     Pelora app;
     QVERIFY(app.start());
     typeHeader(app.w, u"山田花子"_s, u"2007年4月分"_s, u"1000"_s, u"1"_s);
-    op::click(app.w->cmd登録); // nothing scripted: Enter takes the default button
+    op::click(ui::cmd登録(app.w)); // nothing scripted: Enter takes the default button
 
     QCOMPARE(app.presenter.shown.size(), 1);
     const MessageRequest asked = app.presenter.last();
@@ -207,27 +207,27 @@ void TestRegister::answeringNoWritesNothing()
     Pelora app;
     QVERIFY(app.start());
     typeHeader(app.w, u"山田花子"_s, u"2007年4月分"_s, u"1000"_s, u"1"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
-    typeLine(app.w->Grid明細, 1, u"20070403"_s, u"1000"_s, u"1500"_s, u"200"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s);
+    typeLine(ui::Grid明細(app.w), 1, u"20070403"_s, u"1000"_s, u"1500"_s, u"200"_s);
     const Page before = sheetPage(app.w);
     QCOMPARE(before.fields.at(4).toDouble(), 11200.0); // the page did compute
 
     app.presenter.answerNo();
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(app.presenter.shown.size(), 1);
     QCOMPARE(count(app, u"従業員"_s), 0);
     QCOMPARE(count(app, u"時給ヘッダ"_s), 0);
     QCOMPARE(count(app, u"時給明細"_s), 0);
     verifySamePage(sheetPage(app.w), before);
-    QCOMPARE(app.w->cmb氏名->findText(u"山田花子"_s), -1);
+    QCOMPARE(ui::cmb氏名(app.w)->findText(u"山田花子"_s), -1);
 }
 
 void TestRegister::storesTheSheetAsShownInDateOrder()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     typeHeader(app.w, u"山田花子"_s, u"2007年4月分"_s, u"1000"_s, u"1"_s);
     typeLine(grid, 2, u"20070410"_s, u"0900"_s, u"1730"_s);        // line 3: the 10th
     typeLine(grid, 6, u"20070402"_s, u"1000"_s, u"1500"_s, u"300"_s); // line 7: the 2nd
@@ -236,11 +236,11 @@ void TestRegister::storesTheSheetAsShownInDateOrder()
     // An amount typed over a line without times; typed amounts leave the totals alone.
     typeLine(grid, 8, u"20070420"_s);
     op::typeCell(grid, 8, Col金額, u"5000"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), 15800.0);
-    QCOMPARE(app.w->num時間->value().toDouble(), 15.5);
-    QCOMPARE(app.w->num調整額->value().toDouble(), 300.0);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 15800.0);
+    QCOMPARE(ui::num時間(app.w)->value().toDouble(), 15.5);
+    QCOMPARE(ui::num調整額(app.w)->value().toDouble(), 300.0);
 
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(app.presenter.shown.size(), 1);
     // The totals as they were shown, not the sum of the stored amounts (20,800).
@@ -255,20 +255,20 @@ void TestRegister::storesTheSheetAsShownInDateOrder()
     QCOMPARE(count(app, u"時給明細"_s), 4);
     QCOMPARE(employees(app), QStringList{u"'山田花子'|1000"_s});
     verifyCleared(app);
-    QVERIFY(app.w->cmb氏名->findText(u"山田花子"_s) >= 0);
+    QVERIFY(ui::cmb氏名(app.w)->findText(u"山田花子"_s) >= 0);
 }
 
 void TestRegister::linesOfOneDayKeepTheirScreenOrder()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     typeHeader(app.w, u"佐藤"_s, u"5月"_s, u"1000"_s, QString());
     typeLine(grid, 5, u"20070507"_s, u"1300"_s, u"1400"_s);
     typeLine(grid, 1, u"20070507"_s, u"0900"_s, u"1000"_s);
     typeLine(grid, 3, u"20070506"_s, u"0800"_s, u"0900"_s);
     typeLine(grid, 8, u"20070507"_s, u"1800"_s, u"1900"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     QStringList starts;
     for (const auto &row : app.mainRows(u"SELECT 開始時間 FROM 時給明細 ORDER BY 行番号"_s))
@@ -288,11 +288,11 @@ void TestRegister::overwritesTheWageOfAKnownEmployee()
     QVERIFY(app.start());
 
     // Leaving the name field brings the known wage; the operator raises it.
-    op::fill(app.w->cmb氏名, u"鈴木一郎"_s);
-    QCOMPARE(app.w->num時給->value().toDouble(), 850.0);
-    op::fill(app.w->txtタイトル, u"4月"_s);
-    op::fill(app.w->num時給, u"1100"_s);
-    op::click(app.w->cmd登録);
+    op::fill(ui::cmb氏名(app.w), u"鈴木一郎"_s);
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), 850.0);
+    op::fill(ui::txtタイトル(app.w), u"4月"_s);
+    op::fill(ui::num時給(app.w), u"1100"_s);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(employees(app), (QStringList{u"'鈴木'|700"_s, u"'鈴木一郎'|1100"_s}));
     QCOMPARE(headers(app), QStringList{u"'鈴木一郎'|'4月'|1100|null|null|null|null"_s});
@@ -302,19 +302,19 @@ void TestRegister::registeringAgainReplacesTheSheet()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     typeHeader(app.w, u"山田花子"_s, u"4月"_s, u"1000"_s, u"1"_s);
     typeLine(grid, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
     typeLine(grid, 1, u"20070403"_s, u"0900"_s, u"1700"_s);
     typeLine(grid, 2, u"20070404"_s, u"0900"_s, u"1700"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
     const auto first = app.mainRows(u"SELECT rowid FROM 時給ヘッダ"_s);
     QCOMPARE(first.size(), 1);
     QCOMPARE(count(app, u"時給明細"_s), 3);
 
     typeHeader(app.w, u"山田花子"_s, u"4月"_s, u"1200"_s, QString());
     typeLine(grid, 4, u"20070430"_s, u"1000"_s, u"1200"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     const auto second = app.mainRows(u"SELECT rowid FROM 時給ヘッダ"_s);
     QCOMPARE(second.size(), 1);
@@ -330,7 +330,7 @@ void TestRegister::nameAndTitleTogetherMakeTheKey()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     const QList<std::tuple<QString, QString, QString>> sheets{
         {u"山田"_s, u"4月"_s, u"0900"_s},
         {u"佐藤"_s, u"4月"_s, u"1000"_s},
@@ -339,7 +339,7 @@ void TestRegister::nameAndTitleTogetherMakeTheKey()
     for (const auto &[name, title, start] : sheets) {
         typeHeader(app.w, name, title, u"1000"_s, QString());
         typeLine(grid, 0, u"20070402"_s, start, u"1800"_s);
-        op::click(app.w->cmd登録);
+        op::click(ui::cmd登録(app.w));
     }
     QCOMPARE(count(app, u"時給ヘッダ"_s), 3);
     QCOMPARE(count(app, u"時給明細"_s), 3);
@@ -359,10 +359,10 @@ void TestRegister::aSheetWithoutLinesStoresItsHeader()
     QVERIFY(app.start());
     typeHeader(app.w, u"山田花子"_s, u"4月"_s, u"1000"_s, u"1"_s);
     // Lines that are not filled: a date without amount, times without a date.
-    typeLine(app.w->Grid明細, 0, u"20070402"_s);
-    op::typeCell(app.w->Grid明細, 3, Col開始時間, u"0900"_s);
-    op::typeCell(app.w->Grid明細, 3, Col終了時間, u"1700"_s);
-    op::click(app.w->cmd登録);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s);
+    op::typeCell(ui::Grid明細(app.w), 3, Col開始時間, u"0900"_s);
+    op::typeCell(ui::Grid明細(app.w), 3, Col終了時間, u"1700"_s);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(headers(app), QStringList{u"'山田花子'|'4月'|1000|1|0|7|7000"_s});
     QCOMPARE(count(app, u"時給明細"_s), 0);
@@ -373,7 +373,7 @@ void TestRegister::registersWhatIsStillBeingTyped()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     typeHeader(app.w, u"山田花子"_s, u"4月"_s, u"1000"_s, u"1"_s);
     typeLine(grid, 0, u"20070402"_s, u"0900"_s);
     // The end time is typed but not committed when the button is pressed.
@@ -382,7 +382,7 @@ void TestRegister::registersWhatIsStillBeingTyped()
     QWidget *editor = QApplication::focusWidget();
     QVERIFY(editor && editor != grid);
     op::type(editor, u"1700"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(headers(app), QStringList{u"'山田花子'|'4月'|1000|1|0|7|7000"_s});
     QCOMPARE(lines(app, u"山田花子"_s, u"4月"_s),
@@ -390,10 +390,10 @@ void TestRegister::registersWhatIsStillBeingTyped()
 
     // A wage typed into its field and not yet left.
     typeHeader(app.w, u"山田花子"_s, u"5月"_s, u"1000"_s, QString());
-    op::focus(app.w->num時給);
-    QTest::keyClick(app.w->num時給, Qt::Key_A, Qt::ControlModifier);
-    op::type(app.w->num時給, u"1300"_s);
-    op::click(app.w->cmd登録);
+    op::focus(ui::num時給(app.w));
+    QTest::keyClick(ui::num時給(app.w), Qt::Key_A, Qt::ControlModifier);
+    op::type(ui::num時給(app.w), u"1300"_s);
+    op::click(ui::cmd登録(app.w));
     QCOMPARE(app.mainRows(u"SELECT 時給 FROM 時給ヘッダ WHERE タイトル = '5月'"_s).first().value(0).toDouble(),
              1300.0);
     QCOMPARE(employees(app), QStringList{u"'山田花子'|1300"_s});

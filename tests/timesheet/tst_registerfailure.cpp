@@ -37,14 +37,14 @@ using Page = SheetPage;
 
 void typeSheet(FrmPelora *w, const QString &name, const QString &wage, int lineCount, const QString &end)
 {
-    op::fill(w->cmb氏名, name);
-    op::fill(w->txtタイトル, u"4月"_s);
-    op::fill(w->num時給, wage);
-    op::fill(w->num休憩, u"1"_s);
+    op::fill(ui::cmb氏名(w), name);
+    op::fill(ui::txtタイトル(w), u"4月"_s);
+    op::fill(ui::num時給(w), wage);
+    op::fill(ui::num休憩(w), u"1"_s);
     for (int r = 0; r < lineCount; ++r) {
-        op::typeCell(w->Grid明細, r, Col日付, u"200704%1"_s.arg(r + 2, 2, 10, QChar(u'0')));
-        op::typeCell(w->Grid明細, r, Col開始時間, u"0900"_s);
-        op::typeCell(w->Grid明細, r, Col終了時間, end);
+        op::typeCell(ui::Grid明細(w), r, Col日付, u"200704%1"_s.arg(r + 2, 2, 10, QChar(u'0')));
+        op::typeCell(ui::Grid明細(w), r, Col開始時間, u"0900"_s);
+        op::typeCell(ui::Grid明細(w), r, Col終了時間, end);
     }
 }
 
@@ -52,10 +52,10 @@ void typeSheet(FrmPelora *w, const QString &name, const QString &wage, int lineC
 bool registerPreviousSheet(Pelora &app)
 {
     typeSheet(app.w, u"山田"_s, u"900"_s, 4, u"1700"_s);
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
     return app.presenter.shown.size() == 1
         && app.mainRows(u"SELECT count(*) FROM 時給明細"_s).first().value(0).toInt() == 4
-        && app.w->cmb氏名->currentText().isEmpty();
+        && ui::cmb氏名(app.w)->currentText().isEmpty();
 }
 
 } // namespace
@@ -112,7 +112,7 @@ void TestRegisterFailure::aFailedWriteChangesNothing()
     app.presenter.clear();
     QTest::ignoreMessage(QtWarningMsg,
                          QRegularExpression(u"^SQL failed: "_s + failing + u".* boom"_s));
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
 
     QCOMPARE(app.presenter.shown.size(), 2);
     QCOMPARE(app.presenter.shown.first().title, u"登録の確認"_s);
@@ -130,9 +130,9 @@ void TestRegisterFailure::aFailedWriteChangesNothing()
 
     // Once the file takes writes again, the same page registers: nothing was left half-done.
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"DROP TRIGGER fail_here"_s));
-    op::click(app.w->cmd登録);
+    op::click(ui::cmd登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 3);
-    QCOMPARE(app.w->cmb氏名->currentText(), QString());
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), QString());
     QCOMPARE(app.mainRows(u"SELECT 時給 FROM 従業員 WHERE 氏名 = ?"_s, {name}).first().value(0).toDouble(),
              1200.0);
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給明細 WHERE 氏名 = ?"_s, {name}).first().value(0).toInt(),
@@ -159,7 +159,7 @@ void TestRegisterFailure::aFileLockedByAnotherProgramChangesNothing()
         QVERIFY(lock.exec(u"BEGIN IMMEDIATE"_s));
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(u"^SQL failed: BEGIN IMMEDIATE .*locked"_s));
-        op::click(app.w->cmd登録);
+        op::click(ui::cmd登録(app.w));
         QVERIFY(lock.exec(u"ROLLBACK"_s));
         lock.finish();
         other.close();

@@ -58,21 +58,21 @@ int count(const Pelora &app, const QString &table, const QString &name, const QS
 QStringList nameList(const FrmPelora *w)
 {
     QStringList names;
-    for (int i = 0; i < w->cmb氏名->count(); ++i)
-        names.append(w->cmb氏名->itemText(i));
+    for (int i = 0; i < ui::cmb氏名(w)->count(); ++i)
+        names.append(ui::cmb氏名(w)->itemText(i));
     return names;
 }
 
 void fillPage(const Pelora &app, const QString &name, const QString &title)
 {
-    op::fill(app.w->cmb氏名, name);
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->txtタイトル, title);
-    op::fill(app.w->num休憩, u"1"_s);
-    op::typeCell(app.w->Grid明細, 0, Col日付, u"20070402"_s);
-    op::typeCell(app.w->Grid明細, 0, Col開始時間, u"0900"_s);
-    op::typeCell(app.w->Grid明細, 0, Col終了時間, u"1730"_s);
-    op::typeCell(app.w->Grid明細, 0, Col調整額, u"500"_s);
+    op::fill(ui::cmb氏名(app.w), name);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::txtタイトル(app.w), title);
+    op::fill(ui::num休憩(app.w), u"1"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col日付, u"20070402"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col開始時間, u"0900"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col終了時間, u"1730"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col調整額, u"500"_s);
 }
 
 // The cleared page: empty header fields and sixty blank lines numbered 1 to 60,
@@ -80,17 +80,17 @@ void fillPage(const Pelora &app, const QString &name, const QString &title)
 void verifyCleared(const Pelora &app)
 {
     const FrmPelora *w = app.w;
-    QCOMPARE(w->cmb氏名->currentText(), QString());
-    QCOMPARE(w->txtタイトル->text(), QString());
-    for (NumberEdit *field : {w->num時給, w->num休憩, w->num調整額, w->num時間, w->num合計}) {
+    QCOMPARE(ui::cmb氏名(w)->currentText(), QString());
+    QCOMPARE(ui::txtタイトル(w)->text(), QString());
+    for (NumberEdit *field : {ui::num時給(w), ui::num休憩(w), ui::num調整額(w), ui::num時間(w), ui::num合計(w)}) {
         QVERIFY2(field->value().isNull(), qPrintable(field->objectName()));
         QVERIFY2(field->text().isEmpty(), qPrintable(field->objectName()));
     }
-    QCOMPARE(w->Grid明細->model()->rowCount(), LineCount);
+    QCOMPARE(ui::Grid明細(w)->model()->rowCount(), LineCount);
     for (int row = 0; row < LineCount; ++row) {
-        QCOMPARE(w->dat明細->value(row, Col行番号).toInt(), row + 1);
+        QCOMPARE(ui::dat明細(w)->value(row, Col行番号).toInt(), row + 1);
         for (int column = Col日付; column <= Col金額; ++column)
-            QVERIFY2(w->Grid明細->model()->index(row, column).data().toString().isEmpty(),
+            QVERIFY2(ui::Grid明細(w)->model()->index(row, column).data().toString().isEmpty(),
                      qPrintable(u"line %1 column %2"_s.arg(row + 1).arg(column)));
     }
     const auto lines = app.workRows(
@@ -128,18 +128,18 @@ void TestSheetClear::clearAsksNothingAndEmptiesThePage()
     Pelora app;
     QVERIFY(app.start());
     fillPage(app, u"山田"_s, u"4月"_s);
-    QCOMPARE(app.w->num合計->text(), u"8,000"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"8,000"_s);
     QCOMPARE(nameList(app.w), QStringList());
     // Employees arriving in the master show in the list only after the clear.
     addEmployee(app, u"佐藤"_s, 1100);
     addEmployee(app, u"伊藤"_s, 900);
     QCOMPARE(nameList(app.w), QStringList());
 
-    op::click(app.w->cmdクリア);
+    op::click(ui::cmdクリア(app.w));
     QVERIFY(app.presenter.shown.isEmpty());
     verifyCleared(app);
     QCOMPARE(nameList(app.w), (QStringList{u"伊藤"_s, u"佐藤"_s}));
-    QCOMPARE(app.w->cmb氏名->currentIndex(), -1);
+    QCOMPARE(ui::cmb氏名(app.w)->currentIndex(), -1);
     // The register of sheets is not touched.
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).first().value(0).toInt(), 0);
 }
@@ -148,14 +148,14 @@ void TestSheetClear::clearDropsAnEditInProgress()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    op::selectCell(app.w->Grid明細, 2, Col開始時間);
-    QTest::keyClick(app.w->Grid明細, Qt::Key_F2);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::selectCell(ui::Grid明細(app.w), 2, Col開始時間);
+    QTest::keyClick(ui::Grid明細(app.w), Qt::Key_F2);
     QWidget *editor = QApplication::focusWidget();
-    QVERIFY(editor && editor != app.w->Grid明細);
+    QVERIFY(editor && editor != ui::Grid明細(app.w));
     op::type(editor, u"0900"_s);
     // The operator clears without committing the cell (an accelerator, not a click).
-    app.w->cmdクリア->click();
+    ui::cmdクリア(app.w)->click();
     QApplication::processEvents();
     verifyCleared(app);
 }
@@ -178,22 +178,22 @@ void TestSheetClear::clearGivesSixtyLinesWhateverCameBefore()
     if (before == u"delete"_s) {
         fillPage(app, u"山田"_s, u"4月"_s);
         for (int row : {0, 10, 20}) {
-            op::selectCell(w->Grid明細, row, Col日付);
-            op::click(w->cmd行削除);
+            op::selectCell(ui::Grid明細(w), row, Col日付);
+            op::click(ui::cmd行削除(w));
         }
-        QCOMPARE(w->Grid明細->model()->rowCount(), LineCount - 3);
+        QCOMPARE(ui::Grid明細(w)->model()->rowCount(), LineCount - 3);
     } else if (before.startsWith(u"read"_s)) {
         const int lines = before.section(u' ', 1).toInt();
         storeSheet(app, u"山田"_s, u"4月"_s, lines);
-        op::fill(w->cmb氏名, u"山田"_s);
-        op::fill(w->txtタイトル, u"4月"_s);
-        op::click(w->cmd読込);
-        QCOMPARE(w->Grid明細->model()->rowCount(), std::max(lines, LineCount));
-        QCOMPARE(w->dat明細->displayText(lines - 1, Col金額), u"8,000"_s);
+        op::fill(ui::cmb氏名(w), u"山田"_s);
+        op::fill(ui::txtタイトル(w), u"4月"_s);
+        op::click(ui::cmd読込(w));
+        QCOMPARE(ui::Grid明細(w)->model()->rowCount(), std::max(lines, LineCount));
+        QCOMPARE(ui::dat明細(w)->displayText(lines - 1, Col金額), u"8,000"_s);
     } else {
-        op::click(w->cmdクリア);
+        op::click(ui::cmdクリア(w));
     }
-    op::click(w->cmdクリア);
+    op::click(ui::cmdクリア(w));
     verifyCleared(app);
 }
 
@@ -222,17 +222,17 @@ void TestSheetClear::deleteNeedsNameAndTitle()
     storeSheet(app, name, title, 2);
     fillPage(app, name, title);
 
-    op::click(app.w->cmd削除);
+    op::click(ui::cmd削除(app.w));
     QVERIFY(verifyMissingKeyMessage(app, message, field));
     QVERIFY(app.w->findChild<QWidget *>(field)->hasFocus());
 
     QCOMPARE(count(app, u"時給ヘッダ"_s, name, title), 1);
     QCOMPARE(count(app, u"時給明細"_s, name, title), 2);
     // The page is as it was.
-    QCOMPARE(app.w->cmb氏名->currentText(), name);
-    QCOMPARE(app.w->txtタイトル->text(), title);
-    QCOMPARE(app.w->num合計->text(), u"8,000"_s);
-    QCOMPARE(app.w->dat明細->displayText(0, Col日付), u"2007/04/02"_s);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), name);
+    QCOMPARE(ui::txtタイトル(app.w)->text(), title);
+    QCOMPARE(ui::num合計(app.w)->text(), u"8,000"_s);
+    QCOMPARE(ui::dat明細(app.w)->displayText(0, Col日付), u"2007/04/02"_s);
 }
 
 void TestSheetClear::deleteAsksWithNoAsTheDefault_data()
@@ -252,7 +252,7 @@ void TestSheetClear::deleteAsksWithNoAsTheDefault()
     if (scriptedNo)
         app.presenter.answerNo();
 
-    op::click(app.w->cmd削除);
+    op::click(ui::cmd削除(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     const MessageRequest asked = app.presenter.last();
     QCOMPARE(asked.title, u"削除の確認"_s);
@@ -263,11 +263,11 @@ void TestSheetClear::deleteAsksWithNoAsTheDefault()
 
     QCOMPARE(count(app, u"時給ヘッダ"_s, u"山田"_s, u"4月"_s), 1);
     QCOMPARE(count(app, u"時給明細"_s, u"山田"_s, u"4月"_s), 3);
-    QCOMPARE(app.w->cmb氏名->currentText(), u"山田"_s);
-    QCOMPARE(app.w->txtタイトル->text(), u"4月"_s);
-    QCOMPARE(app.w->num時給->text(), u"1,000"_s);
-    QCOMPARE(app.w->num合計->text(), u"8,000"_s);
-    QCOMPARE(app.w->dat明細->displayText(0, Col金額), u"8,000"_s);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
+    QCOMPARE(ui::num時給(app.w)->text(), u"1,000"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"8,000"_s);
+    QCOMPARE(ui::dat明細(app.w)->displayText(0, Col金額), u"8,000"_s);
 }
 
 void TestSheetClear::deleteRemovesOnlyThatSheet()
@@ -281,16 +281,16 @@ void TestSheetClear::deleteRemovesOnlyThatSheet()
     storeSheet(app, u"佐藤"_s, u"4月"_s, 2);
     storeSheet(app, u"O'Brien"_s, u"4月"_s, 1);
     storeSheet(app, u"O'Brien"_s, u"4月 "_s, 1);
-    op::click(app.w->cmdクリア);
+    op::click(ui::cmdクリア(app.w));
 
     for (const QString &name : {u"山田"_s, u"O'Brien"_s}) {
         fillPage(app, name, u"4月"_s);
         app.presenter.answerYes();
-        op::click(app.w->cmd削除);
+        op::click(ui::cmd削除(app.w));
         QCOMPARE(count(app, u"時給ヘッダ"_s, name, u"4月"_s), 0);
         QCOMPARE(count(app, u"時給明細"_s, name, u"4月"_s), 0);
         verifyCleared(app);
-        QVERIFY(app.w->cmb氏名->hasFocus());
+        QVERIFY(ui::cmb氏名(app.w)->hasFocus());
     }
     QCOMPARE(app.presenter.shown.size(), 2);
     QCOMPARE(count(app, u"時給ヘッダ"_s, u"山田"_s, u"5月"_s), 1);
@@ -305,10 +305,10 @@ void TestSheetClear::deleteRemovesOnlyThatSheet()
     QCOMPARE(nameList(app.w), (QStringList{u"O'Brien"_s, u"山田"_s}));
 
     // The history no longer lists the deleted sheets.
-    op::click(app.w->cmd履歴読込);
+    op::click(ui::cmd履歴読込(app.w));
     QStringList listed;
-    for (int row = 0; row < app.w->dat履歴->storedRowCount(); ++row)
-        listed.append(app.w->dat履歴->value(row, 0).toString() + u'/' + app.w->dat履歴->value(row, 2).toString());
+    for (int row = 0; row < ui::dat履歴(app.w)->storedRowCount(); ++row)
+        listed.append(ui::dat履歴(app.w)->value(row, 0).toString() + u'/' + ui::dat履歴(app.w)->value(row, 2).toString());
     listed.sort();
     QCOMPARE(listed, (QStringList{u"O'Brien/4月 "_s, u"佐藤/4月"_s, u"山田/5月"_s}));
 }
@@ -322,14 +322,14 @@ void TestSheetClear::deletingAnUnregisteredSheetOnlyClears()
     const auto headers = app.mainRows(u"SELECT * FROM 時給ヘッダ ORDER BY rowid"_s);
     const auto lines = app.mainRows(u"SELECT * FROM 時給明細 ORDER BY rowid"_s);
     app.presenter.answerYes();
-    op::click(app.w->cmd削除);
+    op::click(ui::cmd削除(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     QCOMPARE(app.presenter.last().title, u"削除の確認"_s);
     QCOMPARE(app.presenter.shown.size(), 1); // no completion or failure message
     QCOMPARE(app.mainRows(u"SELECT * FROM 時給ヘッダ ORDER BY rowid"_s), headers);
     QCOMPARE(app.mainRows(u"SELECT * FROM 時給明細 ORDER BY rowid"_s), lines);
     verifyCleared(app);
-    QVERIFY(app.w->cmb氏名->hasFocus());
+    QVERIFY(ui::cmb氏名(app.w)->hasFocus());
 }
 
 void TestSheetClear::registeredThroughThePageThenDeleted()
@@ -337,15 +337,15 @@ void TestSheetClear::registeredThroughThePageThenDeleted()
     Pelora app;
     QVERIFY(app.start());
     fillPage(app, u"山田"_s, u"4月"_s);
-    op::click(app.w->cmd登録); // Yes is the default
+    op::click(ui::cmd登録(app.w)); // Yes is the default
     QCOMPARE(count(app, u"時給ヘッダ"_s, u"山田"_s, u"4月"_s), 1);
     QCOMPARE(count(app, u"時給明細"_s, u"山田"_s, u"4月"_s), 1);
     QCOMPARE(nameList(app.w), QStringList{u"山田"_s});
 
-    op::fill(app.w->cmb氏名, u"山田"_s);
-    op::fill(app.w->txtタイトル, u"4月"_s);
+    op::fill(ui::cmb氏名(app.w), u"山田"_s);
+    op::fill(ui::txtタイトル(app.w), u"4月"_s);
     app.presenter.answerYes();
-    op::click(app.w->cmd削除);
+    op::click(ui::cmd削除(app.w));
     QCOMPARE(count(app, u"時給ヘッダ"_s, u"山田"_s, u"4月"_s), 0);
     QCOMPARE(count(app, u"時給明細"_s, u"山田"_s, u"4月"_s), 0);
     QCOMPARE(nameList(app.w), QStringList{u"山田"_s});

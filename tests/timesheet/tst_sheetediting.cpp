@@ -30,12 +30,12 @@ QVariant stored(const Pelora &app, int lineNumber, const QString &field)
 
 QString shown(const Pelora &app, int row, int column)
 {
-    return app.w->Grid明細->model()->index(row, column).data().toString();
+    return ui::Grid明細(app.w)->model()->index(row, column).data().toString();
 }
 
 QVariant raw(const Pelora &app, int row, int column)
 {
-    return app.w->dat明細->value(row, column);
+    return ui::dat明細(app.w)->value(row, column);
 }
 
 // Keys typed into whatever has the focus, as a keyboard does.
@@ -166,16 +166,16 @@ void TestSheetEditing::computesTheLineAndTheTotals()
 
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->num休憩, pause);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, start, end, adjustment);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::num休憩(app.w), pause);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, start, end, adjustment);
 
     QCOMPARE(shown(app, 0, Col時間), hoursText);
     QCOMPARE(shown(app, 0, Col時給), u"1,000"_s);
     QCOMPARE(shown(app, 0, Col金額), amountText);
-    QCOMPARE(app.w->num時間->text(), hoursText);
-    QCOMPARE(app.w->num合計->text(), amountText);
-    QCOMPARE(app.w->num調整額->text(), adjustmentText);
+    QCOMPARE(ui::num時間(app.w)->text(), hoursText);
+    QCOMPARE(ui::num合計(app.w)->text(), amountText);
+    QCOMPARE(ui::num調整額(app.w)->text(), adjustmentText);
 
     // The work file holds the unrounded values; the times as typed.
     QCOMPARE(stored(app, 1, u"開始時間"_s).toString(), start);
@@ -184,8 +184,8 @@ void TestSheetEditing::computesTheLineAndTheTotals()
     QCOMPARE(stored(app, 1, u"時給"_s).toDouble(), 1000.0);
     QCOMPARE(stored(app, 1, u"金額"_s).toDouble(), amount);
     QCOMPARE(stored(app, 1, u"日付"_s).toString(), u"2007-04-02"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), amount);
-    QCOMPARE(app.w->num時間->value().toDouble(), hours);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), amount);
+    QCOMPARE(ui::num時間(app.w)->value().toDouble(), hours);
 }
 
 void TestSheetEditing::timeEntries_data()
@@ -213,8 +213,8 @@ void TestSheetEditing::timeEntries()
     QVERIFY(app.start());
     // A valid time on the line before proves an invalid one really empties the cell.
     for (int column : {Col開始時間, Col終了時間}) {
-        op::typeCell(app.w->Grid明細, 0, column, u"1111"_s);
-        op::typeCell(app.w->Grid明細, 0, column, typed);
+        op::typeCell(ui::Grid明細(app.w), 0, column, u"1111"_s);
+        op::typeCell(ui::Grid明細(app.w), 0, column, typed);
         QCOMPARE(shown(app, 0, column), display);
         QCOMPARE(raw(app, 0, column), kept);
         const QVariant inFile = stored(app, 1, column == Col開始時間 ? u"開始時間"_s : u"終了時間"_s);
@@ -228,15 +228,15 @@ void TestSheetEditing::nightShiftSplitAtMidnight()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    typeLine(app.w->Grid明細, 0, u"20070430"_s, u"2200"_s, u"2400"_s);
-    typeLine(app.w->Grid明細, 1, u"20070501"_s, u"0000"_s, u"0500"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070430"_s, u"2200"_s, u"2400"_s);
+    typeLine(ui::Grid明細(app.w), 1, u"20070501"_s, u"0000"_s, u"0500"_s);
     QCOMPARE(shown(app, 0, Col時間), u"2.0"_s);
     QCOMPARE(shown(app, 0, Col金額), u"2,000"_s);
     QCOMPARE(shown(app, 1, Col時間), u"5.0"_s);
     QCOMPARE(shown(app, 1, Col金額), u"5,000"_s);
-    QCOMPARE(app.w->num時間->text(), u"7.0"_s);
-    QCOMPARE(app.w->num合計->text(), u"7,000"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"7.0"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"7,000"_s);
     QCOMPARE(stored(app, 1, u"終了時間"_s).toString(), u"2400"_s);
     QCOMPARE(stored(app, 2, u"開始時間"_s).toString(), u"0000"_s);
 }
@@ -260,12 +260,12 @@ void TestSheetEditing::dateEntries()
     QFETCH(QString, display);
     Pelora app;
     QVERIFY(app.start());
-    op::typeCell(app.w->Grid明細, 0, Col日付, u"20070101"_s);
-    op::typeCell(app.w->Grid明細, 0, Col日付, typed);
+    op::typeCell(ui::Grid明細(app.w), 0, Col日付, u"20070101"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col日付, typed);
     QCOMPARE(shown(app, 0, Col日付), display);
     QCOMPARE(raw(app, 0, Col日付), kept);
     // Leaving the line writes it.
-    op::selectCell(app.w->Grid明細, 1, Col日付);
+    op::selectCell(ui::Grid明細(app.w), 1, Col日付);
     const QVariant inFile = stored(app, 1, u"日付"_s);
     QCOMPARE(inFile.isNull(), kept.isNull());
     if (!kept.isNull())
@@ -298,21 +298,21 @@ void TestSheetEditing::emptiedMoneyCellBecomesZero()
     QFETCH(bool, deleteKey);
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s, u"500"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), 8500.0);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s, u"500"_s);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 8500.0);
 
     if (deleteKey) {
-        op::selectCell(app.w->Grid明細, 0, column);
-        QTest::keyClick(app.w->Grid明細, Qt::Key_Delete);
+        op::selectCell(ui::Grid明細(app.w), 0, column);
+        QTest::keyClick(ui::Grid明細(app.w), Qt::Key_Delete);
     } else {
-        op::typeCell(app.w->Grid明細, 0, column, QString());
+        op::typeCell(ui::Grid明細(app.w), 0, column, QString());
     }
     QVERIFY(!raw(app, 0, column).isNull());
     QCOMPARE(raw(app, 0, column).toDouble(), 0.0);
     QCOMPARE(raw(app, 0, Col金額).toDouble(), amountAfter);
-    QCOMPARE(app.w->num合計->value().toDouble(), totalAfter);
-    op::selectCell(app.w->Grid明細, 1, Col日付);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), totalAfter);
+    op::selectCell(ui::Grid明細(app.w), 1, Col日付);
     const QVariant inFile = stored(app, 1, field);
     QVERIFY(!inFile.isNull());
     QCOMPARE(inFile.toDouble(), 0.0);
@@ -322,10 +322,10 @@ void TestSheetEditing::lettersInTheWageAreEmptied()
 {
     Pelora app;
     QVERIFY(app.start());
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
-    op::typeCell(app.w->Grid明細, 0, Col時給, u"1000"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col時給, u"1000"_s);
     QCOMPARE(shown(app, 0, Col金額), u"8,000"_s);
-    op::typeCell(app.w->Grid明細, 0, Col時給, u"abc"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col時給, u"abc"_s);
     QVERIFY(raw(app, 0, Col時給).isNull());
     QCOMPARE(shown(app, 0, Col時給), QString());
     QVERIFY(stored(app, 1, u"時給"_s).isNull());
@@ -333,8 +333,8 @@ void TestSheetEditing::lettersInTheWageAreEmptied()
     QCOMPARE(shown(app, 0, Col金額), u"8,000"_s);
 
     // With a sheet wage, the emptied line takes it right away.
-    op::fill(app.w->num時給, u"900"_s);
-    op::typeCell(app.w->Grid明細, 0, Col時給, u"12x"_s);
+    op::fill(ui::num時給(app.w), u"900"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col時給, u"12x"_s);
     QCOMPARE(raw(app, 0, Col時給).toDouble(), 900.0);
     QCOMPARE(shown(app, 0, Col金額), u"7,200"_s);
 }
@@ -343,8 +343,8 @@ void TestSheetEditing::leavingACellByMouseCommitsItToItsLine()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
-    op::fill(app.w->num時給, u"1000"_s);
+    DataGrid *grid = ui::Grid明細(app.w);
+    op::fill(ui::num時給(app.w), u"1000"_s);
     op::typeCell(grid, 2, Col開始時間, u"0900"_s);
     op::selectCell(grid, 2, Col終了時間);
     QTest::keyClick(grid, Qt::Key_F2);
@@ -360,7 +360,7 @@ void TestSheetEditing::leavingACellByMouseCommitsItToItsLine()
     QCOMPARE(shown(app, 2, Col時間), u"3.0"_s);
     QCOMPARE(shown(app, 2, Col金額), u"3,000"_s);
     QVERIFY(raw(app, 7, Col時給).isNull());
-    QCOMPARE(app.w->num合計->text(), u"3,000"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"3,000"_s);
     QCOMPARE(stored(app, 3, u"金額"_s).toDouble(), 3000.0);
 }
 
@@ -368,62 +368,62 @@ void TestSheetEditing::hoursByHandGiveTheAmount()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s, u"300"_s);
-    op::typeCell(app.w->Grid明細, 0, Col時間, u"4"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s, u"300"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col時間, u"4"_s);
     QCOMPARE(shown(app, 0, Col時間), u"4.0"_s);
     QCOMPARE(shown(app, 0, Col金額), u"4,300"_s);
-    QCOMPARE(app.w->num時間->text(), u"4.0"_s);
-    QCOMPARE(app.w->num合計->text(), u"4,300"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"4.0"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"4,300"_s);
     // Letters are emptied and leave the amount as it was.
-    op::typeCell(app.w->Grid明細, 0, Col時間, u"4h"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col時間, u"4h"_s);
     QVERIFY(raw(app, 0, Col時間).isNull());
     QCOMPARE(shown(app, 0, Col金額), u"4,300"_s);
-    QCOMPARE(app.w->num時間->value().toDouble(), 0.0);
-    QCOMPARE(app.w->num合計->text(), u"4,300"_s);
+    QCOMPARE(ui::num時間(app.w)->value().toDouble(), 0.0);
+    QCOMPARE(ui::num合計(app.w)->text(), u"4,300"_s);
 }
 
 void TestSheetEditing::changingOnlyTheDateComputesNothing()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->num休憩, u"1"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1730"_s, u"500"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::num休憩(app.w), u"1"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1730"_s, u"500"_s);
     // A hand-made amount and a changed break: a computation would undo both.
-    op::typeCell(app.w->Grid明細, 0, Col金額, u"5000"_s);
-    op::fill(app.w->num休憩, u"0"_s);
-    op::typeCell(app.w->Grid明細, 0, Col日付, u"20070403"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col金額, u"5000"_s);
+    op::fill(ui::num休憩(app.w), u"0"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col日付, u"20070403"_s);
     QCOMPARE(shown(app, 0, Col日付), u"2007/04/03"_s);
     QCOMPARE(shown(app, 0, Col時間), u"7.5"_s);
     QCOMPARE(shown(app, 0, Col金額), u"5,000"_s);
-    QCOMPARE(app.w->num合計->text(), u"8,000"_s);
-    QCOMPARE(app.w->num時間->text(), u"7.5"_s);
-    QCOMPARE(app.w->num調整額->text(), u"500"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"8,000"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"7.5"_s);
+    QCOMPARE(ui::num調整額(app.w)->text(), u"500"_s);
 }
 
 void TestSheetEditing::amountByHandWaitsForTheNextComputation()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
-    QCOMPARE(app.w->num合計->text(), u"8,000"_s);
-    op::typeCell(app.w->Grid明細, 0, Col金額, u"5000"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"8,000"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col金額, u"5000"_s);
     QCOMPARE(shown(app, 0, Col金額), u"5,000"_s);
-    QCOMPARE(app.w->num合計->text(), u"8,000"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"8,000"_s);
 
     // An edit of another line's wage sums again, the hand-made amount included.
-    op::typeCell(app.w->Grid明細, 1, Col時給, u"1200"_s);
-    QCOMPARE(app.w->num合計->text(), u"5,000"_s);
+    op::typeCell(ui::Grid明細(app.w), 1, Col時給, u"1200"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"5,000"_s);
     QCOMPARE(stored(app, 1, u"金額"_s).toDouble(), 5000.0);
 
     // So does deleting a line.
-    op::typeCell(app.w->Grid明細, 0, Col金額, u"6000"_s);
-    QCOMPARE(app.w->num合計->text(), u"5,000"_s);
-    op::selectCell(app.w->Grid明細, 5, Col日付);
-    op::click(app.w->cmd行削除);
-    QCOMPARE(app.w->num合計->text(), u"6,000"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col金額, u"6000"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"5,000"_s);
+    op::selectCell(ui::Grid明細(app.w), 5, Col日付);
+    op::click(ui::cmd行削除(app.w));
+    QCOMPARE(ui::num合計(app.w)->text(), u"6,000"_s);
 }
 
 void TestSheetEditing::enterInTheAmountGoesToTheNextDay_data()
@@ -438,9 +438,9 @@ void TestSheetEditing::enterInTheAmountGoesToTheNextDay()
     QFETCH(bool, editing);
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     op::typeCell(grid, 1, Col日付, u"20070615"_s);
-    op::fill(app.w->num時給, u"1000"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
     typeLine(grid, 0, u"20070430"_s, u"0900"_s, u"1700"_s);
     if (editing) {
         op::typeCell(grid, 0, Col金額, u"7000"_s);
@@ -461,7 +461,7 @@ void TestSheetEditing::enterInTheAmountOfAnUndatedLineSetsNoDate()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     op::typeCell(grid, 3, Col日付, u"20070615"_s);
     op::typeCell(grid, 2, Col金額, u"3000"_s);
     QCOMPARE(grid->row(), 3);
@@ -480,7 +480,7 @@ void TestSheetEditing::enterInTheAmountOfTheLastLineStaysOnIt()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     QCOMPARE(grid->model()->rowCount(), LineCount);
     const int last = LineCount - 1;
     op::typeCell(grid, last, Col日付, u"20070430"_s);
@@ -520,7 +520,7 @@ void TestSheetEditing::enterInOtherColumnsMovesRight()
     QFETCH(bool, editing);
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
     op::typeCell(grid, 4, Col日付, u"20070401"_s);
     if (editing) {
         op::typeCell(grid, 4, column, text);
@@ -537,24 +537,24 @@ void TestSheetEditing::deletingALineKeepsTheOtherNumbersAndLowersTheTotals()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
-    op::fill(app.w->num時給, u"1000"_s);
+    DataGrid *grid = ui::Grid明細(app.w);
+    op::fill(ui::num時給(app.w), u"1000"_s);
     typeLine(grid, 0, u"20070402"_s, u"0900"_s, u"1700"_s, u"100"_s);
     typeLine(grid, 1, u"20070403"_s, u"0900"_s, u"1200"_s, u"200"_s);
     typeLine(grid, 2, u"20070404"_s, u"1300"_s, u"1500"_s, u"400"_s);
     typeLine(grid, 3, u"20070405"_s, u"0900"_s, u"1000"_s);
-    QCOMPARE(app.w->num時間->value().toDouble(), 14.0);
-    QCOMPARE(app.w->num調整額->value().toDouble(), 700.0);
-    QCOMPARE(app.w->num合計->value().toDouble(), 14700.0);
+    QCOMPARE(ui::num時間(app.w)->value().toDouble(), 14.0);
+    QCOMPARE(ui::num調整額(app.w)->value().toDouble(), 700.0);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 14700.0);
 
     op::selectCell(grid, 2, Col開始時間);
-    op::click(app.w->cmd行削除);
+    op::click(ui::cmd行削除(app.w));
     QCOMPARE(grid->model()->rowCount(), LineCount - 1);
     QVERIFY(grid->hasFocus());
-    QCOMPARE(app.w->num時間->value().toDouble(), 12.0);
-    QCOMPARE(app.w->num調整額->value().toDouble(), 300.0);
-    QCOMPARE(app.w->num合計->value().toDouble(), 12300.0);
-    QCOMPARE(app.w->num合計->text(), u"12,300"_s);
+    QCOMPARE(ui::num時間(app.w)->value().toDouble(), 12.0);
+    QCOMPARE(ui::num調整額(app.w)->value().toDouble(), 300.0);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 12300.0);
+    QCOMPARE(ui::num合計(app.w)->text(), u"12,300"_s);
     QCOMPARE(shown(app, 2, Col日付), u"2007/04/05"_s);
 
     QList<int> numbers;
@@ -563,29 +563,29 @@ void TestSheetEditing::deletingALineKeepsTheOtherNumbersAndLowersTheTotals()
     QCOMPARE(numbers.size(), LineCount - 1);
     QCOMPARE(numbers.mid(0, 4), (QList<int>{1, 2, 4, 5}));
     QCOMPARE(numbers.last(), LineCount);
-    QCOMPARE(app.w->dat明細->value(2, Col行番号).toInt(), 4);
+    QCOMPARE(ui::dat明細(app.w)->value(2, Col行番号).toInt(), 4);
 }
 
 void TestSheetEditing::deletingEveryLineAndOneMore()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
-    op::fill(app.w->num時給, u"1000"_s);
+    DataGrid *grid = ui::Grid明細(app.w);
+    op::fill(ui::num時給(app.w), u"1000"_s);
     typeLine(grid, 0, u"20070402"_s, u"0900"_s, u"1700"_s, u"300"_s);
     op::selectCell(grid, 0, Col日付);
     for (int i = 0; i < LineCount; ++i)
-        op::click(app.w->cmd行削除);
+        op::click(ui::cmd行削除(app.w));
     QCOMPARE(grid->model()->rowCount(), 0);
     QCOMPARE(app.workRows(u"SELECT count(*) FROM w明細"_s).first().value(0).toInt(), 0);
     // No current line: nothing to delete, the totals are summed all the same.
-    op::click(app.w->cmd行削除);
+    op::click(ui::cmd行削除(app.w));
     QVERIFY(grid->hasFocus());
-    QCOMPARE(app.w->num合計->value().toDouble(), 0.0);
-    QVERIFY(!app.w->num合計->value().isNull());
-    QCOMPARE(app.w->num時間->value().toDouble(), 0.0);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 0.0);
+    QVERIFY(!ui::num合計(app.w)->value().isNull());
+    QCOMPARE(ui::num時間(app.w)->value().toDouble(), 0.0);
     QTest::keyClick(grid, Qt::Key_Return);
-    op::click(app.w->cmdクリア);
+    op::click(ui::cmdクリア(app.w));
     QCOMPARE(grid->model()->rowCount(), LineCount);
 }
 
@@ -612,11 +612,11 @@ void TestSheetEditing::leavingTheNameFetchesTheWage()
     addEmployee(app, u"O'Brien"_s, 1300.0);
     addEmployee(app, u"無給"_s, QVariant());
     addEmployee(app, QString(), 5000.0);
-    op::fill(app.w->num時給, u"900"_s);
-    op::fill(app.w->cmb氏名, name);
-    QCOMPARE(app.w->cmb氏名->currentText(), name);
-    QCOMPARE(app.w->num時給->value().toDouble(), wage.toDouble());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(app.w->num時給));
+    op::fill(ui::num時給(app.w), u"900"_s);
+    op::fill(ui::cmb氏名(app.w), name);
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), name);
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), wage.toDouble());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::num時給(app.w)));
 }
 
 void TestSheetEditing::passingThroughTheNameReplacesATypedWage()
@@ -624,32 +624,32 @@ void TestSheetEditing::passingThroughTheNameReplacesATypedWage()
     Pelora app;
     QVERIFY(app.start());
     addEmployee(app, u"山田"_s, 1200.0);
-    op::fill(app.w->cmb氏名, u"山田"_s);
-    QCOMPARE(app.w->num時給->value().toDouble(), 1200.0);
-    op::fill(app.w->num時給, u"1500"_s);
-    QCOMPARE(app.w->num時給->value().toDouble(), 1500.0);
-    op::focus(app.w->cmb氏名);
+    op::fill(ui::cmb氏名(app.w), u"山田"_s);
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), 1200.0);
+    op::fill(ui::num時給(app.w), u"1500"_s);
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), 1500.0);
+    op::focus(ui::cmb氏名(app.w));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(app.w->num時給->value().toDouble(), 1200.0);
-    QCOMPARE(app.w->num時給->text(), u"1200"_s); // focused: the plain number
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), 1200.0);
+    QCOMPARE(ui::num時給(app.w)->text(), u"1200"_s); // focused: the plain number
 }
 
 void TestSheetEditing::freshLineTakesTheHeaderWageFirst()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    op::typeCell(app.w->Grid明細, 0, Col開始時間, u"0900"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col開始時間, u"0900"_s);
     QCOMPARE(raw(app, 0, Col時給).toDouble(), 1000.0);
     QCOMPARE(stored(app, 1, u"時給"_s).toDouble(), 1000.0);
     // The line keeps its wage when the sheet's changes.
-    op::fill(app.w->num時給, u"1500"_s);
-    op::typeCell(app.w->Grid明細, 0, Col終了時間, u"1100"_s);
+    op::fill(ui::num時給(app.w), u"1500"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col終了時間, u"1100"_s);
     QCOMPARE(raw(app, 0, Col時給).toDouble(), 1000.0);
     QCOMPARE(shown(app, 0, Col金額), u"2,000"_s);
     // A wage of 0 is a wage.
-    op::typeCell(app.w->Grid明細, 1, Col時給, u"0"_s);
-    op::typeCell(app.w->Grid明細, 1, Col開始時間, u"0900"_s);
+    op::typeCell(ui::Grid明細(app.w), 1, Col時給, u"0"_s);
+    op::typeCell(ui::Grid明細(app.w), 1, Col開始時間, u"0900"_s);
     QCOMPARE(raw(app, 1, Col時給).toDouble(), 0.0);
 }
 
@@ -657,68 +657,68 @@ void TestSheetEditing::laterBreakLeavesExistingLinesAlone()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"1000"_s);
-    op::fill(app.w->num休憩, u"1"_s);
-    typeLine(app.w->Grid明細, 0, u"20070402"_s, u"0900"_s, u"1700"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::num休憩(app.w), u"1"_s);
+    typeLine(ui::Grid明細(app.w), 0, u"20070402"_s, u"0900"_s, u"1700"_s);
     QCOMPARE(shown(app, 0, Col時間), u"7.0"_s);
-    op::fill(app.w->num休憩, u"0"_s);
+    op::fill(ui::num休憩(app.w), u"0"_s);
     QCOMPARE(shown(app, 0, Col時間), u"7.0"_s);
-    QCOMPARE(app.w->num時間->text(), u"7.0"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"7.0"_s);
     QCOMPARE(stored(app, 1, u"時間"_s).toDouble(), 7.0);
     // The next line counts without the break; editing a time of the first recomputes it.
-    typeLine(app.w->Grid明細, 1, u"20070403"_s, u"0900"_s, u"1700"_s);
+    typeLine(ui::Grid明細(app.w), 1, u"20070403"_s, u"0900"_s, u"1700"_s);
     QCOMPARE(shown(app, 1, Col時間), u"8.0"_s);
-    QCOMPARE(app.w->num時間->text(), u"15.0"_s);
-    op::typeCell(app.w->Grid明細, 0, Col終了時間, u"1800"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"15.0"_s);
+    op::typeCell(ui::Grid明細(app.w), 0, Col終了時間, u"1800"_s);
     QCOMPARE(shown(app, 0, Col時間), u"9.0"_s);
-    QCOMPARE(app.w->num時間->text(), u"17.0"_s);
-    QCOMPARE(app.w->num合計->text(), u"17,000"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"17.0"_s);
+    QCOMPARE(ui::num合計(app.w)->text(), u"17,000"_s);
 }
 
 void TestSheetEditing::sheetWithoutHoursTotalsZero()
 {
     Pelora app;
     QVERIFY(app.start());
-    QVERIFY(app.w->num時間->value().isNull());
-    QVERIFY(app.w->num合計->value().isNull());
-    op::typeCell(app.w->Grid明細, 0, Col時給, u"1000"_s);
-    for (NumberEdit *total : {app.w->num時間, app.w->num調整額, app.w->num合計}) {
+    QVERIFY(ui::num時間(app.w)->value().isNull());
+    QVERIFY(ui::num合計(app.w)->value().isNull());
+    op::typeCell(ui::Grid明細(app.w), 0, Col時給, u"1000"_s);
+    for (NumberEdit *total : {ui::num時間(app.w), ui::num調整額(app.w), ui::num合計(app.w)}) {
         QVERIFY2(!total->value().isNull(), qPrintable(total->objectName()));
         QCOMPARE(total->value().toDouble(), 0.0);
     }
-    QCOMPARE(app.w->num時間->text(), u".0"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u".0"_s);
 }
 
 void TestSheetEditing::totalBeyondTheFieldRangeIsStillShown()
 {
     Pelora app;
     QVERIFY(app.start());
-    op::fill(app.w->num時給, u"99999"_s);
-    QCOMPARE(app.w->num時給->value().toDouble(), 99999.0);
+    op::fill(ui::num時給(app.w), u"99999"_s);
+    QCOMPARE(ui::num時給(app.w)->value().toDouble(), 99999.0);
     // Five whole days at 99,999 an hour: 5 × 2,399,976 = 11,999,880.
     for (int row = 0; row < 5; ++row)
-        typeLine(app.w->Grid明細, row, u"2007040%1"_s.arg(row + 1), u"0000"_s, u"2400"_s);
-    QCOMPARE(app.w->num時間->text(), u"120.0"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), 11999880.0);
-    QCOMPARE(app.w->num合計->text(), u"11,999,880"_s);
+        typeLine(ui::Grid明細(app.w), row, u"2007040%1"_s.arg(row + 1), u"0000"_s, u"2400"_s);
+    QCOMPARE(ui::num時間(app.w)->text(), u"120.0"_s);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 11999880.0);
+    QCOMPARE(ui::num合計(app.w)->text(), u"11,999,880"_s);
     // Still shown after the field had the focus and lost it unchanged.
-    app.w->num合計->setFocus(Qt::MouseFocusReason);
+    ui::num合計(app.w)->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
-    QCOMPARE(app.w->num合計->text(), u"11999880"_s);
-    op::focus(app.w->Grid明細);
-    QCOMPARE(app.w->num合計->text(), u"11,999,880"_s);
-    QCOMPARE(app.w->num合計->value().toDouble(), 11999880.0);
+    QCOMPARE(ui::num合計(app.w)->text(), u"11999880"_s);
+    op::focus(ui::Grid明細(app.w));
+    QCOMPARE(ui::num合計(app.w)->text(), u"11,999,880"_s);
+    QCOMPARE(ui::num合計(app.w)->value().toDouble(), 11999880.0);
 }
 
 void TestSheetEditing::inputMethodOpenForTheNameClosedForTheGrid()
 {
     Pelora app;
     QVERIFY(app.start());
-    DataGrid *grid = app.w->Grid明細;
+    DataGrid *grid = ui::Grid明細(app.w);
 
     // Tab from the break into the grid closes the input method.
     grid->setAttribute(Qt::WA_InputMethodEnabled, true);
-    op::focus(app.w->num休憩);
+    op::focus(ui::num休憩(app.w));
     press(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
     QVERIFY(!grid->testAttribute(Qt::WA_InputMethodEnabled));
@@ -734,9 +734,9 @@ void TestSheetEditing::inputMethodOpenForTheNameClosedForTheGrid()
     QVERIFY(!inputMethodOn());
 
     // The name field opens it for Japanese names.
-    app.w->cmb氏名->setAttribute(Qt::WA_InputMethodEnabled, false);
-    op::focus(app.w->cmb氏名);
-    QVERIFY(app.w->cmb氏名->testAttribute(Qt::WA_InputMethodEnabled));
+    ui::cmb氏名(app.w)->setAttribute(Qt::WA_InputMethodEnabled, false);
+    op::focus(ui::cmb氏名(app.w));
+    QVERIFY(ui::cmb氏名(app.w)->testAttribute(Qt::WA_InputMethodEnabled));
     QVERIFY(inputMethodOn());
 }
 
@@ -752,10 +752,10 @@ void TestSheetEditing::gridEditorsTakeNoInputMethod()
     QFETCH(int, column);
     Pelora app;
     QVERIFY(app.start());
-    op::selectCell(app.w->Grid明細, 0, column);
-    QTest::keyClick(app.w->Grid明細, Qt::Key_F2);
+    op::selectCell(ui::Grid明細(app.w), 0, column);
+    QTest::keyClick(ui::Grid明細(app.w), Qt::Key_F2);
     QWidget *editor = QApplication::focusWidget();
-    QVERIFY(editor && editor != app.w->Grid明細);
+    QVERIFY(editor && editor != ui::Grid明細(app.w));
     QVERIFY(qobject_cast<QLineEdit *>(editor));
     QVERIFY(!editor->testAttribute(Qt::WA_InputMethodEnabled));
     QVERIFY(!inputMethodOn());
@@ -768,47 +768,47 @@ void TestSheetEditing::wholeSheetByKeyboard()
     QVERIFY(app.start());
     addEmployee(app, u"山田"_s, 1000.0);
     FrmPelora *w = app.w;
-    op::focus(w->cmb氏名);
+    op::focus(ui::cmb氏名(w));
 
     keys(u"山田"_s);
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->num時給));
-    QCOMPARE(w->num時給->value().toDouble(), 1000.0);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::num時給(w)));
+    QCOMPARE(ui::num時給(w)->value().toDouble(), 1000.0);
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->txtタイトル));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::txtタイトル(w)));
     keys(u"4月"_s);
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->num休憩));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::num休憩(w)));
     keys(u"1"_s);
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->Grid明細));
-    QCOMPARE(w->Grid明細->row(), 0);
-    QCOMPARE(w->Grid明細->col(), int(Col日付));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::Grid明細(w)));
+    QCOMPARE(ui::Grid明細(w)->row(), 0);
+    QCOMPARE(ui::Grid明細(w)->col(), int(Col日付));
 
     // A line typed straight into the cells, Enter moving along it.
     keys(u"20070430"_s);
     press(Qt::Key_Return);
-    QCOMPARE(w->Grid明細->col(), int(Col開始時間));
+    QCOMPARE(ui::Grid明細(w)->col(), int(Col開始時間));
     keys(u"0900"_s);
     press(Qt::Key_Return);
     keys(u"1730"_s);
     press(Qt::Key_Return);
-    QCOMPARE(w->Grid明細->col(), int(Col時間));
+    QCOMPARE(ui::Grid明細(w)->col(), int(Col時間));
     press(Qt::Key_Return); // hours computed
     press(Qt::Key_Return); // wage taken from the header
-    QCOMPARE(w->Grid明細->col(), int(Col調整額));
+    QCOMPARE(ui::Grid明細(w)->col(), int(Col調整額));
     keys(u"500"_s);
     press(Qt::Key_Return);
-    QCOMPARE(w->Grid明細->col(), int(Col金額));
+    QCOMPARE(ui::Grid明細(w)->col(), int(Col金額));
     press(Qt::Key_Return);
-    QCOMPARE(w->Grid明細->row(), 1);
-    QCOMPARE(w->Grid明細->col(), int(Col日付));
+    QCOMPARE(ui::Grid明細(w)->row(), 1);
+    QCOMPARE(ui::Grid明細(w)->col(), int(Col日付));
     QCOMPARE(shown(app, 0, Col時間), u"7.5"_s);
     QCOMPARE(shown(app, 0, Col金額), u"8,000"_s);
     QCOMPARE(shown(app, 1, Col日付), u"2007/05/01"_s);
-    QCOMPARE(w->num合計->text(), u"8,000"_s);
-    QCOMPARE(w->txtタイトル->text(), u"4月"_s);
-    QCOMPARE(w->num休憩->value().toDouble(), 1.0);
+    QCOMPARE(ui::num合計(w)->text(), u"8,000"_s);
+    QCOMPARE(ui::txtタイトル(w)->text(), u"4月"_s);
+    QCOMPARE(ui::num休憩(w)->value().toDouble(), 1.0);
 
     // The second line takes the prepared date; its times are typed over it.
     press(Qt::Key_Return);
@@ -817,19 +817,19 @@ void TestSheetEditing::wholeSheetByKeyboard()
     keys(u"1500"_s);
     press(Qt::Key_Return);
     QCOMPARE(shown(app, 1, Col時間), u"1.0"_s);
-    QCOMPARE(w->num合計->text(), u"9,000"_s);
+    QCOMPARE(ui::num合計(w)->text(), u"9,000"_s);
 
     // Tab leaves the grid for the buttons; the line delete is among them.
     QList<QWidget *> passed;
-    for (int i = 0; i < 8 && QApplication::focusWidget() != w->cmd行削除; ++i) {
+    for (int i = 0; i < 8 && QApplication::focusWidget() != ui::cmd行削除(w); ++i) {
         press(Qt::Key_Tab);
         passed.append(QApplication::focusWidget());
     }
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->cmd行削除));
-    QCOMPARE(passed.first(), static_cast<QWidget *>(w->cmd登録));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::cmd行削除(w)));
+    QCOMPARE(passed.first(), static_cast<QWidget *>(ui::cmd登録(w)));
     press(Qt::Key_Space);
-    QCOMPARE(w->Grid明細->model()->rowCount(), LineCount - 1);
-    QCOMPARE(w->num合計->text(), u"8,000"_s);
+    QCOMPARE(ui::Grid明細(w)->model()->rowCount(), LineCount - 1);
+    QCOMPARE(ui::num合計(w)->text(), u"8,000"_s);
     QCOMPARE(app.workRows(u"SELECT count(*) FROM w明細 WHERE 行番号 = 2"_s).first().value(0).toInt(), 0);
 }
 
