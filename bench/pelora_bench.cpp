@@ -8,6 +8,7 @@
 // Progress goes to stderr, the tables to stdout.
 #include "app/frmpelora.h"
 #include "app/startup.h"
+#include "controls.h"
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
 #include "controls/worktablemodel.h"
@@ -327,12 +328,12 @@ QList<Case> casesOf(Session &s)
         return u"the window said: "_s + s.presenter.lastNotice;
     };
     const auto putKey = [w, name, title] {
-        w->cmb氏名->setEditText(name);
-        w->txtタイトル->setText(title);
+        ui::cmb氏名(w)->setEditText(name);
+        ui::txtタイトル(w)->setText(title);
     };
     const auto loadProbe = [w, putKey] {
         putKey();
-        w->Read時給();
+        ui::sheetPage(w)->Read時給();
     };
     const auto countLines = [&s, name, title] {
         return scalar(s.rawMain, u"SELECT count(*) FROM 時給明細 WHERE 氏名 = ? AND タイトル = ?"_s,
@@ -354,11 +355,11 @@ QList<Case> casesOf(Session &s)
     // Get時給: the wage of the typed name.
     cases.append({u"Get時給"_s, 0, Growth::Flat, {},
                   [w, name] {
-                      w->cmb氏名->setEditText(name);
-                      w->num時給->setValue(QVariant());
+                      ui::cmb氏名(w)->setEditText(name);
+                      ui::num時給(w)->setValue(QVariant());
                   },
-                  [w] { w->Get時給(); },
-                  [w, &s] { return expectEqual(u"num時給"_s, w->num時給->value(), s.wage); },
+                  [w] { ui::sheetPage(w)->Get時給(); },
+                  [w, &s] { return expectEqual(u"num時給"_s, ui::num時給(w)->value(), s.wage); },
                   {},
                   [&s, name] {
                       QSqlQuery query = prepared(s.rawMain, u"SELECT 時給 FROM 従業員 WHERE 氏名 = ?"_s);
@@ -374,13 +375,13 @@ QList<Case> casesOf(Session &s)
     cases.append({u"cell edit, after-edit and Calc明細"_s, CellEditGoalMs, Growth::Flat,
                   [w, &s, loadProbe] {
                       loadProbe();
-                      w->num時給->setValue(s.wage);
-                      w->num休憩->setValue(1);
+                      ui::num時給(w)->setValue(s.wage);
+                      ui::num休憩(w)->setValue(1);
                       s.rowId = scalar(s.rawWork, u"SELECT rowid FROM w明細 WHERE 行番号 = ?"_s, {row + 1});
                   },
                   {},
                   [w, &s, ends] {
-                      WorkTableModel *model = w->dat明細;
+                      WorkTableModel *model = ui::dat明細(w);
                       model->setData(model->index(row, sheet::Col終了時間), ends.at(++s.edits % 2),
                                      Qt::EditRole);
                   },
@@ -389,13 +390,13 @@ QList<Case> casesOf(Session &s)
                           scalar(s.rawWork, u"SELECT 終了時間 FROM w明細 WHERE rowid = ?"_s, {s.rowId});
                       if (QString e = expectEqual(u"stored end"_s, stored, ends.at(s.edits % 2)); !e.isEmpty())
                           return e;
-                      return expectEqual(u"num合計"_s, w->num合計->value(),
+                      return expectEqual(u"num合計"_s, ui::num合計(w)->value(),
                                          scalar(s.rawWork, u"SELECT sum(金額) FROM w明細"_s));
                   },
                   [w, &s, ends] {
                       s.baselineRow.clear();
                       for (int c = 0; c < 8; ++c)
-                          s.baselineRow.append(w->dat明細->value(row, c));
+                          s.baselineRow.append(ui::dat明細(w)->value(row, c));
                       // The other end time: SQLite skips writing a row that would not change.
                       s.baselineRow[sheet::Col終了時間] = ends.at((s.edits + 1) % 2);
                       s.baselineRow.append(s.rowId);
@@ -416,9 +417,9 @@ QList<Case> casesOf(Session &s)
                   {}});
 
     // Calc明細 alone: the three sums into the total fields.
-    cases.append({u"Calc明細"_s, 0, Growth::Flat, {}, {}, [w] { w->Calc明細(); },
+    cases.append({u"Calc明細"_s, 0, Growth::Flat, {}, {}, [w] { ui::sheetPage(w)->Calc明細(); },
                   [w, &s] {
-                      return expectEqual(u"num合計"_s, w->num合計->value(),
+                      return expectEqual(u"num合計"_s, ui::num合計(w)->value(),
                                          scalar(s.rawWork, u"SELECT sum(金額) FROM w明細"_s));
                   },
                   {},
@@ -433,18 +434,18 @@ QList<Case> casesOf(Session &s)
 
     // Entry時給 of the 60-line sheet, registered again as it was read. The
     // baseline stores the same lines from w明細 in one transaction of its own.
-    cases.append({u"Entry時給 (60 lines)"_s, 0, Growth::Flat, {}, loadProbe, [w] { w->Entry時給(); },
+    cases.append({u"Entry時給 (60 lines)"_s, 0, Growth::Flat, {}, loadProbe, [w] { ui::sheetPage(w)->Entry時給(); },
                   [w, noNotice, countLines]() -> QString {
                       if (QString e = noNotice(); !e.isEmpty())
                           return e;
-                      if (!w->cmb氏名->currentText().isEmpty())
+                      if (!ui::cmb氏名(w)->currentText().isEmpty())
                           return u"the page was not cleared"_s;
                       return expectEqual(u"stored lines"_s, countLines(), 60);
                   },
                   [w, &s, loadProbe, name, title] {
                       loadProbe();
-                      s.header = {w->num時給->value(), w->num休憩->value(), w->num調整額->value(),
-                                  w->num時間->value(), w->num合計->value(), name, title};
+                      s.header = {ui::num時給(w)->value(), ui::num休憩(w)->value(), ui::num調整額(w)->value(),
+                                  ui::num時間(w)->value(), ui::num合計(w)->value(), name, title};
                   },
                   [&s, name, title] {
                       QSqlQuery read = prepared(s.rawWork, u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
@@ -490,11 +491,11 @@ QList<Case> casesOf(Session &s)
                   {}});
 
     // Read時給 of the 60-line sheet onto the page.
-    cases.append({u"Read時給 (60 lines)"_s, 0, Growth::Flat, {}, putKey, [w] { w->Read時給(); },
+    cases.append({u"Read時給 (60 lines)"_s, 0, Growth::Flat, {}, putKey, [w] { ui::sheetPage(w)->Read時給(); },
                   [w, &s]() -> QString {
-                      if (w->dat明細->value(59, sheet::Col日付).isNull())
+                      if (ui::dat明細(w)->value(59, sheet::Col日付).isNull())
                           return u"line 60 was not read"_s;
-                      return expectEqual(u"num合計"_s, w->num合計->value(), s.total);
+                      return expectEqual(u"num合計"_s, ui::num合計(w)->value(), s.total);
                   },
                   {},
                   [&s, name, title] {
@@ -517,18 +518,18 @@ QList<Case> casesOf(Session &s)
                   {}});
 
     // Read従業員 and ReadComb氏名: the employees into their grid and into the name list.
-    cases.append({u"Read従業員"_s, 0, Growth::Flat, [w] { w->SSTab1->setCurrentIndex(2); },
-                  [w] { w->Clear従業員(); }, [w] { w->Read従業員(); },
-                  [w, listedAll] { return listedAll(w->dat従業員->storedRowCount()); }, {},
+    cases.append({u"Read従業員"_s, 0, Growth::Flat, [w] { ui::SSTab1(w)->setCurrentIndex(2); },
+                  [w] { ui::employeePage(w)->Clear従業員(); }, [w] { ui::employeePage(w)->Read従業員(); },
+                  [w, listedAll] { return listedAll(ui::dat従業員(w)->storedRowCount()); }, {},
                   [&s] {
                       QSqlQuery query = prepared(s.rawMain, u"SELECT 氏名, 時給 FROM 従業員 ORDER BY 氏名"_s);
                       run(query);
                       s.fetched = fetchAll(query, 2).size();
                   },
                   [&s, listedAll] { return listedAll(s.fetched); },
-                  [w] { w->SSTab1->setCurrentIndex(0); }});
-    cases.append({u"ReadComb氏名"_s, 0, Growth::Flat, {}, {}, [w] { w->ReadComb氏名(); },
-                  [w, listedAll] { return listedAll(w->cmb氏名->count()); }, {},
+                  [w] { ui::SSTab1(w)->setCurrentIndex(0); }});
+    cases.append({u"ReadComb氏名"_s, 0, Growth::Flat, {}, {}, [w] { ui::sheetPage(w)->ReadComb氏名(); },
+                  [w, listedAll] { return listedAll(ui::cmb氏名(w)->count()); }, {},
                   [&s] {
                       QSqlQuery query = prepared(s.rawMain, u"SELECT 氏名 FROM 従業員 ORDER BY 氏名"_s);
                       run(query);
@@ -542,9 +543,9 @@ QList<Case> casesOf(Session &s)
 
     // Read履歴 last, as it leaves the most behind in the process (memory,
     // caches): every registered sheet listed, from an empty list as after start-up.
-    cases.append({u"Read履歴"_s, 0, Growth::Linear, [w] { w->SSTab1->setCurrentIndex(1); },
-                  [w] { w->Clear履歴(); }, [w] { w->Read履歴(); },
-                  [w, fetchedAll] { return fetchedAll(w->dat履歴->storedRowCount()); }, {},
+    cases.append({u"Read履歴"_s, 0, Growth::Linear, [w] { ui::SSTab1(w)->setCurrentIndex(1); },
+                  [w] { ui::historyPage(w)->Clear履歴(); }, [w] { ui::historyPage(w)->Read履歴(); },
+                  [w, fetchedAll] { return fetchedAll(ui::dat履歴(w)->storedRowCount()); }, {},
                   [&s] {
                       QSqlQuery query =
                           prepared(s.rawMain, u"SELECT 氏名, 合計, タイトル FROM 時給ヘッダ ORDER BY 氏名"_s);
@@ -553,8 +554,8 @@ QList<Case> casesOf(Session &s)
                   },
                   [&s, fetchedAll] { return fetchedAll(s.fetched); },
                   [w] {
-                      w->Clear履歴();
-                      w->SSTab1->setCurrentIndex(0);
+                      ui::historyPage(w)->Clear履歴();
+                      ui::SSTab1(w)->setCurrentIndex(0);
                   }});
     return cases;
 }

@@ -5,6 +5,7 @@
 #include "app/frmpelora.h"
 #include "app/platform.h"
 #include "app/startup.h"
+#include "controls.h"
 #include "controls/worktablemodel.h"
 #include "dataset.h"
 #include "probe.h"
@@ -44,10 +45,10 @@ int main(int argc, char *argv[])
             QApplication::exit(0);
             return;
         }
-        window->SSTab1->setCurrentIndex(1);
-        window->Read履歴();
+        ui::SSTab1(window.get())->setCurrentIndex(1);
+        ui::historyPage(window.get())->Read履歴();
         QCoreApplication::processEvents();
-        QTextStream(stdout) << "rows " << window->dat履歴->storedRowCount() << "\npeak-kb "
+        QTextStream(stdout) << "rows " << ui::dat履歴(window.get())->storedRowCount() << "\npeak-kb "
                             << bench::peakResidentKb() << Qt::endl;
         QApplication::exit(0);
     });

@@ -1,5 +1,7 @@
 #include "app/platform.h"
 
+#include "controls/fonts.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QGuiApplication>
@@ -33,10 +35,10 @@ void installFontSubstitutes()
     if (done)
         return;
     done = true;
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+    QFont::insertSubstitutions(fonts::Gothic,
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
                                 QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"),
+    QFont::insertSubstitutions(fonts::Mincho,
                                {QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝"),
                                 QStringLiteral("Noto Serif CJK JP")});
 }
@@ -46,9 +48,7 @@ void installApplicationFont()
     installFontSubstitutes();
     // Left to Qt, dialogs take a 9-point Latin face and borrow their kana from
     // a monospaced fallback.
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPointSizeF(10.5);
-    QApplication::setFont(font);
+    QApplication::setFont(fonts::gothic(fonts::Application));
 }
 
 void SetImeOpen(QWidget *window, bool open)

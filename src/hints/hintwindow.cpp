@@ -2,8 +2,8 @@
 
 #include "data/sql.h"
 #include "hints/hintstore.h"
-#include "messages/failure.h"
-#include "messages/showmessage.h"
+#include "controls/fonts.h"
+#include "messages/dialogs.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,22 +17,12 @@ using namespace Qt::StringLiterals;
 const QColor Hint::Grey(209, 209, 205);
 const QColor Hint::LightRed(255, 128, 128);
 
-namespace {
-
-QFont gothic(double pointSize)
-{
-    QFont font(u"ＭＳ Ｐゴシック"_s);
-    font.setPointSizeF(pointSize);
-    return font;
-}
-
-} // namespace
 
 Hint::Hint(const QString &workConnection, MessagePresenter &presenter, const QString &formName,
            const QString &ctlName, const QString &formTitle, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_workConnection(workConnection)
-    , m_presenter(presenter)
+    , m_dialogs(presenter)
 {
     setObjectName(u"Hint"_s);
     setWindowTitle(u"ヒント"_s);
@@ -49,7 +39,7 @@ Hint::Hint(const QString &workConnection, MessagePresenter &presenter, const QSt
     txtContents->setReadOnly(true);
     txtContents->setTabChangesFocus(true);
     txtContents->setAccessibleName(u"ヒント"_s);
-    txtContents->setFont(gothic(12));
+    txtContents->setFont(fonts::gothic(fonts::Field));
 
     auto makeButton = [this](const QString &name, const QString &caption) {
         auto *b = new QPushButton(caption);
@@ -121,7 +111,7 @@ void Hint::ReadHint()
     const auto text = hints::read(sql::connection(m_workConnection), lblFormName->text(),
                                   lblCtlName->text(), &read);
     if (!read)
-        failure::tell(m_presenter, failure::notShown(u"作業ファイルを読み込めないため、ヒントを表示できませんでした。"_s));
+        m_dialogs.fail(Dialogs::notShown(u"作業ファイルを読み込めないため、ヒントを表示できませんでした。"_s));
     else if (text)
         txtContents->setPlainText(*text);
 }
@@ -151,22 +141,22 @@ void Hint::cmdクリア_Click()
 
 void Hint::cmd削除_Click()
 {
-    if (!ShowMessage(m_presenter, u"削除"_s, u"確認"_s, u"ヒント"_s))
+    if (!m_dialogs.ask(u"削除"_s, u"確認"_s, u"ヒント"_s))
         return;
     if (Deleteヒント())
-        ShowMessage(m_presenter, u"削除"_s, u"完了"_s, u"ヒント"_s);
+        m_dialogs.ask(u"削除"_s, u"完了"_s, u"ヒント"_s);
     else
-        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを削除できませんでした。"_s));
+        m_dialogs.fail(Dialogs::notStored(u"作業ファイルに書き込めないため、ヒントを削除できませんでした。"_s));
 }
 
 void Hint::cmd登録_Click()
 {
-    if (!ShowMessage(m_presenter, u"登録"_s, u"確認"_s, u"ヒント"_s))
+    if (!m_dialogs.ask(u"登録"_s, u"確認"_s, u"ヒント"_s))
         return;
     if (EntryHint())
-        ShowMessage(m_presenter, u"登録"_s, u"完了"_s, u"ヒント"_s);
+        m_dialogs.ask(u"登録"_s, u"完了"_s, u"ヒント"_s);
     else
-        failure::tell(m_presenter, failure::notStored(u"作業ファイルに書き込めないため、ヒントを登録できませんでした。"_s));
+        m_dialogs.fail(Dialogs::notStored(u"作業ファイルに書き込めないため、ヒントを登録できませんでした。"_s));
 }
 
 void Hint::cmd編集_Click()

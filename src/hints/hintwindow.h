@@ -1,5 +1,7 @@
 #pragma once
 
+#include "messages/dialogs.h"
+
 #include <QWidget>
 
 class MessagePresenter;
@@ -47,5 +49,5 @@ private:
     bool hasPair() const;
 
     QString m_workConnection;
-    MessagePresenter &m_presenter;
+    Dialogs m_dialogs;
 };

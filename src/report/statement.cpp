@@ -1,6 +1,7 @@
 #include "report/statement.h"
 
 #include "app/platform.h"
+#include "controls/fonts.h"
 #include "controls/formats.h"
 #include "report/textfit.h"
 
@@ -12,8 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Gothic = u"ＭＳ Ｐゴシック"_s;
-const QString Mincho = u"ＭＳ Ｐ明朝"_s;
+using fonts::Gothic;
+using fonts::Mincho;
 
 StatementItem label(const QString &name, QRect box, const QString &text, double size,
                     Qt::Alignment alignment = Qt::AlignHCenter)

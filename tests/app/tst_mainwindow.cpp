@@ -1,6 +1,6 @@
 #include "fixture.h"
 
-#include "app/banner.h"
+#include "controls/banner.h"
 #include "controls/datagrid.h"
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
@@ -219,7 +219,7 @@ void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
 {
     Pelora app;
     QVERIFY(app.start());
-    app.w->cmdHint_Click(u"cmdHint"_s);
+    op::click(ui::cmdHint(app.w));
     QPointer<Hint> hint = app.w->hintWindow();
     QVERIFY(hint && hint->isVisible());
     op::click(ui::cmd履歴閉じる(app.w));

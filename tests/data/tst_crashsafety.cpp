@@ -296,7 +296,7 @@ void perform(FrmPelora *w, const Operation &op)
         QList<sql::Row> reversed(v.lines.crbegin(), v.lines.crend());
         sheet::loadWorkLines(w->workDb(), reversed);
         ui::Grid明細(w)->refresh();
-        w->Calc明細();
+        ui::sheetPage(w)->Calc明細();
         ui::cmd登録(w)->click();
         break;
     }

@@ -410,10 +410,10 @@ void TestEmployees::registeringASheetStoresItsEmployee()
     // The same through the operation itself, with a name the list does not offer.
     ui::cmb氏名(app.w)->setEditText(u"O'Brien"_s);
     ui::num時給(app.w)->setValue(1234.0);
-    QVERIFY(app.w->Entry従業員());
+    QVERIFY(ui::sheetPage(app.w)->Entry従業員());
     ui::cmb氏名(app.w)->setEditText(u"伊藤"_s);
     ui::num時給(app.w)->setValue(QVariant());
-    QVERIFY(app.w->Entry従業員());
+    QVERIFY(ui::sheetPage(app.w)->Entry従業員());
     verifyMaster(app, {{u"伊藤"_s, QVariant()},
                        {u"佐藤"_s, 1500.0},
                        {u"佐藤"_s, 1100.0},

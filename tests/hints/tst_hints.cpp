@@ -104,9 +104,9 @@ void TestHints::firstOpeningIsEmptyAndReadOnly()
     QCOMPARE(hint->lblFormName->text(), u"FrmPelora"_s);
     QCOMPARE(hint->lblCtlName->text(), u"cmdHint2"_s);
     QCOMPARE(hint->lblFormTitle->text(), u"Pelora Ver 1.30"_s);
-    QCOMPARE(app.w->HintFormName, u"FrmPelora"_s);
-    QCOMPARE(app.w->HintCtlName, u"cmdHint2"_s);
-    QCOMPARE(app.w->HintFormTitle, u"Pelora Ver 1.30"_s);
+    QCOMPARE(app.w->hintHandOver().HintFormName, u"FrmPelora"_s);
+    QCOMPARE(app.w->hintHandOver().HintCtlName, u"cmdHint2"_s);
+    QCOMPARE(app.w->hintHandOver().HintFormTitle, u"Pelora Ver 1.30"_s);
     QCOMPARE(hint->txtContents->toPlainText(), QString());
     QVERIFY(hint->txtContents->isReadOnly());
     QCOMPARE(hint->focusWidget(), static_cast<QWidget *>(hint->txtContents));
@@ -350,7 +350,7 @@ void TestHints::oneWindowKeepsThePairItWasOpenedWith()
     QCOMPARE(hint->lblCtlName->text(), u"cmdHint"_s);
     QCOMPARE(hint->txtContents->toPlainText(), u"入力のヒント"_s);
     // The shared values follow the last button pressed.
-    QCOMPARE(app.w->HintCtlName, u"cmdHint3"_s);
+    QCOMPARE(app.w->hintHandOver().HintCtlName, u"cmdHint3"_s);
 
     // What is saved now is still the hint of the first button.
     op::click(hint->cmd編集);

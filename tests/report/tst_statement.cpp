@@ -523,8 +523,7 @@ void TestStatement::printHandsOverThePageFormatted()
 {
     Pelora app;
     QVERIFY(app.start());
-    app.w->str自社名 = u"株式会社サンプル商店"_s;
-    app.w->str自社情報 = u"TEL 03-1234-5678"_s;
+    ui::sheetPage(app.w)->setCompany(u"株式会社サンプル商店"_s, u"TEL 03-1234-5678"_s);
     typeOneDay(app);
     QCOMPARE(ui::num時間(app.w)->value().toDouble(), 7.5);
     QCOMPARE(ui::num合計(app.w)->value().toDouble(), 7500.0);

@@ -182,8 +182,8 @@ void TestAllDelete::whatIsNotBusinessDataStays()
     QVERIFY(header.contains(u"item:佐藤 一郎"_s));
     QCOMPARE(header.at(0), u"新人 太郎"_s);
     QCOMPARE(header.at(4), u"200"_s); // the typed line's adjustment, summed
-    const QString heldName = app.w->str自社名;
-    const QString heldInfo = app.w->str自社情報;
+    const QString heldName = ui::sheetPage(app.w)->heldCompany().str自社名;
+    const QString heldInfo = ui::sheetPage(app.w)->heldCompany().str自社情報;
     QCOMPARE(heldName, u"株式会社サンプル商店"_s);
     const auto hints = app.workRows(u"SELECT * FROM ClHint"_s);
 
@@ -192,8 +192,8 @@ void TestAllDelete::whatIsNotBusinessDataStays()
     QCOMPARE(mainCounts(app), (QList<int>{0, 0, 0, 0}));
 
     QCOMPARE(sheetHeader(app), header);
-    QCOMPARE(app.w->str自社名, heldName);
-    QCOMPARE(app.w->str自社情報, heldInfo);
+    QCOMPARE(ui::sheetPage(app.w)->heldCompany().str自社名, heldName);
+    QCOMPARE(ui::sheetPage(app.w)->heldCompany().str自社情報, heldInfo);
     QCOMPARE(app.workRows(u"SELECT * FROM ClHint"_s), hints);
 
     // The hint is still shown on its button, and a statement printed now
@@ -246,13 +246,13 @@ void TestAllDelete::readingAfterwardsShowsNothing()
     QCOMPARE(ui::txt自社名(app.w)->text(), QString());
     QCOMPARE(ui::txt自社情報(app.w)->toPlainText(), QString());
     // No row to read: the held values stay as last read.
-    QCOMPARE(app.w->str自社名, u"株式会社サンプル商店"_s);
+    QCOMPARE(ui::sheetPage(app.w)->heldCompany().str自社名, u"株式会社サンプル商店"_s);
     QCOMPARE(app.presenter.shown.size(), 1);
 
     // The next start-up finds nothing either.
     app.stop();
     QVERIFY(app.start());
-    QCOMPARE(app.w->str自社名, QString());
+    QCOMPARE(ui::sheetPage(app.w)->heldCompany().str自社名, QString());
     QCOMPARE(ui::cmb氏名(app.w)->count(), 0);
 }
 

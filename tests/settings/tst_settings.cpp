@@ -57,7 +57,7 @@ QStringList screen(const Pelora &app)
 
 QStringList held(const Pelora &app)
 {
-    return {app.w->str自社名, app.w->str自社情報};
+    return {ui::sheetPage(app.w)->heldCompany().str自社名, ui::sheetPage(app.w)->heldCompany().str自社情報};
 }
 
 // Prints from the sheet page as the operator would and returns the company

@@ -4,6 +4,10 @@
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
 #include "controls/worktablemodel.h"
+#include "employees/employeepage.h"
+#include "history/historypage.h"
+#include "settings/settingspage.h"
+#include "timesheet/timesheetpage.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -82,5 +86,11 @@ inline QAbstractButton *Image2(const QWidget *w) { return find<QAbstractButton>(
 inline WorkTableModel *dat明細(const QWidget *w) { return Grid明細(w)->workModel(); }
 inline WorkTableModel *dat履歴(const QWidget *w) { return Grid履歴(w)->workModel(); }
 inline WorkTableModel *dat従業員(const QWidget *w) { return Grid従業員(w)->workModel(); }
+
+// The four pages, whose operations a test or the benchmark may run directly.
+inline TimeSheetPage *sheetPage(const QWidget *w) { return find<TimeSheetPage>(w, QStringLiteral("page入力シート")); }
+inline HistoryPage *historyPage(const QWidget *w) { return find<HistoryPage>(w, QStringLiteral("page履歴")); }
+inline EmployeePage *employeePage(const QWidget *w) { return find<EmployeePage>(w, QStringLiteral("page従業員")); }
+inline SettingsPage *settingsPage(const QWidget *w) { return find<SettingsPage>(w, QStringLiteral("page設定")); }
 
 } // namespace ui

@@ -224,7 +224,7 @@ void TestBadInput::randomTypingLeavesOnlyRealDatesTimesAndTotals()
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"; "_s)));
 
     // The totals are the sums of the lines.
-    w->Calc明細();
+    ui::sheetPage(w)->Calc明細();
     const QVariantList sums = app.workRows(u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s).value(0);
     QCOMPARE(ui::num時間(w)->value().toDouble(), sumOrZero(sums.value(0)));
     QCOMPARE(ui::num調整額(w)->value().toDouble(), sumOrZero(sums.value(1)));

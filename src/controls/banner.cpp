@@ -1,4 +1,6 @@
-#include "app/banner.h"
+#include "controls/banner.h"
+
+#include "controls/fonts.h"
 
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -33,14 +35,14 @@ QPixmap Banner::picture(qreal devicePixelRatio)
     p.drawLine(QPointF(36, 33.5), QPointF(36, 18));
     p.drawLine(QPointF(36, 33.5), QPointF(47, 38));
 
-    QFont title(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont title(fonts::Gothic);
     title.setPixelSize(30);
     title.setBold(true);
     p.setFont(title);
     p.setPen(Qt::white);
     p.drawText(QRect(70, 4, 200, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pelora"));
 
-    QFont sub(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont sub(fonts::Gothic);
     sub.setPixelSize(13);
     p.setFont(sub);
     p.setPen(QColor(220, 232, 245));
@@ -49,7 +51,7 @@ QPixmap Banner::picture(qreal devicePixelRatio)
 
     p.setPen(QColor(255, 255, 255, 70));
     p.drawLine(380, 10, 380, 57);
-    QFont maker(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont maker(fonts::Gothic);
     maker.setPixelSize(22);
     maker.setBold(true);
     p.setFont(maker);

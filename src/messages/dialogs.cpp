@@ -1,0 +1,31 @@
+#include "messages/dialogs.h"
+
+#include "messages/showmessage.h"
+
+using namespace Qt::StringLiterals;
+
+bool Dialogs::ask(const QString &category, const QString &code, const QString &text) const
+{
+    return ShowMessage(m_presenter, category, code, text);
+}
+
+void Dialogs::fail(const QString &text) const
+{
+    ShowMessage(m_presenter, u"その他"_s, u"メッセージ"_s, text);
+}
+
+QString Dialogs::notStored(const QString &what)
+{
+    return what + u"保存されているデータは変わっていません。"_s;
+}
+
+QString Dialogs::notShown(const QString &what)
+{
+    return what + u"画面は前のままです。"_s;
+}
+
+QString Dialogs::typedNotWritten()
+{
+    return u"作業ファイルに書き込めないため、入力した値を保存できませんでした。"
+           u"値は画面に残っています。書き込めるようになってから、もう一度入力してください。"_s;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class MessagePresenter;
+
+// What an operation says to the operator: the catalog's questions and notices,
+// and the one failure path every page and the hint window share. An operation
+// that could not be done stops and tells the operator once, through the
+// catalog's その他/メッセージ dialog, what could not be done; the stored data
+// and the screen are left as they were, and the sentence ends by saying so.
+class Dialogs
+{
+public:
+    explicit Dialogs(MessagePresenter &presenter)
+        : m_presenter(presenter)
+    {
+    }
+
+    // True only when a Yes/No dialog was answered Yes.
+    bool ask(const QString &category, const QString &code, const QString &text = {}) const;
+    void fail(const QString &text) const;
+
+    // A write that failed: what could not be done, then "保存されているデータは変わっていません。"
+    static QString notStored(const QString &what);
+    // A read that failed: what could not be done, then "画面は前のままです。"
+    static QString notShown(const QString &what);
+    // A value typed into a grid that could not be written to its work table yet.
+    static QString typedNotWritten();
+
+private:
+    MessagePresenter &m_presenter;
+};

@@ -1,0 +1,187 @@
+// The page "設定・情報": company name and information, deleting all data.
+#include "settings/settingspage.h"
+
+#include "app/appinfo.h"
+#include "controls/banner.h"
+#include "controls/fonts.h"
+#include "controls/gridcolumn.h"
+#include "controls/pagewidgets.h"
+#include "data/backup.h"
+#include "data/datastore.h"
+#include "hints/hintkeys.h"
+#include "settings/settingsstore.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+using namespace pagewidgets;
+
+SettingsPage::SettingsPage(const DataStore &store, MessagePresenter &presenter, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_dialogs(presenter)
+{
+    setObjectName(u"page設定"_s);
+    build();
+    lblInfo->setText(appinfo::InfoLine1 + u"\r\n"_s + appinfo::InfoLine2);
+    lblSupport->setText(appinfo::Support);
+
+    connect(cmd設定読込, &QPushButton::clicked, this, &SettingsPage::Read設定);
+    connect(cmd設定登録, &QPushButton::clicked, this, &SettingsPage::cmd設定登録_Click);
+    connect(cmd設定削除, &QPushButton::clicked, this, &SettingsPage::Delete設定);
+    connect(cmd設定クリア, &QPushButton::clicked, this, &SettingsPage::Clear設定);
+    connect(cmd一括削除7, &QPushButton::clicked, this, &SettingsPage::cmd一括削除7_Click);
+    connect(Image2, &Banner::clicked, this, &SettingsPage::homePageRequested);
+    connect(cmdHint4, &QToolButton::clicked, this, [this] { emit hintRequested(hints::SettingsPage); });
+}
+
+void SettingsPage::build()
+{
+
+    txt自社名 = new QLineEdit;
+    txt自社名->setObjectName(u"txt自社名"_s);
+    txt自社名->setFont(fonts::gothic(fonts::Field));
+    txt自社情報 = new QPlainTextEdit;
+    txt自社情報->setObjectName(u"txt自社情報"_s);
+    txt自社情報->setFont(fonts::gothic(fonts::Field));
+    txt自社情報->setTabChangesFocus(true);
+    txt自社情報->setFixedHeight(twipsToPixels(2778) - 40);
+    QLabel *Label9 = fieldLabel(u"Label9"_s, u"自社名"_s, txt自社名);
+    QLabel *Label10 = fieldLabel(u"Label10"_s, u"自社情報"_s, txt自社情報);
+    Label10->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    cmd設定読込 = button(u"cmd設定読込"_s, u"読込"_s);
+    cmd設定登録 = button(u"cmd設定登録"_s, u"登録"_s);
+    cmd設定削除 = button(u"cmd設定削除"_s, u"削除"_s, 12);
+    cmd設定クリア = button(u"cmd設定クリア"_s, u"クリア"_s);
+    cmdHint4 = hintButton(u"cmdHint4"_s);
+
+    auto *company = new QGridLayout;
+    company->addWidget(Label9, 0, 0);
+    company->addWidget(txt自社名, 0, 1);
+    company->addWidget(Label10, 1, 0);
+    company->addWidget(txt自社情報, 1, 1);
+    auto *settingsBar = new QVBoxLayout;
+    for (QPushButton *b : {cmd設定読込, cmd設定登録, cmd設定削除, cmd設定クリア})
+        settingsBar->addWidget(b);
+    settingsBar->addStretch();
+    company->addLayout(settingsBar, 0, 2, 2, 1);
+
+    auto *deleteAll = new QGroupBox;
+    deleteAll->setObjectName(u"frame一括削除"_s);
+    auto *Label8 = new QLabel(u"すべてのデータを削除し初期状態に戻す"_s);
+    Label8->setObjectName(u"Label8"_s);
+    Label8->setFont(fonts::gothic(fonts::Field));
+    cmd一括削除7 = button(u"cmd一括削除7"_s, u"実行"_s);
+    cmd一括削除7->setAccessibleDescription(Label8->text());
+    Label8->setBuddy(cmd一括削除7);
+    auto *deleteRow = new QHBoxLayout(deleteAll);
+    deleteRow->addWidget(Label8, 1);
+    deleteRow->addWidget(cmd一括削除7);
+
+    lblInfo = new QLabel;
+    lblInfo->setObjectName(u"lblInfo"_s);
+    lblInfo->setFont(fonts::gothic(fonts::Info));
+    lblInfo->setWordWrap(true);
+    lblInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblSupport = new QLabel;
+    lblSupport->setObjectName(u"lblSupport"_s);
+    lblSupport->setFont(fonts::gothic(fonts::Field));
+    Image2 = new Banner;
+    Image2->setObjectName(u"Image2"_s);
+    Image2->setAccessibleName(u"VORMAK ホームページ"_s);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(Image2);
+    bottom->addStretch();
+    bottom->addWidget(cmdHint4, 0, Qt::AlignBottom);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(company);
+    layout->addWidget(deleteAll);
+    layout->addStretch();
+    layout->addWidget(lblInfo);
+    layout->addWidget(lblSupport);
+    layout->addLayout(bottom);
+}
+
+void SettingsPage::cmd設定登録_Click()
+{
+    // After a failed write the typed settings stay on the page to be tried again.
+    if (Entry設定())
+        Read設定();
+}
+
+void SettingsPage::cmd一括削除7_Click()
+{
+    if (m_dialogs.ask(u"削除"_s, u"確認"_s, QString()))
+        AllDelete();
+}
+
+void SettingsPage::Read設定()
+{
+    bool read = false;
+    const std::optional<settings::Company> company = settings::read(m_store.main(), &read);
+    if (!read) {
+        m_dialogs.fail(Dialogs::notShown(u"データファイルを読み込めないため、設定を読み込めませんでした。"_s));
+        return;
+    }
+    if (!company)
+        return;
+    const QString name = company->name.isNull() ? QString() : company->name.toString();
+    const QString info = company->info.isNull() ? QString() : company->info.toString();
+    txt自社名->setText(name);
+    txt自社情報->setPlainText(info);
+    emit companyRead(name, info);
+}
+
+bool SettingsPage::Entry設定()
+{
+    if (!m_dialogs.ask(u"登録"_s, u"確認"_s, u"設定"_s))
+        return true;
+    if (settings::store(m_store.main(), txt自社名->text(), txt自社情報->toPlainText()))
+        return true;
+    m_dialogs.fail(Dialogs::notStored(u"データファイルに書き込めないため、設定を登録できませんでした。"_s));
+    return false;
+}
+
+void SettingsPage::Delete設定()
+{
+    if (!m_dialogs.ask(u"削除"_s, u"確認"_s, u"設定"_s))
+        return;
+    if (!settings::blank(m_store.main())) {
+        m_dialogs.fail(Dialogs::notStored(u"データファイルに書き込めないため、設定を削除できませんでした。"_s));
+        return;
+    }
+    Clear設定();
+}
+
+void SettingsPage::Clear設定()
+{
+    txt自社情報->clear();
+    txt自社名->clear();
+}
+
+void SettingsPage::AllDelete()
+{
+    // Deletes only what a backup copy still holds.
+    if (!backup::beforeDeletingAll(m_store.main(), m_store.paths().MainDbPath)) {
+        m_dialogs.fail(Dialogs::notStored(u"バックアップを作成できないため、削除しませんでした。"_s));
+        return;
+    }
+    if (!settings::deleteAllData(m_store.main())) {
+        // Nothing was deleted: the screens keep showing the data that is still there.
+        m_dialogs.fail(Dialogs::notStored(u"データファイルに書き込めないため、削除できませんでした。"_s));
+        return;
+    }
+    // The data is gone; a list that cannot be emptied says so itself.
+    Clear設定();
+    emit allDataDeleted();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "messages/dialogs.h"
+
+#include <QWidget>
+
+class Banner;
+class DataStore;
+class MessagePresenter;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+
+// The page "設定・情報": the company name and information printed on every
+// statement, deleting all data, the program's information and the banner.
+class SettingsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    SettingsPage(const DataStore &store, MessagePresenter &presenter, QWidget *parent = nullptr);
+
+    // Operations
+    void Read設定();
+    bool Entry設定(); // false only when the settings could not be stored
+    void Delete設定();
+    void Clear設定();
+    void AllDelete();
+
+signals:
+    // The held company values changed (they are set only by Read設定).
+    void companyRead(const QString &name, const QString &info);
+    // Every sheet, employee and setting is gone: the other pages empty their lists.
+    void allDataDeleted();
+    void homePageRequested();
+    void hintRequested(const QString &key);
+
+private:
+    void build();
+    void cmd設定登録_Click();
+    void cmd一括削除7_Click();
+
+    const DataStore &m_store;
+    Dialogs m_dialogs;
+
+    QLineEdit *txt自社名 = nullptr;
+    QPlainTextEdit *txt自社情報 = nullptr;
+    QLabel *lblInfo = nullptr, *lblSupport = nullptr;
+    QPushButton *cmd設定読込 = nullptr, *cmd設定登録 = nullptr, *cmd設定削除 = nullptr,
+                *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr;
+    QToolButton *cmdHint4 = nullptr;
+    Banner *Image2 = nullptr;
+};

@@ -1,0 +1,227 @@
+// The page "入力シート": its controls, how they are laid out and wired, the
+// events of the name field and the detail grid, and printing. The operations
+// are in timesheetops.cpp.
+#include "timesheet/timesheetpage.h"
+
+#include "app/platform.h"
+#include "controls/datagrid.h"
+#include "controls/fonts.h"
+#include "controls/formats.h"
+#include "controls/namecombo.h"
+#include "controls/numberedit.h"
+#include "controls/pagewidgets.h"
+#include "controls/worktablemodel.h"
+#include "data/datastore.h"
+#include "hints/hintkeys.h"
+#include "report/statementoutput.h"
+#include "timesheet/sheetcolumns.h"
+#include "timesheet/sheetrules.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+using namespace pagewidgets;
+
+TimeSheetPage::TimeSheetPage(const DataStore &store, MessagePresenter &presenter,
+                             StatementOutput *statementOutput, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_dialogs(presenter)
+    , m_statementOutput(statementOutput)
+{
+    setObjectName(u"page入力シート"_s);
+    build();
+
+    connect(cmd登録, &QPushButton::clicked, this, &TimeSheetPage::Entry時給);
+    connect(cmd読込, &QPushButton::clicked, this, &TimeSheetPage::Read時給);
+    connect(cmd削除, &QPushButton::clicked, this, &TimeSheetPage::Delete時給);
+    connect(cmdクリア, &QPushButton::clicked, this, &TimeSheetPage::Clear時給);
+    connect(cmd行削除, &QPushButton::clicked, this, &TimeSheetPage::Delete行);
+    connect(Cmd印刷, &QPushButton::clicked, this, &TimeSheetPage::Cmd印刷_Click);
+    connect(cmd履歴閉じる, &QPushButton::clicked, this, &TimeSheetPage::closeRequested);
+    connect(cmdHint, &QToolButton::clicked, this, [this] { emit hintRequested(hints::SheetPage); });
+
+    connect(cmb氏名, &NameCombo::gotFocus, this, &TimeSheetPage::cmb氏名_GotFocus);
+    connect(cmb氏名, &NameCombo::lostFocus, this, &TimeSheetPage::cmb氏名_LostFocus);
+    connect(Grid明細, &DataGrid::afterColEdit, this, &TimeSheetPage::Grid明細_AfterColEdit);
+    connect(Grid明細, &DataGrid::keyDown, this, &TimeSheetPage::Grid明細_KeyDown);
+    connect(Grid明細, &DataGrid::gotFocus, this, &TimeSheetPage::Grid明細_GotFocus);
+    connect(Grid明細, &DataGrid::rowColChange, this, &TimeSheetPage::Grid明細_RowColChange);
+}
+
+void TimeSheetPage::build()
+{
+    cmb氏名 = new NameCombo;
+    cmb氏名->setObjectName(u"cmb氏名"_s);
+    cmb氏名->setFont(fonts::gothic(fonts::Field));
+    cmb氏名->setMinimumWidth(220);
+    num時給 = numberField(u"num時給"_s, 99999, 0, u"#,###"_s);
+    txtタイトル = new QLineEdit;
+    txtタイトル->setObjectName(u"txtタイトル"_s);
+    txtタイトル->setFont(fonts::gothic(fonts::Field));
+    num休憩 = numberField(u"num休憩"_s, 99999, 0, u"#,###"_s);
+    num調整額 = numberField(u"num調整額"_s, 9999999, 0, u"#,###"_s);
+    num時間 = numberField(u"num時間"_s, 99999, 1, u"#,###.0"_s);
+    num合計 = numberField(u"num合計"_s, 9999999, 0, u"#,###"_s);
+    // The totals are computed; Tab passes them by.
+    for (NumberEdit *total : {num調整額, num時間, num合計})
+        total->setFocusPolicy(Qt::ClickFocus);
+
+    auto *header = new QGroupBox;
+    header->setObjectName(u"frameHeader"_s);
+    auto *grid = new QGridLayout(header);
+    grid->setHorizontalSpacing(8);
+    grid->addWidget(fieldLabel(u"Label1"_s, u"氏　名"_s, cmb氏名), 0, 0);
+    grid->addWidget(cmb氏名, 0, 1, 1, 3);
+    grid->addWidget(fieldLabel(u"Label2"_s, u"時給"_s, num時給), 0, 4);
+    grid->addWidget(num時給, 0, 5);
+    grid->addWidget(fieldLabel(u"Label6"_s, u"タイトル"_s, txtタイトル), 1, 0);
+    grid->addWidget(txtタイトル, 1, 1, 1, 3);
+    grid->addWidget(fieldLabel(u"Label4"_s, u"休憩"_s, num休憩), 1, 4);
+    grid->addWidget(num休憩, 1, 5);
+    grid->addWidget(fieldLabel(u"Label7"_s, u"調整額"_s, num調整額), 2, 0);
+    grid->addWidget(num調整額, 2, 1);
+    grid->addWidget(fieldLabel(u"Label5"_s, u"時間"_s, num時間), 2, 2);
+    grid->addWidget(num時間, 2, 3);
+    grid->addWidget(fieldLabel(u"Label3"_s, u"合  計"_s, num合計), 2, 4);
+    grid->addWidget(num合計, 2, 5);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    Grid明細 = pagewidgets::grid(u"Grid明細"_s, u"明細"_s);
+    Grid明細->verticalHeader()->hide();
+    dat明細 = new WorkTableModel(m_store.workName(), u"w明細"_s, sheet::columns(), this);
+    Grid明細->bind(dat明細);
+
+    cmd登録 = button(u"cmd登録"_s, u"登録"_s);
+    cmd読込 = button(u"cmd読込"_s, u"読込"_s);
+    cmd削除 = button(u"cmd削除"_s, u"削除"_s, fonts::Field);
+    cmdクリア = button(u"cmdクリア"_s, u"クリア"_s);
+    cmd行削除 = button(u"cmd行削除"_s, u"行削除"_s, 9.75);
+    Cmd印刷 = button(u"Cmd印刷"_s, u"印刷"_s);
+    cmd履歴閉じる = button(u"cmd履歴閉じる"_s, u"閉じる"_s);
+    cmdHint = hintButton(u"cmdHint"_s);
+
+    QVBoxLayout *bar = commandBar({cmd登録, cmd読込, cmd削除, cmdクリア, cmd行削除, Cmd印刷}, cmdHint);
+    bar->addWidget(cmd履歴閉じる);
+    auto *body = new QHBoxLayout;
+    body->addWidget(Grid明細, 1);
+    body->addLayout(bar);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(header);
+    layout->addLayout(body, 1);
+
+    QWidget::setTabOrder(cmb氏名, num時給);
+    QWidget::setTabOrder(num時給, txtタイトル);
+    QWidget::setTabOrder(txtタイトル, num休憩);
+    QWidget::setTabOrder(num休憩, Grid明細);
+    QWidget::setTabOrder(Grid明細, cmd登録);
+}
+
+QSqlDatabase TimeSheetPage::mainDb() const
+{
+    return m_store.main();
+}
+
+QSqlDatabase TimeSheetPage::workDb() const
+{
+    return m_store.work();
+}
+
+void TimeSheetPage::focusName()
+{
+    cmb氏名->setFocus();
+}
+
+void TimeSheetPage::setCompany(const QString &name, const QString &info)
+{
+    m_company = {name, info};
+}
+
+// ---- Name field and detail grid ---------------------------------------------
+
+void TimeSheetPage::cmb氏名_GotFocus()
+{
+    platform::SetImeOpen(cmb氏名, true);
+}
+
+void TimeSheetPage::cmb氏名_LostFocus()
+{
+    if (!window()->isVisible())
+        return; // the focus leaves the field because the window is closing
+    Get時給();
+}
+
+void TimeSheetPage::Grid明細_AfterColEdit(int row, int column)
+{
+    sheet::Line line;
+    for (int c = 0; c < int(line.size()); ++c)
+        line[c] = dat明細->value(row, c);
+    const bool totals = sheet::afterColEdit(line, column, {num時給->value(), num休憩->value()});
+    for (int c = 0; c < int(line.size()); ++c)
+        if (line[c] != dat明細->value(row, c) || c == column)
+            dat明細->setValue(row, c, line[c]);
+    if (commitLine(row) && totals)
+        Calc明細();
+}
+
+bool TimeSheetPage::commitLine(int row)
+{
+    if (dat明細->commitRow(row))
+        return true;
+    // The value stays on the screen and is written with the next edit that succeeds.
+    m_dialogs.fail(Dialogs::typedNotWritten());
+    return false;
+}
+
+void TimeSheetPage::Grid明細_KeyDown(GridKey *key)
+{
+    if ((key->key != Qt::Key_Return && key->key != Qt::Key_Enter) || Grid明細->col() != sheet::Col金額)
+        return;
+    key->consumed = true;
+    const QVariant date = Grid明細->value(sheet::Col日付);
+    if (Grid明細->moveNext()) {
+        if (const auto next = sheet::nextDay(date)) {
+            Grid明細->setValue(sheet::Col日付, *next);
+            commitLine(Grid明細->row());
+        }
+    }
+    Grid明細->setCol(sheet::Col日付);
+}
+
+void TimeSheetPage::Grid明細_GotFocus()
+{
+    platform::SetImeOpen(Grid明細, false);
+}
+
+void TimeSheetPage::Grid明細_RowColChange(int, int)
+{
+    platform::SetImeOpen(Grid明細, false);
+}
+
+// ---- Printing -----------------------------------------------------------------
+
+void TimeSheetPage::Cmd印刷_Click()
+{
+    StatementValues values;
+    values.name = cmb氏名->currentText();
+    values.title = txtタイトル->text();
+    values.wage = fmt::value(num時給->value(), u"#,###");
+    values.hours = fmt::value(num時間->value(), u"#,###.0");
+    values.adjustment = fmt::value(num調整額->value(), u"#,###");
+    values.total = fmt::value(num合計->value(), u"#,###");
+    values.companyName = m_company.str自社名;
+    values.companyInfo = m_company.str自社情報;
+    values.date = QDate::currentDate();
+    if (m_statementOutput)
+        m_statementOutput->show(values, this);
+}

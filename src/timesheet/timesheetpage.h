@@ -1,0 +1,94 @@
+#pragma once
+
+#include "messages/dialogs.h"
+
+#include <QSqlDatabase>
+#include <QWidget>
+
+class DataGrid;
+class DataStore;
+class MessagePresenter;
+class NameCombo;
+class NumberEdit;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class StatementOutput;
+class WorkTableModel;
+struct GridKey;
+namespace sheet {
+struct Key;
+}
+
+// The page "入力シート": one time sheet (name, title, wage, break, the 60 day
+// lines and their totals) typed, computed, registered, read, deleted, cleared
+// and printed. It owns its controls; its operations run against the data
+// store's two connections and tell the operator through Dialogs.
+class TimeSheetPage : public QWidget
+{
+    Q_OBJECT
+public:
+    TimeSheetPage(const DataStore &store, MessagePresenter &presenter, StatementOutput *statementOutput,
+                  QWidget *parent = nullptr);
+
+    // Reads a registered sheet onto the page (its key, header and lines), or
+    // leaves the page as it was and tells why.
+    bool showSheet(const sheet::Key &key);
+    void focusName();
+    // The held company values (str自社名, str自社情報) printed on the statement,
+    // as last read from the settings.
+    void setCompany(const QString &name, const QString &info);
+    struct Company
+    {
+        QString str自社名, str自社情報;
+    };
+    const Company &heldCompany() const { return m_company; }
+
+    // Operations
+    void Entry時給();
+    void Read時給();
+    void Delete時給();
+    void Clear時給();
+    bool Clear明細();
+    void Delete行();
+    void Calc明細();
+    void Get時給();
+    void ReadComb氏名();
+    bool Entry従業員();
+    void Cmd印刷_Click();
+
+signals:
+    void closeRequested();
+    void hintRequested(const QString &key);
+
+private:
+    void build();
+    void cmb氏名_GotFocus();
+    void cmb氏名_LostFocus();
+    void Grid明細_AfterColEdit(int row, int column);
+    void Grid明細_KeyDown(GridKey *key);
+    void Grid明細_GotFocus();
+    void Grid明細_RowColChange(int lastRow, int lastColumn);
+    bool checkSheetKey();
+    bool commitLine(int row);
+    QSqlDatabase mainDb() const;
+    QSqlDatabase workDb() const;
+
+    const DataStore &m_store;
+    Dialogs m_dialogs;
+    StatementOutput *m_statementOutput;
+    Company m_company;
+
+    NameCombo *cmb氏名 = nullptr;
+    NumberEdit *num時給 = nullptr;
+    QLineEdit *txtタイトル = nullptr;
+    NumberEdit *num休憩 = nullptr;
+    NumberEdit *num調整額 = nullptr;
+    NumberEdit *num時間 = nullptr;
+    NumberEdit *num合計 = nullptr;
+    DataGrid *Grid明細 = nullptr;
+    WorkTableModel *dat明細 = nullptr;
+    QPushButton *cmd登録 = nullptr, *cmd読込 = nullptr, *cmd削除 = nullptr, *cmdクリア = nullptr,
+                *cmd行削除 = nullptr, *Cmd印刷 = nullptr, *cmd履歴閉じる = nullptr;
+    QToolButton *cmdHint = nullptr;
+};
