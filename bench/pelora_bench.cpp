@@ -663,7 +663,7 @@ void markChanged(const QString &file)
 // that never closed, so that the next start checks the main file whole.
 void leaveCrashRecord(const QString &folder)
 {
-    QFile record(QDir(folder).filePath(u"data/Pelora.session"_s));
+    QFile record(QDir(folder).filePath(u"Pelora.session"_s));
     if (!record.open(QIODevice::WriteOnly | QIODevice::Truncate) || record.write("open\n") != 5)
         fail(u"cannot leave a session record in %1"_s.arg(folder));
 }
