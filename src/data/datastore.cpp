@@ -156,12 +156,15 @@ std::optional<StartupError> DataStore::openBoth()
 
     // From here until close() the main file may change: a session that does
     // not get to close() is not trusted at the next start, and only its own
-    // journal is rolled back.
+    // journal is rolled back. The record is synced to the disk beside the
+    // window coming up (a sync costs several milliseconds), long before the
+    // operator can register anything.
     m_opened = stampOf(mainPath);
-    if (!m_opened || !session::write(m_paths.DataPath, {false, m_opened})) {
-        m_opened.reset();
-        return StartupError{m_paths.DataPath, u"データフォルダに書き込めません。"_s, {}};
-    }
+    if (!m_opened)
+        return StartupError{mainPath, u"ファイルを読み取れません（アクセス権がありません）。"_s, {}};
+    m_recordWritten = std::async(std::launch::async, [dataPath = m_paths.DataPath, opened = m_opened] {
+        return session::write(dataPath, {false, opened});
+    });
     return std::nullopt;
 }
 
@@ -246,6 +249,8 @@ void DataStore::close()
             QSqlDatabase::removeDatabase(name);
         }
     }
+    if (m_recordWritten.valid() && !m_recordWritten.get())
+        qWarning().noquote() << "The session record could not be written in" << m_paths.DataPath;
     if (sessionRan) {
         // Trusted next time only as the very file that was opened: one put in
         // its place while Pelora ran is checked whole at the next start.

@@ -6,6 +6,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <future>
 #include <optional>
 
 // Why start-up could not open the data: which file, what is wrong with it and,
@@ -53,4 +54,5 @@ private:
     QString m_workName;
     FolderLock m_lock;
     std::optional<FileStamp> m_opened; // the main file as it was opened; set while a session runs
+    std::future<bool> m_recordWritten;
 };

@@ -6,6 +6,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -61,6 +62,15 @@ bool write(const QString &dataPath, const Record &record)
     const QString text = (record.closed ? u"closed\n"_s : u"open\n"_s)
         + (record.main ? record.main->toText() : QString()) + u'\n';
     file.write(text.toUtf8());
+#ifdef Q_OS_UNIX
+    // QSaveFile renames without syncing: after a power cut the record must
+    // still say whether the session closed.
+    if (!file.flush() || ::fsync(file.handle()) != 0) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+#endif
     return file.commit();
 }
 
