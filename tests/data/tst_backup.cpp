@@ -16,8 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 using namespace Qt::StringLiterals;
 
@@ -375,11 +374,10 @@ void TestBackup::aFileLeftByAKilledSessionIsCheckedWhole()
     app.stop();
 
     // A page torn during that session, the file's size, time and header kept.
-    struct stat before {};
-    QVERIFY(::stat(QFile::encodeName(app.paths.MainDbPath).constData(), &before) == 0);
+    const std::filesystem::path main = QFileInfo(app.paths.MainDbPath).filesystemFilePath();
+    const auto modified = std::filesystem::last_write_time(main);
     QVERIFY(damageLinesPage(app.paths.MainDbPath));
-    const struct timespec times[2] = {before.st_atim, before.st_mtim};
-    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(app.paths.MainDbPath).constData(), times, 0) == 0);
+    std::filesystem::last_write_time(main, modified);
     if (killed)
         QVERIFY(writeAll(record, open));
 
