@@ -3,7 +3,8 @@
 // on the same files in the same run, and prints the medians as Markdown.
 //
 //   pelora_bench [--sizes 1000,10000,100000] [--employees 1000] [--runs 21]
-//                [--startup-runs 11] [--changed-runs 3] [--cache /tmp/pelora-bench]
+//                [--startup-runs 11] [--changed-runs 3] [--crash-runs 3]
+//                [--cache /tmp/pelora-bench] [--startup-only]
 //
 // Progress goes to stderr, the tables to stdout.
 #include "app/frmpelora.h"
@@ -61,6 +62,8 @@ struct Options
     int runs = 21;
     int startupRuns = 11;
     int changedRuns = 3;
+    int crashRuns = 3;
+    bool startupOnly = false;
     QString cache = u"/tmp/pelora-bench"_s;
 };
 
@@ -71,6 +74,10 @@ Options parseOptions(const QStringList &args)
         const QString &arg = args.at(i);
         const QString value = args.value(i + 1);
         bool ok = true;
+        if (arg == u"--startup-only"_s) {
+            options.startupOnly = true;
+            continue;
+        }
         if (arg == u"--sizes"_s) {
             options.sizes.clear();
             for (const QString &size : value.split(u',', Qt::SkipEmptyParts))
@@ -83,6 +90,8 @@ Options parseOptions(const QStringList &args)
             options.startupRuns = value.toInt(&ok);
         } else if (arg == u"--changed-runs"_s) {
             options.changedRuns = value.toInt(&ok);
+        } else if (arg == u"--crash-runs"_s) {
+            options.crashRuns = value.toInt(&ok);
         } else if (arg == u"--cache"_s) {
             options.cache = value;
         } else {
@@ -93,7 +102,7 @@ Options parseOptions(const QStringList &args)
             fail(u"bad value for %1"_s.arg(arg));
     }
     if (options.sizes.isEmpty() || options.employees < 1 || options.runs < 1 || options.startupRuns < 1
-        || options.changedRuns < 1)
+        || options.changedRuns < 1 || options.crashRuns < 1)
         fail(u"nothing to measure"_s);
     return options;
 }
@@ -651,6 +660,15 @@ void markChanged(const QString &file)
         fail(u"cannot mark %1 changed"_s.arg(file));
 }
 
+// Leaves the record a Pelora killed while running leaves behind: a session
+// that never closed, so that the next start checks the main file whole.
+void leaveCrashRecord(const QString &folder)
+{
+    QFile record(QDir(folder).filePath(u"Pelora.session"_s));
+    if (!record.open(QIODevice::WriteOnly | QIODevice::Truncate) || record.write("open\n") != 5)
+        fail(u"cannot leave a session record in %1"_s.arg(folder));
+}
+
 // The copies start-up leaves in the cached folder's backup folder would pile up
 // run after run: all but the newest go.
 void dropOlderCopies(const QString &folder)
@@ -674,12 +692,13 @@ Result processResult(const QString &operation, const Dataset &data, const QList<
 }
 
 // Start-up and memory, each run a fresh process; the folders in turn within each run.
-QList<Result> measureProcesses(const QList<Dataset> &sets, int runs, int changedRuns)
+QList<Result> measureProcesses(const QList<Dataset> &sets, int runs, int changedRuns, int crashRuns)
 {
     const QString window = sibling(u"pelora_bench_window"_s);
     const QString probe = sibling(u"pelora_bench_probe"_s);
     const qsizetype count = sets.size();
-    std::vector<QList<double>> bare(count), pelora(count), changedBare(count), changedPelora(count);
+    std::vector<QList<double>> bare(count), pelora(count), changedBare(count), changedPelora(count),
+        crashBare(count), crashPelora(count);
     timeToExposed(window, {});
     for (const Dataset &set : sets)
         timeToExposed(probe, {set.folder});
@@ -696,6 +715,15 @@ QList<Result> measureProcesses(const QList<Dataset> &sets, int runs, int changed
             changedPelora.at(n).append(timeToExposed(probe, {sets.at(n).folder}));
         }
     }
+    // After the changed runs each main file has its copy: a start after a
+    // crash only checks the file whole.
+    for (int i = 0; i < crashRuns; ++i) {
+        for (qsizetype n = 0; n < count; ++n) {
+            leaveCrashRecord(sets.at(n).folder);
+            crashBare.at(n).append(timeToExposed(window, {}));
+            crashPelora.at(n).append(timeToExposed(probe, {sets.at(n).folder}));
+        }
+    }
     QList<Result> results;
     for (qsizetype n = 0; n < count; ++n)
         results.append(processResult(u"start-up to first shown window"_s, sets.at(n), pelora.at(n), bare.at(n)));
@@ -704,6 +732,9 @@ QList<Result> measureProcesses(const QList<Dataset> &sets, int runs, int changed
         results.append(processResult(u"start-up, main file changed since the last start"_s, sets.at(n),
                                      changedPelora.at(n), changedBare.at(n)));
     }
+    for (qsizetype n = 0; n < count; ++n)
+        results.append(processResult(u"start-up after a crash (main file checked whole)"_s, sets.at(n),
+                                     crashPelora.at(n), crashBare.at(n)));
     return results;
 }
 
@@ -771,7 +802,8 @@ void printMachine(QTextStream &out, const Options &options)
         << "- Load average at the start: " << loadAverage << "\n"
         << "- Data: " << options.employees << " employees; M registered sheets of 20 to 60 lines; "
         << "medians of " << options.runs << " runs (start-up: " << options.startupRuns
-        << " runs, start-up after a change: " << options.changedRuns << " runs)\n\n";
+        << " runs, start-up after a change: " << options.changedRuns << " runs, after a crash: "
+        << options.crashRuns << " runs)\n\n";
 }
 
 void printResults(QTextStream &out, const QList<Result> &results)
@@ -835,11 +867,14 @@ int main(int argc, char *argv[])
 
     printMachine(out, options);
     err() << "Start-up ..." << Qt::endl;
-    QList<Result> results = measureProcesses(sets, options.startupRuns, options.changedRuns);
-    err() << "Operations ..." << Qt::endl;
-    results += measureWindows(sets, options.runs);
-    err() << "Memory ..." << Qt::endl;
-    results += measureMemory(sets);
+    QList<Result> results =
+        measureProcesses(sets, options.startupRuns, options.changedRuns, options.crashRuns);
+    if (!options.startupOnly) {
+        err() << "Operations ..." << Qt::endl;
+        results += measureWindows(sets, options.runs);
+        err() << "Memory ..." << Qt::endl;
+        results += measureMemory(sets);
+    }
     printResults(out, results);
     printGrowth(out, results, *std::min_element(options.sizes.cbegin(), options.sizes.cend()),
                 *std::max_element(options.sizes.cbegin(), options.sizes.cend()));

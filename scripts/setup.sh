@@ -4,9 +4,9 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-qpa-plugins
-  libsqlite3-dev sqlite3
+  sqlite3
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth
 )

@@ -1,5 +1,6 @@
 #include "data/backup.h"
 
+#include "data/filestamp.h"
 #include "data/schema.h"
 #include "data/sql.h"
 
@@ -9,9 +10,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QSqlDriver>
-#include <filesystem>
-#include <sqlite3.h>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -31,66 +35,15 @@ const QRegularExpression &copyName()
     return pattern;
 }
 
-sqlite3 *handleOf(const QSqlDatabase &db)
-{
-    if (!db.isOpen() || !db.driver())
-        return nullptr;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
-// The file change counter of the database header (bytes 24–27), which SQLite
-// raises with every committed write in rollback-journal mode. A modification
-// time alone is not enough: file times advance in coarse steps (4 ms on a
-// Linux kernel at 250 Hz), so two writes close together may share one. Read through SQLite's
-// own descriptor, inside a read transaction: closing a descriptor of our own
-// on the file would drop the connection's POSIX locks.
-std::optional<quint32> changeCounter(const QSqlDatabase &main)
-{
-    sqlite3 *db = handleOf(main);
-    sqlite3_file *file = nullptr;
-    if (!db || !sql::exec(main, u"BEGIN"_s))
-        return std::nullopt;
-    unsigned char bytes[4] = {};
-    const bool read = sql::scalar(main, u"SELECT count(*) FROM sqlite_master"_s).isValid()
-        && sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file
-        && file->pMethods && file->pMethods->xRead(file, bytes, 4, 24) == SQLITE_OK;
-    sql::exec(main, u"COMMIT"_s);
-    if (!read)
-        return std::nullopt;
-    return quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | quint32(bytes[3]);
-}
-
-struct Fingerprint
-{
-    qint64 size = -1;
-    qint64 modified = 0; // the file system's own ticks
-    qint64 counter = -1;
-    bool operator==(const Fingerprint &) const = default;
-};
-
-std::optional<Fingerprint> fingerprint(const QSqlDatabase &main, const QString &path)
-{
-    std::error_code error;
-    const std::filesystem::path file = QFileInfo(path).filesystemFilePath();
-    const auto size = std::filesystem::file_size(file, error);
-    if (error)
-        return std::nullopt;
-    const auto modified = std::filesystem::last_write_time(file, error);
-    if (error)
-        return std::nullopt;
-    const std::optional<quint32> counter = changeCounter(main);
-    if (!counter)
-        return std::nullopt;
-    return Fingerprint{qint64(size), qint64(modified.time_since_epoch().count()), qint64(*counter)};
-}
-
+// What the folder looked like after the last copy: the copy's name and
+// stamp (a copy emptied, replaced or changed since no longer counts) and the
+// main file's stamp then (none when it was copied from a connection whose file
+// had been removed).
 struct State
 {
     QString copy;
-    Fingerprint main;
+    FileStamp copyStamp;
+    std::optional<FileStamp> main;
 };
 
 std::optional<State> readState(const QString &folder)
@@ -98,15 +51,11 @@ std::optional<State> readState(const QString &folder)
     QFile file(QDir(folder).filePath(StateFileName));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    if (lines.size() < 4)
+    const QStringList lines = QString::fromUtf8(file.read(4096)).split(u'\n');
+    const std::optional<FileStamp> copyStamp = FileStamp::fromText(lines.value(1));
+    if (!copyName().match(lines.value(0)).hasMatch() || !copyStamp)
         return std::nullopt;
-    bool ok[3] = {};
-    State state{lines.at(0),
-                {lines.at(1).toLongLong(&ok[0]), lines.at(2).toLongLong(&ok[1]), lines.at(3).toLongLong(&ok[2])}};
-    if (!ok[0] || !ok[1] || !ok[2] || !copyName().match(state.copy).hasMatch())
-        return std::nullopt;
-    return state;
+    return State{lines.value(0), *copyStamp, FileStamp::fromText(lines.value(2))};
 }
 
 void writeState(const QString &folder, const State &state)
@@ -115,10 +64,8 @@ void writeState(const QString &folder, const State &state)
     QSaveFile file(QDir(folder).filePath(StateFileName));
     if (!file.open(QIODevice::WriteOnly))
         return;
-    file.write(u"%1\n%2\n%3\n%4\n"_s.arg(state.copy)
-                   .arg(state.main.size)
-                   .arg(state.main.modified)
-                   .arg(state.main.counter)
+    file.write(u"%1\n%2\n%3\n"_s.arg(state.copy, state.copyStamp.toText(),
+                                     state.main ? state.main->toText() : QString())
                    .toUtf8());
     file.commit();
 }
@@ -176,38 +123,48 @@ void removeLeftovers(const QString &folder)
     }
 }
 
-bool copyDatabase(sqlite3 *source, const QString &file)
+// A consistent snapshot of the connection's file, written by SQLite itself
+// under one read transaction, then pushed to the disk.
+bool copyDatabase(const QSqlDatabase &main, const QString &file)
 {
-    sqlite3 *target = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &target,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    bool done = false;
-    if (rc == SQLITE_OK) {
-        // The temporary name makes a journal pointless: a copy cut short is discarded whole.
-        sqlite3_exec(target, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
-        sqlite3_backup *copy = sqlite3_backup_init(target, "main", source, "main");
-        if (copy) {
-            // All pages in one step, under one read lock of the source: one consistent state.
-            for (int attempt = 0;; ++attempt) {
-                rc = sqlite3_backup_step(copy, -1);
-                if ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && attempt < 20) {
-                    sqlite3_sleep(100);
-                    continue;
-                }
-                break;
-            }
-            const int finished = sqlite3_backup_finish(copy);
-            done = rc == SQLITE_DONE && finished == SQLITE_OK;
-            if (rc == SQLITE_DONE)
-                rc = finished;
-        } else {
-            rc = sqlite3_errcode(target);
-        }
+    QSqlQuery query(main);
+    query.prepare(u"VACUUM INTO ?"_s);
+    query.addBindValue(file);
+    if (!query.exec()) {
+        qWarning().noquote() << "Backup of the main file failed:" << file << query.lastError().text();
+        return false;
     }
-    if (!done)
-        qWarning().noquote() << "Backup of the main file failed:" << file << sqlite3_errstr(rc);
-    sqlite3_close(target);
-    return done;
+    query.finish();
+#ifdef Q_OS_UNIX
+    QFile written(file);
+    if (!written.open(QIODevice::ReadOnly) || ::fsync(written.handle()) != 0)
+        return false;
+#endif
+    return true;
+}
+
+// Whether a finished copy is whole: SQLite reads it as a database of exactly
+// its own size with every table of the main file.
+bool verifyCopy(const QString &file)
+{
+    static int counter = 0;
+    const QString name = u"pelora-verify-%1"_s.arg(++counter);
+    bool whole = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+        if (db.open()) {
+            const qint64 pages = sql::scalar(db, u"PRAGMA page_count"_s).toLongLong();
+            const qint64 pageSize = sql::scalar(db, u"PRAGMA page_size"_s).toLongLong();
+            bool readable = false;
+            const QString missing = findMissingTable(db, mainSchema(), &readable);
+            whole = pages > 0 && pages * pageSize == QFileInfo(file).size() && readable && missing.isEmpty();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return whole;
 }
 
 // A file without a single row has nothing to lose; a copy of it would only
@@ -249,14 +206,19 @@ QStringList copies(const QString &folder)
     return paths;
 }
 
-bool changedSinceLastCopy(const QSqlDatabase &main, const QString &mainPath)
+bool changedSinceLastCopy(const QString &mainPath)
 {
     const QString folder = folderFor(mainPath);
     const std::optional<State> state = readState(folder);
-    if (!state || !QFileInfo::exists(QDir(folder).filePath(state->copy)))
+    if (!state || !state->main || stampOf(QDir(folder).filePath(state->copy)) != state->copyStamp)
         return true;
-    const std::optional<Fingerprint> now = fingerprint(main, mainPath);
-    return !now || !(*now == state->main);
+    return stampOf(mainPath) != state->main;
+}
+
+bool anyCopyTaken(const QString &mainPath)
+{
+    const QString folder = folderFor(mainPath);
+    return QFileInfo::exists(QDir(folder).filePath(StateFileName)) || !copies(folder).isEmpty();
 }
 
 bool quickCheck(const QSqlDatabase &db)
@@ -266,53 +228,89 @@ bool quickCheck(const QSqlDatabase &db)
     return ran && rows.size() == 1 && rows.first().value(0).toString() == u"ok"_s;
 }
 
+bool integrityCheck(const QSqlDatabase &db)
+{
+    // Matching every index entry to its row revisits the same pages over and
+    // over: a larger page cache for the check alone saves about a quarter of
+    // its time on a large file, and is given back after it.
+    const QVariant cacheSize = sql::scalar(db, u"PRAGMA cache_size"_s);
+    sql::exec(db, u"PRAGMA cache_size=-32768"_s);
+    bool ran = false;
+    const QList<sql::Row> rows = sql::rows(db, u"PRAGMA integrity_check"_s, {}, &ran);
+    sql::exec(db, u"PRAGMA cache_size=%1"_s.arg(cacheSize.toLongLong()));
+    return ran && rows.size() == 1 && rows.first().value(0).toString() == u"ok"_s;
+}
+
 QString takeCopy(const QSqlDatabase &main, const QString &mainPath)
 {
     const QString folder = folderFor(mainPath);
-    sqlite3 *source = handleOf(main);
-    const std::optional<Fingerprint> before = fingerprint(main, mainPath);
-    if (!source || !before || !QDir().mkpath(folder)) {
+    // Nothing when the file was removed while Pelora ran: the copy is taken
+    // from the connection all the same, and the next start names it.
+    const std::optional<FileStamp> before = stampOf(mainPath);
+    if (!main.isOpen() || !QDir().mkpath(folder)) {
         qWarning().noquote() << "No backup of the main file could be made in" << folder;
         return QString();
     }
     removeLeftovers(folder);
     const QString target = freeName(folder);
     const QString part = target + PartSuffix;
-    if (!copyDatabase(source, part) || !QFile::rename(part, target)) {
+    if (!copyDatabase(main, part) || !verifyCopy(part) || !QFile::rename(part, target)) {
+        qWarning().noquote() << "No backup of the main file could be made in" << folder;
         QFile::remove(part);
         return QString();
     }
+    const std::optional<FileStamp> copyStamp = stampOf(target);
+    if (!copyStamp)
+        return QString();
     // Pruned before the state is written: a Pelora killed in between takes
     // the copy again at its next start and prunes then, never keeps eleven.
     prune(folder);
-    writeState(folder, State{QFileInfo(target).fileName(), *before});
+    writeState(folder, State{QFileInfo(target).fileName(), *copyStamp, before});
     return target;
 }
 
-std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath)
+QString restoreAdvice(const QString &mainPath)
 {
-    if (!changedSinceLastCopy(main, mainPath))
+    const QStringList all = copies(folderFor(mainPath));
+    if (all.isEmpty())
+        return u"backup フォルダーに控えがありません。"_s;
+    return u"最新の控え: %1\n"
+           u"控えを戻すには、Pelora を閉じたまま、data フォルダーの Pelora.mdb があれば別の名前に変え"
+           u"（Pelora.mdb-journal があれば、それも同じ名前に「-journal」を付けた名前に変えて一緒に残し）、"
+           u"控えを data フォルダーにコピーして名前を「Pelora.mdb」にしてから起動してください。"_s
+        .arg(QDir::toNativeSeparators(all.first()));
+}
+
+std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath, bool trusted)
+{
+    const bool changed = changedSinceLastCopy(mainPath);
+    if (trusted && !changed)
         return std::nullopt;
-    if (!quickCheck(main)) {
+    // A file Pelora did not close itself is checked in full, indexes against
+    // their tables included; one it closed is only copied, after the quicker check.
+    if (!(trusted ? quickCheck(main) : integrityCheck(main))) {
         const QString cause = u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s;
         if (copies(folderFor(mainPath)).isEmpty())
             return cause;
         return cause + u"backup フォルダーに以前の控えがあります。"_s;
     }
-    if (holdsData(main))
+    if (changed && holdsData(main))
         takeCopy(main, mainPath);
     return std::nullopt;
 }
 
 void atShutdown(const QSqlDatabase &main, const QString &mainPath)
 {
-    if (changedSinceLastCopy(main, mainPath) && holdsData(main) && quickCheck(main))
+    if (changedSinceLastCopy(mainPath) && holdsData(main) && quickCheck(main))
         takeCopy(main, mainPath);
 }
 
 bool beforeDeletingAll(const QSqlDatabase &main, const QString &mainPath)
 {
-    if (!changedSinceLastCopy(main, mainPath) || !holdsData(main))
+    if (!holdsData(main))
+        return true;
+    // The state names a copy only while that copy is still the very file written.
+    if (!changedSinceLastCopy(mainPath))
         return true;
     if (!quickCheck(main)) {
         qWarning().noquote() << "The main file failed its check; nothing is deleted:" << mainPath;

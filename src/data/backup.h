@@ -7,11 +7,13 @@
 
 // Copies of the main file kept in the folder "backup" beside it, named
 // Pelora-yyyyMMdd-HHmmss.mdb (a "-2", "-3" … appended when that second is
-// taken), the newest KeptCopies of them. A copy is made through SQLite's
-// online backup on the open connection, so it is always one committed state of
-// the file, never a half-written one; it is written under a temporary name and
-// renamed only once complete. Nothing here ever shows a dialog: a copy that
-// cannot be made is logged.
+// taken), the newest KeptCopies of them. A copy is written by SQLite from the
+// open connection (VACUUM INTO), so it is always one committed state of the
+// file, never a half-written one, and it can be taken even when the file's
+// name is gone; it is written under a temporary name, checked, and renamed
+// only once whole. A state file beside the copies remembers the last copy and
+// what the main file looked like then. Nothing here ever shows a dialog: a
+// copy that cannot be made is logged.
 namespace backup {
 
 inline constexpr int KeptCopies = 10;
@@ -24,22 +26,35 @@ QString folderFor(const QString &mainPath);
 QStringList copies(const QString &folder);
 
 // Whether the main file differs from what it was when its newest copy was
-// taken (in size, modification time or SQLite's change counter), or has no
-// copy at all. Reads the file's metadata and header only, never its contents.
-bool changedSinceLastCopy(const QSqlDatabase &main, const QString &mainPath);
+// taken (another file, or another size, modification time or change counter),
+// or that copy is no longer the file that was written (emptied, replaced,
+// removed), or there is no copy at all. Reads the files' metadata and headers
+// only, never their contents; call it outside any transaction (see stampOf).
+bool changedSinceLastCopy(const QString &mainPath);
+
+// Whether the data folder of mainPath ever had a copy taken (a copy or the
+// state file is there).
+bool anyCopyTaken(const QString &mainPath);
 
 // PRAGMA quick_check over the whole file of the connection.
 bool quickCheck(const QSqlDatabase &db);
+// PRAGMA integrity_check: quick_check, and every index against its table.
+bool integrityCheck(const QSqlDatabase &db);
 
 // Copies the main file now and drops the oldest copies beyond KeptCopies.
 // Returns the new copy's path, or an empty string when none could be made.
 QString takeCopy(const QSqlDatabase &main, const QString &mainPath);
 
-// Start-up: when the main file changed since its last copy, checks it whole and
-// copies it (unless it holds no row at all: a copy of nothing would only push
-// a copy with data out). Returns why start-up must stop (a damaged file, which
-// is never copied over good copies), or nothing.
-std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath);
+// For a start-up message: the newest copy and how to put it back.
+QString restoreAdvice(const QString &mainPath);
+
+// Start-up. A file not trusted as Pelora left it is checked whole
+// (integrity_check); a trusted one only when it changed since its last copy
+// (quick_check). When it changed it is then copied, unless it holds no row at
+// all: a copy of nothing would only push a copy with data out. Returns why
+// start-up must stop (a damaged file, which is never copied over good
+// copies), or nothing.
+std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath, bool trusted);
 
 // Shutdown: when the main file changed since its last copy, checks it whole and
 // copies it, so that the next start finds a fresh copy and has nothing to do.

@@ -2,12 +2,12 @@
 
 #include "data/backup.h"
 #include "data/schema.h"
+#include "data/session.h"
 #include "data/sql.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -67,10 +67,11 @@ bool createFile(const QString &path, const FileSchema &schema)
 
 QString StartupError::message() const
 {
-    return u"データファイルを開けないため、Pelora を起動できません。\n\n"
-           u"ファイル: %1\n原因: %2\n\n"
-           u"ファイルには手を加えていません。"_s
-        .arg(QDir::toNativeSeparators(file), cause);
+    const QString text = u"データファイルを開けないため、Pelora を起動できません。\n\n"
+                         u"ファイル: %1\n原因: %2\n\n"
+                         u"ファイルには手を加えていません。"_s
+                             .arg(QDir::toNativeSeparators(file), cause);
+    return advice.isEmpty() ? text : text + u"\n\n"_s + advice;
 }
 
 DataStore::DataStore()
@@ -100,93 +101,124 @@ std::optional<StartupError> DataStore::open(const DataPaths &paths)
     m_paths = paths;
     const QString folder = QDir::cleanPath(paths.DataPath);
     if (!QDir().mkpath(folder))
-        return StartupError{folder, u"データフォルダを作成できません。"_s};
-
-    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(u"Pelora.lock"_s));
-    // Only a live Pelora holds the lock: one left by a killed process is stale
-    // (its process is gone) and is taken over.
-    m_lock->setStaleLockTime(0);
-    qint64 pid = 0;
-    QString host, program;
-    if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError
-        && !m_lock->getLockInfo(&pid, &host, &program)) {
-        // A lock file without its owner's details is left by a start killed
-        // between creating and writing it. Judged by its age it is stale once
-        // older than a millisecond (hence the short wait), and QLockFile
-        // removes a stale lock only when no process holds the file open, so a
-        // live Pelora keeps its own.
-        m_lock->setStaleLockTime(1);
-        m_lock->tryLock(250);
+        return StartupError{folder, u"データフォルダを作成できません。"_s, {}};
+    switch (m_lock.lock(folder)) {
+    case FolderLock::Result::Locked:
+        break;
+    case FolderLock::Result::HeldByAnother:
+        return StartupError{folder, u"Pelora は既にこのデータフォルダで起動しています。"_s, {}};
+    case FolderLock::Result::CannotWrite:
+        return StartupError{folder, u"データフォルダに書き込めません。"_s, {}};
     }
-    if (!m_lock->isLocked()) {
-        const bool running = m_lock->error() == QLockFile::LockFailedError;
-        m_lock.reset();
-        if (running)
-            return StartupError{folder, u"Pelora は既にこのデータフォルダで起動しています。"_s};
-        return StartupError{folder, u"データフォルダに書き込めません。"_s};
-    }
-
-    if (auto error = openFile(m_mainName, paths.MainDbPath, true)) {
-        close();
-        return error;
-    }
-    if (auto error = openFile(m_workName, paths.WorkDbPath, false)) {
+    if (auto error = openBoth()) {
         close();
         return error;
     }
     return std::nullopt;
 }
 
+std::optional<StartupError> DataStore::openBoth()
+{
+    const QString &mainPath = m_paths.MainDbPath;
+    const std::optional<session::Record> last = session::read(m_paths.DataPath);
+    // Read before any connection is open on the file (see stampOf).
+    const std::optional<FileStamp> before = stampOf(mainPath);
+    const bool laterStart = last || QFileInfo::exists(m_paths.WorkDbPath) || backup::anyCopyTaken(mainPath);
+    if (laterStart && !QFileInfo::exists(mainPath)) {
+        const bool copied = !backup::copies(backup::folderFor(mainPath)).isEmpty();
+        return StartupError{
+            mainPath, u"ファイルがありません（移動または削除されています）。空のファイルを新しく作ることはしません。"_s,
+            copied ? backup::restoreAdvice(mainPath)
+                   : u"backup フォルダーに控えがありません。Pelora.mdb を data フォルダーに戻してから起動してください。"
+                     u"空のデータで新しく始めるときは、data フォルダーの名前を変えて（例: data-old）から起動してください。"_s};
+    }
+    switch (session::judgeJournal(mainPath, last, before)) {
+    case session::Journal::None:
+    case session::Journal::Own: // rolled back by SQLite at the first read, as after any crash
+        break;
+    case session::Journal::InUse:
+        return StartupError{mainPath, u"他のプログラムがこのファイルを使用中です。"_s, {}};
+    case session::Journal::Foreign:
+        return StartupError{
+            mainPath + u"-journal"_s,
+            u"このデータファイルのものではない書きかけの記録（Pelora.mdb-journal）があります。"
+            u"このまま開くと別のファイルの内容が書き込まれます。"_s,
+            u"Pelora.mdb-journal を削除せずに別の名前に変えるか別のフォルダーへ移してから、起動してください。"
+            u"控えを戻した後なら、元の Pelora.mdb の新しい名前に「-journal」を付けた名前にしてください。"
+            u"起動時にファイル全体を検査します。"_s};
+    }
+
+    const bool trusted = session::trusts(last, before);
+    if (auto error = openFile(m_mainName, mainPath, true, trusted))
+        return error;
+    if (auto error = openFile(m_workName, m_paths.WorkDbPath, false, false))
+        return error;
+
+    // From here until close() the main file may change: a session that does
+    // not get to close() is not trusted at the next start, and only its own
+    // journal is rolled back. The record is synced to the disk beside the
+    // window coming up (a sync costs several milliseconds), long before the
+    // operator can register anything.
+    m_opened = stampOf(mainPath);
+    if (!m_opened)
+        return StartupError{mainPath, u"ファイルを読み取れません（アクセス権がありません）。"_s, {}};
+    m_recordWritten = std::async(std::launch::async, [dataPath = m_paths.DataPath, opened = m_opened] {
+        return session::write(dataPath, {false, opened});
+    });
+    return std::nullopt;
+}
+
 std::optional<StartupError> DataStore::openFile(const QString &connectionName, const QString &path,
-                                                bool mainFile)
+                                                bool mainFile, bool trusted)
 {
     const FileSchema &schema = mainFile ? mainSchema() : workSchema();
     const QFileInfo info(path);
     const bool existed = info.exists();
     if (existed) {
         if (!info.isFile())
-            return StartupError{path, u"ファイルではありません。"_s};
+            return StartupError{path, u"ファイルではありません。"_s, {}};
         if (!info.isReadable())
-            return StartupError{path, u"ファイルを読み取れません（アクセス権がありません）。"_s};
+            return StartupError{path, u"ファイルを読み取れません（アクセス権がありません）。"_s, {}};
         if (!info.isWritable())
-            return StartupError{path, u"ファイルが読み取り専用のため書き込めません。"_s};
+            return StartupError{path, u"ファイルが読み取り専用のため書き込めません。"_s, {}};
         if (info.size() == 0)
-            return StartupError{path, u"ファイルが空です（0 バイト）。データベースではありません。"_s};
+            return StartupError{path, u"ファイルが空です（0 バイト）。データベースではありません。"_s, {}};
     }
     if (!QFileInfo(info.absolutePath()).isWritable())
-        return StartupError{path, u"データフォルダが読み取り専用のため書き込めません。"_s};
+        return StartupError{path, u"データフォルダが読み取り専用のため書き込めません。"_s, {}};
     if (!existed && !createFile(path, schema))
-        return StartupError{path, u"新しいデータファイルを作成できません。"_s};
+        return StartupError{path, u"新しいデータファイルを作成できません。"_s, {}};
 
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"_s); // URIs: see sql::Attachment
     if (!db.open())
-        return StartupError{path, u"開けません（%1）。"_s.arg(connectionError(db))};
+        return StartupError{path, u"開けません（%1）。"_s.arg(connectionError(db)), {}};
 
     const FirstRead read = firstRead(db);
     if (read == FirstRead::Busy)
-        return StartupError{path, u"他のプログラムがこのファイルを使用中です。"_s};
+        return StartupError{path, u"他のプログラムがこのファイルを使用中です。"_s, {}};
     bool readable = false;
     const QString missing = read == FirstRead::Ok ? findMissingTable(db, schema, &readable) : QString();
     if (!readable)
-        return StartupError{path, u"データベースではないか、壊れています。"_s};
+        return StartupError{path, u"データベースではないか、壊れています。"_s, {}};
     if (!missing.isEmpty())
-        return StartupError{path, u"必要な表「%1」がありません。"_s.arg(missing)};
+        return StartupError{path, u"必要な表「%1」がありません。"_s.arg(missing), {}};
 
     // A read-only or locked file shows itself only when a write lock is asked for.
     if (!sql::exec(db, u"BEGIN IMMEDIATE"_s))
-        return StartupError{path, u"他のプログラムが使用中か、書き込みできません。"_s};
+        return StartupError{path, u"他のプログラムが使用中か、書き込みできません。"_s, {}};
     sql::exec(db, u"ROLLBACK"_s);
 
-    // The main file is read whole (and copied) only when it changed since its
-    // last copy; the small work file every time. Both before the journal mode
-    // is set below, which may write to the file: a damaged file stays untouched.
+    // The main file is read whole (and copied when it changed) unless Pelora
+    // closed it itself and it is still as it was then; the small work file is
+    // read whole every time. Both before the journal mode is set below, which
+    // may write to the file: a damaged file stays untouched.
     if (mainFile) {
-        if (const std::optional<QString> cause = backup::atStartup(db, path))
-            return StartupError{path, *cause};
+        if (const std::optional<QString> cause = backup::atStartup(db, path, trusted))
+            return StartupError{path, *cause, backup::restoreAdvice(path)};
     } else if (!backup::quickCheck(db)) {
-        return StartupError{path, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s};
+        return StartupError{path, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s, {}};
     }
 
     // The main file keeps a rollback journal synced in full at every commit:
@@ -207,6 +239,7 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
 
 void DataStore::close()
 {
+    const bool sessionRan = m_opened.has_value();
     for (const QString &name : {m_mainName, m_workName}) {
         if (QSqlDatabase::contains(name)) {
             {
@@ -216,8 +249,15 @@ void DataStore::close()
             QSqlDatabase::removeDatabase(name);
         }
     }
-    if (m_lock) {
-        m_lock->unlock();
-        m_lock.reset();
+    if (m_recordWritten.valid() && !m_recordWritten.get())
+        qWarning().noquote() << "The session record could not be written in" << m_paths.DataPath;
+    if (sessionRan) {
+        // Trusted next time only as the very file that was opened: one put in
+        // its place while Pelora ran is checked whole at the next start.
+        const std::optional<FileStamp> after = stampOf(m_paths.MainDbPath);
+        const bool same = after && after->sameFile(*m_opened);
+        session::write(m_paths.DataPath, {true, same ? after : std::nullopt});
+        m_opened.reset();
     }
+    m_lock.unlock();
 }

@@ -1,27 +1,32 @@
 #pragma once
 
 #include "data/datapaths.h"
+#include "data/filestamp.h"
+#include "data/folderlock.h"
 
 #include <QSqlDatabase>
 #include <QString>
-#include <memory>
+#include <future>
 #include <optional>
 
-class QLockFile;
-
-// Why start-up could not open the data: which file, and what is wrong with it,
-// both in words for the operator.
+// Why start-up could not open the data: which file, what is wrong with it and,
+// where there is something to do about it, what; in words for the operator.
 struct StartupError
 {
     QString file;
     QString cause;
+    QString advice;
     QString message() const;
 };
 
-// Owns the two connections (main and work) and the lock that keeps a second
-// Pelora away from the same data folder. Opening never recreates, alters or
-// empties an existing file: a missing file is created with its tables, an
-// existing one is only checked.
+// Owns the two connections (main and work), the lock that keeps a second
+// Pelora away from the same data folder and the record of the session
+// (data/session.h). Opening never recreates, alters or empties an existing
+// file. Both files are created with their tables at the first start on a
+// folder; at a later start (the work file, a session record or a backup copy
+// is there) a missing main file is refused rather than replaced by an empty
+// one, while a missing work file, which holds only editing copies and hint
+// texts, is created again.
 class DataStore
 {
 public:
@@ -40,11 +45,14 @@ public:
     QSqlDatabase work() const;
 
 private:
+    std::optional<StartupError> openBoth();
     std::optional<StartupError> openFile(const QString &connectionName, const QString &path,
-                                         bool mainFile);
+                                         bool mainFile, bool trusted);
 
     DataPaths m_paths;
     QString m_mainName;
     QString m_workName;
-    std::unique_ptr<QLockFile> m_lock;
+    FolderLock m_lock;
+    std::optional<FileStamp> m_opened; // the main file as it was opened; set while a session runs
+    std::future<bool> m_recordWritten;
 };

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +55,34 @@ QByteArray digest(const QString &path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
+// Scribbles over the middle of a page of the lines' table, keeping the file's
+// size; the first page (the schema) stays sound, so only a check of the whole
+// file finds it.
+bool damageLinesPage(const QString &mainFile)
+{
+    const int page = Pelora::query(mainFile, u"SELECT rootpage FROM sqlite_master WHERE name = '時給明細'"_s)
+                         .value(0)
+                         .value(0)
+                         .toInt();
+    const int pageSize = Pelora::query(mainFile, u"PRAGMA page_size"_s).value(0).value(0).toInt();
+    QFile file(mainFile);
+    if (page < 2 || pageSize < 512 || !file.open(QIODevice::ReadWrite) || !file.seek(qint64(page - 1) * pageSize + 8))
+        return false;
+    return file.write(QByteArray(64, '\xee')) == 64;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestBackup : public QObject
@@ -70,6 +99,11 @@ private slots:
     void keepsOnlyTheNewestTen();
     void aCopyCutShortIsNeverKept();
     void aDamagedFileIsNeitherCopiedNorOpened();
+    void aFileLeftByAKilledSessionIsCheckedWhole_data();
+    void aFileLeftByAKilledSessionIsCheckedWhole();
+    void deletingAllWhenTheCopiesAreDefeated_data();
+    void deletingAllWhenTheCopiesAreDefeated();
+    void aMainFileRemovedWhileRunningIsCopiedAtClose();
 };
 
 void TestBackup::copyAtTheFirstStartAfterAChange()
@@ -305,21 +339,7 @@ void TestBackup::aDamagedFileIsNeitherCopiedNorOpened()
     QCOMPARE(before.size(), 1);
     const QByteArray goodCopy = digest(before.first());
 
-    // Scribble over the middle of a page of the lines' table; the first page
-    // (the schema) stays sound, so only a check of the whole file finds it.
-    const QVariant page = Pelora::query(app.paths.MainDbPath,
-                                        u"SELECT rootpage FROM sqlite_master WHERE name = '時給明細'"_s)
-                              .value(0)
-                              .value(0);
-    const int pageSize =
-        Pelora::query(app.paths.MainDbPath, u"PRAGMA page_size"_s).value(0).value(0).toInt();
-    QVERIFY(page.toInt() > 1 && pageSize >= 512);
-    {
-        QFile file(app.paths.MainDbPath);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.seek(qint64(page.toInt() - 1) * pageSize + 8));
-        file.write(QByteArray(64, '\xee'));
-    }
+    QVERIFY(damageLinesPage(app.paths.MainDbPath));
     const QByteArray damaged = digest(app.paths.MainDbPath);
 
     QVERIFY(!app.start());
@@ -329,6 +349,129 @@ void TestBackup::aDamagedFileIsNeitherCopiedNorOpened()
     QCOMPARE(backup::copies(folder), before);
     QCOMPARE(digest(before.first()), goodCopy);
     QCOMPARE(digest(app.paths.MainDbPath), damaged);
+}
+
+void TestBackup::aFileLeftByAKilledSessionIsCheckedWhole_data()
+{
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("session killed") << true;
+    // The same bytes as Pelora closed them are taken as they stand: a normal
+    // start never reads the whole file.
+    QTest::newRow("session closed") << false;
+}
+
+void TestBackup::aFileLeftByAKilledSessionIsCheckedWhole()
+{
+    QFETCH(bool, killed);
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 30);
+    app.stop();
+    QVERIFY(app.start());
+    // What a Pelora killed now would leave: its record of a session still open.
+    const QString record = QDir(app.paths.DataPath).filePath(u"Pelora.session"_s);
+    const QByteArray open = readAll(record);
+    app.stop();
+
+    // A page torn during that session, the file's size, time and header kept.
+    const std::filesystem::path main = QFileInfo(app.paths.MainDbPath).filesystemFilePath();
+    const auto modified = std::filesystem::last_write_time(main);
+    QVERIFY(damageLinesPage(app.paths.MainDbPath));
+    std::filesystem::last_write_time(main, modified);
+    if (killed)
+        QVERIFY(writeAll(record, open));
+
+    QCOMPARE(app.start(), !killed);
+    if (killed)
+        QVERIFY2(app.presenter.last().prompt.contains(u"壊れています"_s), qPrintable(app.presenter.last().prompt));
+}
+
+void TestBackup::deletingAllWhenTheCopiesAreDefeated_data()
+{
+    QTest::addColumn<QString>("defeat");
+    QTest::addColumn<bool>("deletes");
+    QTest::newRow("copy state garbage") << u"garbage state"_s << true;
+    QTest::newRow("newest copy emptied") << u"empty copy"_s << true;
+    QTest::newRow("newest copy removed") << u"remove copy"_s << true;
+    QTest::newRow("newest copy replaced by another database") << u"replace copy"_s << true;
+    QTest::newRow("backup folder replaced by a file") << u"folder is a file"_s << false;
+    // Not writable for anyone, root included (for whom permission bits are no bar).
+    QTest::newRow("backup folder where nothing can be created") << u"folder not writable"_s << false;
+}
+
+void TestBackup::deletingAllWhenTheCopiesAreDefeated()
+{
+    QFETCH(QString, defeat);
+    QFETCH(bool, deletes);
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 3);
+    app.stop(); // the copy is taken here
+    QVERIFY(app.start());
+    const QString folder = folderOf(app);
+    const QString copy = backup::copies(folder).value(0);
+    QVERIFY(!copy.isEmpty());
+
+    if (defeat == u"garbage state"_s)
+        QVERIFY(writeAll(QDir(folder).filePath(u"last-copy.txt"_s), "Pelora-20990101-000000.mdb\n1 2 3\n"));
+    else if (defeat == u"empty copy"_s)
+        QVERIFY(writeAll(copy, {}));
+    else if (defeat == u"remove copy"_s)
+        QVERIFY(QFile::remove(copy));
+    else if (defeat == u"replace copy"_s)
+        QVERIFY(QFile::remove(copy) && QFile::copy(app.paths.WorkDbPath, copy));
+    else if (defeat == u"folder is a file"_s)
+        QVERIFY(QDir(folder).removeRecursively() && writeAll(QDir::cleanPath(folder), "not a folder"));
+    else if (defeat == u"folder not writable"_s)
+        QVERIFY(QDir(folder).removeRecursively() && QFile::link(u"/proc/self/fdinfo"_s, QDir::cleanPath(folder)));
+
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    app.presenter.answerYes();
+    op::click(ui::cmd一括削除7(app.w));
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), deletes ? 0 : 3);
+    if (deletes) {
+        // A copy of what was deleted exists, whatever had become of the old one.
+        const QString newest = backup::copies(folder).value(0);
+        QVERIFY(!newest.isEmpty());
+        QCOMPARE(copyRows(newest, u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
+        QCOMPARE(copyRows(newest, u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 3);
+    } else {
+        QVERIFY2(app.presenter.last().prompt.contains(u"バックアップを作成できないため、削除しませんでした。"_s),
+                 qPrintable(app.presenter.last().prompt));
+    }
+    // Closing and starting again go on as usual.
+    app.stop();
+    app.presenter.clear();
+    QVERIFY(app.start());
+    QVERIFY(app.presenter.shown.isEmpty());
+}
+
+void TestBackup::aMainFileRemovedWhileRunningIsCopiedAtClose()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 2);
+    QVERIFY(QFile::remove(app.paths.MainDbPath));
+    // SQLite refuses to write to a file whose name is gone; the operator is told.
+    registerSheet(app, u"佐藤一郎"_s, u"4月分"_s, 3);
+    QVERIFY(app.presenter.last().prompt.startsWith(u"データファイルに書き込めないため、登録できませんでした。"_s));
+    app.stop();
+
+    // The copy is taken from the connection; the next start creates nothing
+    // and names that copy.
+    const QString copy = backup::copies(folderOf(app)).value(0);
+    QVERIFY(!copy.isEmpty());
+    QCOMPARE(copyRows(copy, u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 2);
+    QVERIFY(!app.start());
+    QVERIFY(!QFileInfo::exists(app.paths.MainDbPath));
+    QVERIFY2(app.presenter.last().prompt.contains(QDir::toNativeSeparators(copy)), qPrintable(app.presenter.last().prompt));
+
+    // Put back as the message says, it opens with the sheet.
+    QVERIFY(QFile::copy(copy, app.paths.MainDbPath));
+    app.presenter.clear();
+    QVERIFY(app.start());
+    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(app.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
 }
 
 QTEST_MAIN(TestBackup)

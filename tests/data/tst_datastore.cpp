@@ -302,6 +302,14 @@ void TestDataStore::reopensAnExistingFileWithoutTouchingIt()
     QCOMPARE(QFileInfo(paths.WorkDbPath).lastModified().toUTC(), old);
     QVERIFY(!QFileInfo::exists(paths.MainDbPath + u"-journal"_s));
     QVERIFY(!QFileInfo::exists(paths.WorkDbPath + u"-journal"_s));
+
+    // A work file gone is made again, empty; the main file stays as it is.
+    QVERIFY(QFile::remove(paths.WorkDbPath));
+    DataStore store;
+    const auto error = store.open(paths);
+    QVERIFY2(!error, error ? qPrintable(error->message()) : "");
+    QCOMPARE(sql::scalar(store.work(), u"SELECT count(*) FROM ClHint"_s).toInt(), 0);
+    QCOMPARE(bytesOf(paths.MainDbPath), mainBefore);
 }
 
 void TestDataStore::refusesAFileItCannotUse_data()

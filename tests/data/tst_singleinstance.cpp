@@ -29,20 +29,42 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private slots:
+    void secondStartIsRefusedWhileTheFirstRuns_data();
     void secondStartIsRefusedWhileTheFirstRuns();
     void startAfterTheFirstWasKilledTakesTheLockOver();
     void lockFileOfADeadStartDoesNotBlock_data();
     void lockFileOfADeadStartDoesNotBlock();
 };
 
+enum class LockFile { Untouched, Removed, Emptied, Replaced };
+
+void TestSingleInstance::secondStartIsRefusedWhileTheFirstRuns_data()
+{
+    QTest::addColumn<LockFile>("lockFile");
+    QTest::newRow("lock file as the first wrote it") << LockFile::Untouched;
+    // What anyone may do to the lock file while the first runs.
+    QTest::newRow("lock file removed") << LockFile::Removed;
+    QTest::newRow("lock file emptied") << LockFile::Emptied;
+    QTest::newRow("lock file replaced by one naming a gone process") << LockFile::Replaced;
+}
+
 void TestSingleInstance::secondStartIsRefusedWhileTheFirstRuns()
 {
+    QFETCH(LockFile, lockFile);
     ProgramFolder folder;
     QVERIFY(folder.isValid());
     std::unique_ptr<QProcess> first = folder.process();
     first->start();
     QVERIFY(first->waitForStarted());
     QVERIFY2(folder.waitForLock(*first), first->readAllStandardError().constData());
+    if (lockFile != LockFile::Untouched)
+        QVERIFY(QFile::remove(folder.lockFile()));
+    if (lockFile == LockFile::Emptied || lockFile == LockFile::Replaced) {
+        QFile lock(folder.lockFile());
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        if (lockFile == LockFile::Replaced)
+            lock.write(u"999999999\npelora\n%1\n"_s.arg(QSysInfo::machineHostName()).toUtf8());
+    }
 
     const ProgramResult second = folder.run();
     QVERIFY(second.finished);
@@ -58,7 +80,8 @@ void TestSingleInstance::secondStartIsRefusedWhileTheFirstRuns()
 
     // The first runs on, still the owner of the folder.
     QCOMPARE(first->state(), QProcess::Running);
-    QCOMPARE(folder.lockOwner(), first->processId());
+    if (lockFile == LockFile::Untouched)
+        QCOMPARE(folder.lockOwner(), first->processId());
     stop(*first);
 }
 

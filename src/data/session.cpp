@@ -1,0 +1,97 @@
+#include "data/session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace session {
+
+namespace {
+
+const QString FileName = u"Pelora.session"_s;
+
+// Whether another process holds any of SQLite's locks on the file (the bytes
+// from 2^30 on, where the unix VFS places them). Our own descriptor is closed
+// at once; no connection of ours is open on the file yet.
+bool lockedByAnother(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = 0x40000000;
+    probe.l_len = 512;
+    return ::fcntl(file.handle(), F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+} // namespace
+
+std::optional<Record> read(const QString &dataPath)
+{
+    QFile file(QDir(dataPath).filePath(FileName));
+    if (!file.exists())
+        return std::nullopt;
+    Record record;
+    if (!file.open(QIODevice::ReadOnly))
+        return record;
+    const QStringList lines = QString::fromUtf8(file.read(4096)).split(u'\n');
+    record.closed = lines.value(0) == u"closed"_s;
+    record.main = FileStamp::fromText(lines.value(1));
+    return record;
+}
+
+bool write(const QString &dataPath, const Record &record)
+{
+    QSaveFile file(QDir(dataPath).filePath(FileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QString text = (record.closed ? u"closed\n"_s : u"open\n"_s)
+        + (record.main ? record.main->toText() : QString()) + u'\n';
+    file.write(text.toUtf8());
+#ifdef Q_OS_UNIX
+    // QSaveFile renames without syncing: after a power cut the record must
+    // still say whether the session closed.
+    if (!file.flush() || ::fsync(file.handle()) != 0) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+#endif
+    return file.commit();
+}
+
+bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main)
+{
+    return record && record->closed && record->main && main && *record->main == *main;
+}
+
+Journal judgeJournal(const QString &mainPath, const std::optional<Record> &record,
+                     const std::optional<FileStamp> &main)
+{
+    QFile journal(mainPath + u"-journal"_s);
+    if (!journal.open(QIODevice::ReadOnly))
+        return Journal::None;
+    char first = 0;
+    if (!journal.getChar(&first) || first == 0)
+        return Journal::None; // SQLite ignores an empty journal or one whose header was cleared
+    if (main && lockedByAnother(mainPath))
+        return Journal::InUse;
+    const bool crashed = record && !record->closed;
+    return crashed && record->main && main && record->main->sameFile(*main) ? Journal::Own : Journal::Foreign;
+}
+
+} // namespace session
