@@ -79,8 +79,8 @@ StatementValues statementValues(const StoredSheet &sheet, const QString &company
 
 QString csvField(const QString &text)
 {
-    static const QString special = u",\"\r\n"_s;
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return special.contains(c); }))
+    static const QString needsQuotes = u",\"\r\n"_s;
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return needsQuotes.contains(c); }))
         return text;
     return u'"' + QString(text).replace(u'"', u"\"\""_s) + u'"';
 }
