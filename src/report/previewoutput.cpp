@@ -1,10 +1,11 @@
 #include "report/previewoutput.h"
 
+#include "report/statementbatch.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
 #include <QPageLayout>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -19,17 +20,16 @@ namespace {
 // 10350 twips is 182.6 mm; A4 is 210 mm wide, so 12 mm margins hold it.
 const QMarginsF PageMargins(12, 15, 12, 15);
 
-void paint(QPainter &painter, const QRectF &paintRect, double dpi, const StatementValues &values)
+QPageLayout pageLayout()
 {
-    renderStatement(painter, paintRect, dpi, values);
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, PageMargins, QPageLayout::Millimeter);
 }
 
 } // namespace
 
 void PreviewOutput::setUpPage(QPrinter &printer)
 {
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, PageMargins,
-                                      QPageLayout::Millimeter));
+    printer.setPageLayout(pageLayout());
 }
 
 QString PreviewOutput::proposedFileName(const StatementValues &values)
@@ -39,44 +39,54 @@ QString PreviewOutput::proposedFileName(const StatementValues &values)
     return base.left(120) + u".pdf"_s;
 }
 
+QString PreviewOutput::proposedFileName(const QList<StatementValues> &statements)
+{
+    if (statements.size() == 1)
+        return proposedFileName(statements.first());
+    const QDate date = statements.isEmpty() ? QDate::currentDate() : statements.first().date;
+    return u"給与明細_%1件_%2.pdf"_s.arg(statements.size()).arg(date.toString(u"yyyyMMdd"_s));
+}
+
 bool PreviewOutput::writePdf(const StatementValues &values, const QString &fileName)
+{
+    return writePdf(QList<StatementValues>{values}, fileName);
+}
+
+bool PreviewOutput::writePdf(const QList<StatementValues> &statements, const QString &fileName)
 {
     QPdfWriter writer(fileName);
     writer.setTitle(u"給与明細"_s);
     writer.setCreator(u"Pelora"_s);
     writer.setResolution(600);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, PageMargins,
-                                     QPageLayout::Millimeter));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return false;
-    paint(painter, QRectF(QPointF(0, 0), writer.pageLayout().paintRectPixels(600).size()), 600, values);
-    return painter.end();
+    writer.setPageLayout(pageLayout());
+    return printStatements(writer, statements);
 }
 
 void PreviewOutput::show(const StatementValues &values, QWidget *owner)
+{
+    showAll({values}, owner);
+}
+
+void PreviewOutput::showAll(const QList<StatementValues> &statements, QWidget *owner)
 {
     QPrinter printer(QPrinter::HighResolution);
     setUpPage(printer);
     printer.setDocName(u"給与明細"_s);
     QPrintPreviewDialog dialog(&printer, owner);
     dialog.setWindowTitle(u"給与明細の印刷プレビュー"_s);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&values](QPrinter *p) {
-        QPainter painter(p);
-        paint(painter, QRectF(QPointF(0, 0), p->pageLayout().paintRectPixels(p->resolution()).size()),
-              p->resolution(), values);
-    });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&statements](QPrinter *p) { printStatements(*p, statements); });
     if (auto *toolbar = dialog.findChild<QToolBar *>()) {
         toolbar->addSeparator();
         QAction *save = toolbar->addAction(u"PDFに保存"_s);
         save->setToolTip(u"給与明細をPDFファイルに保存します"_s);
-        QObject::connect(save, &QAction::triggered, &dialog, [&dialog, &values] {
+        QObject::connect(save, &QAction::triggered, &dialog, [&dialog, &statements] {
             const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
             const QString file = QFileDialog::getSaveFileName(
-                &dialog, u"PDFに保存"_s, QDir(folder).filePath(proposedFileName(values)),
+                &dialog, u"PDFに保存"_s, QDir(folder).filePath(proposedFileName(statements)),
                 u"PDF ファイル (*.pdf)"_s);
             if (!file.isEmpty())
-                writePdf(values, file);
+                writePdf(statements, file);
         });
     }
     dialog.resize(900, 700);

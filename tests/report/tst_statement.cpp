@@ -7,6 +7,7 @@
 #include "controls/numberedit.h"
 #include "report/previewoutput.h"
 #include "report/statement.h"
+#include "report/statementbatch.h"
 #include "timesheet/sheetcolumns.h"
 
 #include <QCryptographicHash>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -197,6 +199,9 @@ private slots:
     void zeroHoursAndZeroAdjustment();
     void emptyPagePrintsTheBareHonorific();
     void printingChangesNothing();
+    void batchLayout_data();
+    void batchLayout();
+    void batchPageDrawsEachStatementAsAlone();
 };
 
 void TestStatement::fontsResolveToTheIpaFaces()
@@ -636,6 +641,85 @@ void TestStatement::printingChangesNothing()
     QCOMPARE(fileHash(app.paths.WorkDbPath), workFile);
     // The sheet was printed without being registered.
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).first().value(0).toInt(), 0);
+}
+
+void TestStatement::batchLayout_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QList<int>>("perPage");
+    QTest::newRow("一枚") << 1 << QList<int>{1};
+    QTest::newRow("六枚") << 6 << QList<int>{6};
+    QTest::newRow("七枚") << 7 << QList<int>{6, 1};
+    QTest::newRow("五十枚") << 50 << QList<int>{6, 6, 6, 6, 6, 6, 6, 6, 2};
+}
+
+void TestStatement::batchLayout()
+{
+    QFETCH(int, count);
+    QFETCH(QList<int>, perPage);
+    QPrinter printer;
+    PreviewOutput::setUpPage(printer);
+    const double height = printer.pageLayout().paintRect(QPageLayout::Millimeter).height() / 25.4 * 1440;
+    QList<int> counts;
+    int next = 0;
+    for (const StatementPage &page : layOutStatements(count, height)) {
+        counts.append(int(page.tops.size()));
+        QCOMPARE(page.first, next); // in order, none left out
+        next += int(page.tops.size());
+        QCOMPARE(page.cutLines.size(), page.tops.size() - 1);
+        for (qsizetype i = 0; i < page.tops.size(); ++i) {
+            QVERIFY(page.tops[i] >= 0 && page.tops[i] + StatementHeightTwips <= height);
+            if (i > 0) // between the two, touching neither
+                QVERIFY(page.tops[i - 1] + StatementHeightTwips < page.cutLines[i - 1]
+                        && page.cutLines[i - 1] < page.tops[i]);
+        }
+    }
+    QCOMPARE(counts, perPage);
+}
+
+void TestStatement::batchPageDrawsEachStatementAsAlone()
+{
+    const double dpi = 144; // statements fall on whole pixels
+    const double px = dpi / 1440;
+    QList<StatementValues> statements{sample(), sample(), sample()};
+    statements[1].name = u"O'Brien, \"Pat\""_s;
+    statements[2].total = u"-9,999,999"_s;
+    const StatementPage page = layOutStatements(3, 15000).first();
+    QImage image(int(StatementWidthTwips * px), int(15000 * px), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintStatementPage(painter, image.rect(), dpi, statements, page);
+    painter.end();
+    const QSize one(int(StatementWidthTwips * px), int(StatementHeightTwips * px));
+    auto inked = [&](int y) {
+        int n = 0;
+        for (int x = 0; x < image.width(); ++x)
+            n += qGray(image.pixel(x, y)) < 250 ? 1 : 0;
+        return double(n) / image.width();
+    };
+    for (int i = 0; i < 3; ++i) {
+        QImage alone(one, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        QPainter p(&alone);
+        renderStatement(p, QRectF(QPointF(0, 0), one), dpi, statements.at(i));
+        p.end();
+        const int top = qRound(page.tops.at(i) * px);
+        QVERIFY2(image.copy(QRect(QPoint(0, top), one)) == alone, qPrintable(QString::number(i)));
+        // Below it: blank but for a dashed line through the middle of the gap
+        // (none after the last).
+        const int cut = i < 2 ? qRound(page.cutLines.at(i) * px) : -10;
+        for (int y = top + one.height(); y < (i < 2 ? qRound(page.tops.at(i + 1) * px) : image.height()); ++y)
+            QVERIFY2(std::abs(y - cut) <= 1 || inked(y) == 0, qPrintable(u"ink at %1"_s.arg(y)));
+        if (i < 2)
+            QVERIFY(std::max({inked(cut - 1), inked(cut), inked(cut + 1)}) > 0.3
+                    && std::max({inked(cut - 1), inked(cut), inked(cut + 1)}) < 0.9);
+    }
+    QTemporaryDir dir;
+    QVERIFY(PreviewOutput::writePdf(QList<StatementValues>(7, sample()), dir.filePath(u"a.pdf"_s)));
+    QFile pdf(dir.filePath(u"a.pdf"_s));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 2);
 }
 
 QTEST_MAIN(TestStatement)

@@ -1,0 +1,262 @@
+// Pay day: finding sheets in the history list, reading many sheets at once,
+// their statements and their figures as CSV.
+#include "fixture.h"
+
+#include "controls/worktablemodel.h"
+#include "history/historycolumns.h"
+#include "history/historysearch.h"
+#include "history/paydayexport.h"
+#include "history/paydaystore.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// name, title, 時給, 休憩, 調整額, 時間, 合計
+void storeHeader(const Pelora &app, const QVariantList &values)
+{
+    QVERIFY(Pelora::execute(app.paths.MainDbPath,
+                            u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計) "
+                            u"VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+                            values));
+}
+
+QStringList names(const QAbstractItemModel &model)
+{
+    QStringList shown;
+    for (int r = 0; r < model.rowCount(); ++r)
+        shown.append(model.index(r, history::Col氏名).data().toString());
+    return shown;
+}
+
+// The file as Python's csv module reads it (strict RFC quoting, BOM dropped).
+QList<QVariantList> readCsv(const QString &file)
+{
+    QProcess python;
+    python.start(u"python3"_s, {u"-c"_s,
+                                u"import csv,json,sys; f=open(sys.argv[1], encoding='utf-8-sig', newline=''); "
+                                u"print(json.dumps(list(csv.reader(f, strict=True))))"_s,
+                                file});
+    python.waitForFinished();
+    QList<QVariantList> rows;
+    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+        rows.append(row.toArray().toVariantList());
+    return rows;
+}
+
+// A CSV field read back against the stored value: text as it is, numbers equal
+// as numbers, null as an empty field.
+bool sameAsStored(const QVariant &field, const QVariant &stored)
+{
+    if (stored.isNull())
+        return field.toString().isEmpty();
+    if (stored.typeId() == QMetaType::Double)
+        return field.toString().toDouble() == stored.toDouble() && !field.toString().contains(u',');
+    return field.toString() == stored.toString();
+}
+
+} // namespace
+
+class TestPayday : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findsByNameOrTitleInEitherWidthAndCase_data();
+    void findsByNameOrTitleInEitherWidthAndCase();
+    void filterFollowsTheList();
+    void statementIsTheOneThePagePrints_data();
+    void statementIsTheOneThePagePrints();
+    void csvGivesBackTheStoredValuesOrNothing();
+    void readsInKeyOrderAndTellsAFailedReadApart();
+};
+
+void TestPayday::findsByNameOrTitleInEitherWidthAndCase_data()
+{
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("全角の英字") << u"ＳＡＴＯ"_s << u"sato"_s << u"4月"_s << true;
+    QTest::newRow("半角の数字") << u"12"_s << u"山田"_s << u"１２月分"_s << true;
+    QTest::newRow("全角の数字") << u"１２"_s << u"山田"_s << u"12月分"_s << true;
+    QTest::newRow("半角カナ") << u"ﾔﾏﾀﾞ"_s << u"ヤマダ ハナコ"_s << u""_s << true;
+    QTest::newRow("全角カナで半角を") << u"ヤマダ"_s << u"ﾔﾏﾀﾞ ﾊﾅｺ"_s << u""_s << true;
+    QTest::newRow("大文字と小文字") << u"smith"_s << u"SMITH John"_s << u""_s << true;
+    QTest::newRow("全角空白") << u"山田　花子"_s << u"山田 花子"_s << u""_s << true;
+    QTest::newRow("空の検索") << u""_s << u"山田"_s << u"4月"_s << true;
+    QTest::newRow("タイトルだけ") << u"5月"_s << u"山田"_s << u"2024年5月分"_s << true;
+    QTest::newRow("絵文字") << u"🌸"_s << u"田中🌸"_s << u"4月"_s << true;
+    QTest::newRow("ない絵文字") << u"🌻"_s << u"田中🌸"_s << u"4月"_s << false;
+    QTest::newRow("ひらがなとカタカナは別") << u"やまだ"_s << u"ヤマダ"_s << u""_s << false;
+    QTest::newRow("氏名とタイトルをまたがない") << u"田4"_s << u"山田"_s << u"4月"_s << false;
+    QTest::newRow("含まない") << u"佐藤"_s << u"山田"_s << u"4月"_s << false;
+}
+
+void TestPayday::findsByNameOrTitleInEitherWidthAndCase()
+{
+    QFETCH(QString, needle);
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(bool, listed);
+    QCOMPARE(history::matches(history::searchKey(needle), name, title), listed);
+}
+
+void TestPayday::filterFollowsTheList()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    storeHeader(app, {u"ヤマダ"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
+    storeHeader(app, {u"佐藤"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
+    app.w->SSTab1->setCurrentIndex(1);
+    op::click(app.w->cmd履歴読込);
+    history::SearchFilterModel filter(history::Col氏名, history::Colタイトル);
+    filter.setSourceModel(app.w->dat履歴);
+    filter.setSearchText(u"ﾔﾏ"_s);
+    QCOMPARE(names(filter), QStringList{u"ヤマダ"_s});
+
+    // Read again (the source is reset): the new sheet is found, the old keys are not reused.
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 時給ヘッダ SET 氏名 = 'ﾔﾏﾓﾄ' WHERE 氏名 = '佐藤'"_s));
+    op::click(app.w->cmd履歴読込);
+    QCOMPARE(names(filter), (QStringList{u"ヤマダ"_s, u"ﾔﾏﾓﾄ"_s}));
+
+    // Rows added, removed and changed in the source, one by one.
+    QStandardItemModel list(0, 3);
+    filter.setSourceModel(&list);
+    filter.setSearchText(u"やま"_s);
+    for (const QString &name : {u"佐藤"_s, u"やまだ"_s})
+        list.appendRow({new QStandardItem(name), new QStandardItem(), new QStandardItem(u"4月"_s)});
+    QCOMPARE(names(filter), QStringList{u"やまだ"_s});
+    list.insertRow(0, {new QStandardItem(u"ＹＡＭＡやまＡ"_s), new QStandardItem(), new QStandardItem()});
+    QCOMPARE(names(filter), (QStringList{u"ＹＡＭＡやまＡ"_s, u"やまだ"_s}));
+    list.removeRow(0);
+    list.item(0, 0)->setText(u"やまもと"_s);
+    QCOMPARE(names(filter), (QStringList{u"やまもと"_s, u"やまだ"_s}));
+    list.item(1, 2)->setText(u"やまの日"_s);
+    list.item(1, 0)->setText(u"林"_s);
+    QCOMPARE(names(filter), (QStringList{u"やまもと"_s, u"林"_s}));
+    filter.setSearchText(QString());
+    QCOMPARE(filter.rowCount(), 2);
+}
+
+void TestPayday::statementIsTheOneThePagePrints_data()
+{
+    QTest::addColumn<QVariantList>("header"); // 時給, 休憩, 調整額, 時間, 合計
+    QTest::newRow("普通") << QVariantList{1100, 1, -500, 62.5, 68250};
+    QTest::newRow("空と零") << QVariantList{QVariant(), 0, QVariant(), QVariant(), 0};
+    QTest::newRow("端数") << QVariantList{1234.5, 0.5, 0.5, 1234.56, 1234567.5};
+}
+
+void TestPayday::statementIsTheOneThePagePrints()
+{
+    QFETCH(QVariantList, header);
+    Pelora app;
+    QVERIFY(app.start());
+    app.w->str自社名 = u"株式会社サンプル商店"_s;
+    app.w->str自社情報 = u"TEL 03-1234-5678"_s;
+    storeHeader(app, QVariantList{u"山田 花子"_s, u"4月分"_s} + header);
+    app.w->SSTab1->setCurrentIndex(1);
+    op::click(app.w->cmd履歴読込);
+    op::click(app.w->cmd履歴選択);
+    op::click(app.w->Cmd印刷);
+    QCOMPARE(app.output.statements.size(), 1);
+    const StatementValues printed = app.output.statements.first();
+
+    const auto sheets = history::readHeaders(app.w->mainDb(), {{u"山田 花子"_s, u"4月分"_s}});
+    QVERIFY(sheets && sheets->found.size() == 1);
+    const StatementValues built =
+        history::statementValues(sheets->found.first(), app.w->str自社名, app.w->str自社情報, printed.date);
+    const auto fields = [](const StatementValues &v) {
+        return QStringList{v.name, v.title, v.wage, v.hours, v.adjustment, v.total, v.companyName,
+                           v.companyInfo, v.date.toString(Qt::ISODate)};
+    };
+    QCOMPARE(fields(built), fields(printed));
+}
+
+void TestPayday::csvGivesBackTheStoredValuesOrNothing()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    const QList<sheet::Key> keys{
+        {u"O'Brien, \"Pat\""_s, u"前半\n後半"_s}, {u" 林 "_s, u"4月,5月"_s}, {u"田中🌸"_s, u"=1+1"_s}};
+    storeHeader(app, {keys[0].name, keys[0].title, 1100, 1, -500, 0.1 + 0.2, 12345678});
+    storeHeader(app, {keys[1].name, keys[1].title, QVariant(), 0, 1e-7, 1234.5, 1e20});
+    storeHeader(app, {keys[2].name, keys[2].title, 999.5, QVariant(), QVariant(), 7, 6996.5});
+    QVERIFY(Pelora::execute(app.paths.MainDbPath,
+                            u"INSERT INTO 時給明細 VALUES (?, ?, 1, '2007-04-02', '0900', '1730', 7.5, 1000, NULL, 7500), "
+                            u"(?, ?, 2, '2007-04-03', '0000', '0600', 6, 1000.5, -10, 5993)"_s,
+                            {keys[0].name, keys[0].title, keys[0].name, keys[0].title}));
+    const auto sheets = history::readHeaders(app.w->mainDb(), keys);
+    const auto lines = history::readLines(app.w->mainDb(), keys);
+    QVERIFY(sheets && lines);
+    const QString sheetsFile = app.dir.filePath(u"figures.csv"_s);
+    const QString linesFile = app.dir.filePath(u"lines.csv"_s);
+    QString reason;
+    QVERIFY(history::saveFile(sheetsFile, history::sheetsCsv(sheets->found), &reason));
+    QVERIFY(history::saveFile(linesFile, history::linesCsv(*lines), &reason));
+
+    const QList<QVariantList> stored = app.mainRows(u"SELECT 氏名, タイトル, 時給, 休憩, 時間, 調整額, 合計 FROM 時給ヘッダ ORDER BY rowid"_s);
+    const QList<QVariantList> storedLines = app.mainRows(
+        u"SELECT 氏名, タイトル, 行番号, replace(日付, '-', '/'), 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
+        u"FROM 時給明細 ORDER BY 行番号"_s);
+    for (const auto &[file, expected] : {std::pair(sheetsFile, stored), std::pair(linesFile, storedLines)}) {
+        const QList<QVariantList> read = readCsv(file);
+        QCOMPARE(read.size(), expected.size() + 1);
+        for (int r = 0; r < expected.size(); ++r)
+            for (int c = 0; c < expected[r].size(); ++c)
+                QVERIFY2(sameAsStored(read[r + 1][c], expected[r][c]),
+                         qPrintable(u"%1: %2 ≠ %3"_s.arg(file).arg(read[r + 1][c].toString(), expected[r][c].toString())));
+    }
+    QCOMPARE(readCsv(linesFile)[2][4], u"0000"_s);
+    QFile bytes(sheetsFile);
+    QVERIFY(bytes.open(QIODevice::ReadOnly));
+    const QByteArray content = bytes.readAll();
+    QVERIFY(content.startsWith("\xEF\xBB\xBF" "氏名,タイトル,時給,休憩,時間,調整額,合計\r\n"));
+    // Every line ends in CRLF; the one bare LF is inside the quoted title.
+    QCOMPARE(content.count("\r\n"), 4);
+    QCOMPARE(content.count('\n'), 5);
+
+    // A folder that is a file: a reason, and no file anywhere.
+    const QStringList before = QDir(app.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+    QVERIFY(!history::saveFile(sheetsFile + u"/x.csv"_s, content, &reason));
+    QCOMPARE(reason, u"保存先のフォルダーがありません。"_s);
+    QCOMPARE(QDir(app.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), before);
+    QCOMPARE(QFileInfo(sheetsFile).size(), content.size());
+}
+
+void TestPayday::readsInKeyOrderAndTellsAFailedReadApart()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    for (const QString &name : {u"A"_s, u"B"_s})
+        storeHeader(app, {name, u"4月"_s, 1000, 1, 0, 7, 7000});
+    QVERIFY(Pelora::execute(app.paths.MainDbPath,
+                            u"INSERT INTO 時給明細 (氏名, タイトル, 行番号) VALUES ('A', '4月', 2), ('B', '4月', 1), "
+                            u"('A', '4月', 1)"_s));
+    const QList<sheet::Key> keys{{u"B"_s, u"4月"_s}, {u"C"_s, u"4月"_s}, {u"A"_s, u"4月"_s}};
+    const auto sheets = history::readHeaders(app.w->mainDb(), keys);
+    const auto lines = history::readLines(app.w->mainDb(), keys);
+    QVERIFY(sheets && lines && sheets->found.size() == 2 && sheets->missing.size() == 1);
+    QCOMPARE(sheets->found[0].key.name + sheets->found[1].key.name + sheets->missing[0].name, u"BAC"_s);
+    QStringList order;
+    for (const sql::Row &line : *lines)
+        order.append(line[0].toString() + line[2].toString());
+    QCOMPARE(order, (QStringList{u"B1"_s, u"A1"_s, u"A2"_s}));
+
+    // Another program takes the table away: a failed read, not "no such sheet".
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"ALTER TABLE 時給ヘッダ RENAME TO 退避"_s));
+    QVERIFY(!history::readHeaders(app.w->mainDb(), keys));
+    QVERIFY(history::readLines(app.w->mainDb(), keys)); // the lines are still there
+}
+
+QTEST_MAIN(TestPayday)
+#include "tst_payday.moc"
