@@ -64,17 +64,9 @@ QString reasonFor(QFileDevice::FileError error, const QString &fileName)
 StatementValues statementValues(const StoredSheet &sheet, const QString &companyName, const QString &companyInfo,
                                 const QDate &date)
 {
-    StatementValues values;
-    values.name = sheet.key.name;
-    values.title = sheet.key.title;
-    values.wage = fmt::value(asOnThePage(sheet.header.wage), u"#,###");
-    values.hours = fmt::value(asOnThePage(sheet.header.hours), u"#,###.0");
-    values.adjustment = fmt::value(asOnThePage(sheet.header.adjustment), u"#,###");
-    values.total = fmt::value(asOnThePage(sheet.header.total), u"#,###");
-    values.companyName = companyName;
-    values.companyInfo = companyInfo;
-    values.date = date;
-    return values;
+    return statementOf(sheet.key.name, sheet.key.title, asOnThePage(sheet.header.wage),
+                       asOnThePage(sheet.header.hours), asOnThePage(sheet.header.adjustment),
+                       asOnThePage(sheet.header.total), companyName, companyInfo, date);
 }
 
 QString csvField(const QString &text)

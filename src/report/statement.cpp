@@ -35,6 +35,21 @@ StatementItem rule(const QString &name, QPoint from, QPoint to)
 
 } // namespace
 
+StatementValues statementOf(const QString &name, const QString &title, const QVariant &wage,
+                            const QVariant &hours, const QVariant &adjustment, const QVariant &total,
+                            const QString &companyName, const QString &companyInfo, const QDate &date)
+{
+    return {name,
+            title,
+            fmt::value(wage, u"#,###"),
+            fmt::value(hours, u"#,###.0"),
+            fmt::value(adjustment, u"#,###"),
+            fmt::value(total, u"#,###"),
+            companyName,
+            companyInfo,
+            date};
+}
+
 QList<StatementItem> statementItems(const StatementValues &v)
 {
     const auto left = Qt::AlignLeft;

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QRectF>
 #include <QString>
+#include <QVariant>
 
 class QPainter;
 
@@ -20,6 +21,12 @@ struct StatementValues
     QString companyInfo;
     QDate date;
 };
+
+// A statement of one sheet's values formatted as the time-sheet page shows
+// them (yen "#,###", hours "#,###.0"), with the held company values.
+StatementValues statementOf(const QString &name, const QString &title, const QVariant &wage,
+                            const QVariant &hours, const QVariant &adjustment, const QVariant &total,
+                            const QString &companyName, const QString &companyInfo, const QDate &date);
 
 // The statement's width in twips; a page must hold it.
 inline constexpr int StatementWidthTwips = 10350;

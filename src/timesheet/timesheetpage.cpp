@@ -6,7 +6,6 @@
 #include "app/platform.h"
 #include "controls/datagrid.h"
 #include "controls/fonts.h"
-#include "controls/formats.h"
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
 #include "controls/pagewidgets.h"
@@ -212,16 +211,9 @@ void TimeSheetPage::Grid明細_RowColChange(int, int)
 
 void TimeSheetPage::Cmd印刷_Click()
 {
-    StatementValues values;
-    values.name = cmb氏名->currentText();
-    values.title = txtタイトル->text();
-    values.wage = fmt::value(num時給->value(), u"#,###");
-    values.hours = fmt::value(num時間->value(), u"#,###.0");
-    values.adjustment = fmt::value(num調整額->value(), u"#,###");
-    values.total = fmt::value(num合計->value(), u"#,###");
-    values.companyName = m_company.str自社名;
-    values.companyInfo = m_company.str自社情報;
-    values.date = QDate::currentDate();
     if (m_statementOutput)
-        m_statementOutput->show(values, this);
+        m_statementOutput->show(statementOf(cmb氏名->currentText(), txtタイトル->text(), num時給->value(),
+                                            num時間->value(), num調整額->value(), num合計->value(),
+                                            m_company.str自社名, m_company.str自社情報, QDate::currentDate()),
+                                this);
 }

@@ -117,16 +117,16 @@ void TestPayday::filterFollowsTheList()
     QVERIFY(app.start());
     storeHeader(app, {u"ヤマダ"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
     storeHeader(app, {u"佐藤"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
-    app.w->SSTab1->setCurrentIndex(1);
-    op::click(app.w->cmd履歴読込);
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
     history::SearchFilterModel filter(history::Col氏名, history::Colタイトル);
-    filter.setSourceModel(app.w->dat履歴);
+    filter.setSourceModel(ui::dat履歴(app.w));
     filter.setSearchText(u"ﾔﾏ"_s);
     QCOMPARE(names(filter), QStringList{u"ヤマダ"_s});
 
     // Read again (the source is reset): the new sheet is found, the old keys are not reused.
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 時給ヘッダ SET 氏名 = 'ﾔﾏﾓﾄ' WHERE 氏名 = '佐藤'"_s));
-    op::click(app.w->cmd履歴読込);
+    op::click(ui::cmd履歴読込(app.w));
     QCOMPARE(names(filter), (QStringList{u"ヤマダ"_s, u"ﾔﾏﾓﾄ"_s}));
 
     // Rows added, removed and changed in the source, one by one.
@@ -161,20 +161,19 @@ void TestPayday::statementIsTheOneThePagePrints()
     QFETCH(QVariantList, header);
     Pelora app;
     QVERIFY(app.start());
-    app.w->str自社名 = u"株式会社サンプル商店"_s;
-    app.w->str自社情報 = u"TEL 03-1234-5678"_s;
+    ui::sheetPage(app.w)->setCompany(u"株式会社サンプル商店"_s, u"TEL 03-1234-5678"_s);
     storeHeader(app, QVariantList{u"山田 花子"_s, u"4月分"_s} + header);
-    app.w->SSTab1->setCurrentIndex(1);
-    op::click(app.w->cmd履歴読込);
-    op::click(app.w->cmd履歴選択);
-    op::click(app.w->Cmd印刷);
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
+    op::click(ui::cmd履歴選択(app.w));
+    op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.size(), 1);
     const StatementValues printed = app.output.statements.first();
 
     const auto sheets = history::readHeaders(app.w->mainDb(), {{u"山田 花子"_s, u"4月分"_s}});
     QVERIFY(sheets && sheets->found.size() == 1);
     const StatementValues built =
-        history::statementValues(sheets->found.first(), app.w->str自社名, app.w->str自社情報, printed.date);
+        history::statementValues(sheets->found.first(), u"株式会社サンプル商店"_s, u"TEL 03-1234-5678"_s, printed.date);
     const auto fields = [](const StatementValues &v) {
         return QStringList{v.name, v.title, v.wage, v.hours, v.adjustment, v.total, v.companyName,
                            v.companyInfo, v.date.toString(Qt::ISODate)};
