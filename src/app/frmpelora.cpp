@@ -34,7 +34,7 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
 
     MessagePresenter &presenter = *m_services.presenter;
     m_sheet = new TimeSheetPage(*m_store, presenter, m_services.statementOutput);
-    m_history = new HistoryPage(*m_store, presenter);
+    m_history = new HistoryPage(*m_store, presenter, m_services.statementOutput, m_services.exportChooser);
     m_employees = new EmployeePage(*m_store, presenter);
     m_settings = new SettingsPage(*m_store, presenter);
 
@@ -54,6 +54,7 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     connect(m_sheet, &TimeSheetPage::closeRequested, this, &QWidget::close);
     connect(m_history, &HistoryPage::sheetChosen, this, &FrmPelora::openSheet);
     connect(m_settings, &SettingsPage::companyRead, m_sheet, &TimeSheetPage::setCompany);
+    connect(m_settings, &SettingsPage::companyRead, m_history, &HistoryPage::setCompany);
     connect(m_settings, &SettingsPage::allDataDeleted, this, [this] {
         m_employees->Clear従業員();
         m_history->Clear履歴();

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "messages/consolepresenter.h"
 #include "messages/messageboxpresenter.h"
+#include "history/exportchooser.h"
 #include "report/previewoutput.h"
 
 #include <QApplication>
@@ -24,8 +25,9 @@ int main(int argc, char *argv[])
     MessagePresenter *startupMessages = qEnvironmentVariableIsSet("PELORA_NO_DIALOGS")
         ? static_cast<MessagePresenter *>(&console) : &dialogs;
     PreviewOutput statementOutput;
+    FileDialogChooser exportChooser;
     Services services{&dialogs, &statementOutput,
-                      [](const QUrl &url) { QDesktopServices::openUrl(url); }};
+                      [](const QUrl &url) { QDesktopServices::openUrl(url); }, &exportChooser};
 
     std::unique_ptr<FrmPelora> window = startPelora(dataPathsForThisProgram(), services, startupMessages);
     if (!window)

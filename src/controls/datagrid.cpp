@@ -1,169 +1,10 @@
 #include "controls/datagrid.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
-
-namespace {
-
-// QLineEdit tells the input method it is enabled whenever it is editable,
-// whatever its WA_InputMethodEnabled says; a cell that takes digits only must
-// say no, or the input method composes into it all the same.
-class CellEdit : public QLineEdit
-{
-public:
-    using QLineEdit::QLineEdit;
-    using QLineEdit::inputMethodQuery;
-
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override
-    {
-        if (query == Qt::ImEnabled && !testAttribute(Qt::WA_InputMethodEnabled))
-            return false;
-        return QLineEdit::inputMethodQuery(query);
-    }
-};
-
-bool isTickBox(const QModelIndex &index)
-{
-    const auto *model = qobject_cast<const WorkTableModel *>(index.model());
-    return model && model->columns().at(index.column()).kind == GridColumn::Kind::Check;
-}
-
-QRect tickBoxRect(const QStyleOptionViewItem &option)
-{
-    QStyleOptionViewItem box = option;
-    box.features |= QStyleOptionViewItem::HasCheckIndicator;
-    const QStyle *style = box.widget ? box.widget->style() : QApplication::style();
-    const QSize size = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &box, box.widget).size();
-    return QStyle::alignedRect(box.direction, Qt::AlignCenter, size, box.rect);
-}
-
-} // namespace
-
-GridDelegate::GridDelegate(DataGrid *grid)
-    : QStyledItemDelegate(grid)
-    , m_grid(grid)
-{
-}
-
-QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                                    const QModelIndex &index) const
-{
-    auto *editor = new CellEdit(parent);
-    editor->setFrame(false);
-    const auto *model = qobject_cast<const WorkTableModel *>(index.model());
-    const GridColumn column = model ? model->columns().at(index.column()) : GridColumn();
-    editor->setAlignment(column.alignment | Qt::AlignVCenter);
-    switch (column.kind) {
-    case GridColumn::Kind::Date:
-        editor->setInputMask(QStringLiteral("9999/99/99;_"));
-        break;
-    case GridColumn::Kind::Time:
-        editor->setInputMask(QStringLiteral("99:99;_"));
-        break;
-    default:
-        break;
-    }
-    if (column.kind != GridColumn::Kind::Text) {
-        // The input method stays closed: these cells take digits only.
-        editor->setAttribute(Qt::WA_InputMethodEnabled, false);
-        editor->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText);
-    }
-    Q_UNUSED(option);
-    m_editor = editor;
-    return editor;
-}
-
-void GridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
-{
-    auto *lineEdit = qobject_cast<QLineEdit *>(editor);
-    if (!lineEdit)
-        return;
-    lineEdit->setText(index.data(Qt::EditRole).toString());
-    lineEdit->selectAll();
-}
-
-void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
-{
-    auto *lineEdit = qobject_cast<QLineEdit *>(editor);
-    if (!lineEdit)
-        return;
-    // Leaving a cell without typing is no edit; typing is, even the text the
-    // cell already held: retyping a time is how a line is computed again.
-    if (!lineEdit->isModified())
-        return;
-    QString text = lineEdit->text();
-    if (!lineEdit->inputMask().isEmpty()) {
-        QString digits;
-        for (QChar c : text)
-            if (c.isDigit())
-                digits += c;
-        text = digits;
-    }
-    m_committing = true;
-    model->setData(index, text, Qt::EditRole);
-    m_committing = false;
-}
-
-void GridDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
-{
-    if (m_editor == editor)
-        m_editor = nullptr;
-    QStyledItemDelegate::destroyEditor(editor, index);
-}
-
-void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
-{
-    if (!isTickBox(index)) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
-    QStyleOptionViewItem cell = option;
-    initStyleOption(&cell, index);
-    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
-    QStyleOptionViewItem box = cell;
-    box.rect = tickBoxRect(cell);
-    box.state = (cell.state & ~QStyle::State_HasFocus)
-        | (cell.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
-    cell.features &= ~QStyleOptionViewItem::HasCheckIndicator;
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
-    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, cell.widget);
-}
-
-bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
-                               const QModelIndex &index)
-{
-    const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
-        || event->type() == QEvent::MouseButtonDblClick;
-    if (!isTickBox(index) || !mouse || !(index.flags() & Qt::ItemIsUserCheckable))
-        return QStyledItemDelegate::editorEvent(event, model, option, index);
-    const auto *click = static_cast<QMouseEvent *>(event);
-    if (click->button() != Qt::LeftButton || !tickBoxRect(option).contains(click->position().toPoint()))
-        return false;
-    if (event->type() != QEvent::MouseButtonRelease)
-        return true; // the press and a double click are the box's; the release ticks it
-    const bool ticked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
-    return model->setData(index, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-}
-
-bool GridDelegate::eventFilter(QObject *object, QEvent *event)
-{
-    auto *editor = qobject_cast<QWidget *>(object);
-    if (editor && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            const Qt::KeyboardModifiers modifiers = key->modifiers();
-            emit commitData(editor);
-            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-            m_grid->processKey(Qt::Key_Return, modifiers);
-            return true;
-        }
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
-}
 
 DataGrid::DataGrid(QWidget *parent)
     : QTableView(parent)
@@ -179,10 +20,13 @@ DataGrid::DataGrid(QWidget *parent)
     horizontalHeader()->setHighlightSections(false);
 }
 
-void DataGrid::bind(WorkTableModel *model)
+void DataGrid::bind(WorkTableModel *model, QAbstractProxyModel *shown)
 {
     m_model = model;
-    setModel(model);
+    m_shown = shown;
+    if (shown)
+        shown->setSourceModel(model);
+    setModel(shown ? static_cast<QAbstractItemModel *>(shown) : model);
     connect(model, &WorkTableModel::cellEdited, this, &DataGrid::afterColEdit);
     applyColumns();
 }
@@ -200,8 +44,39 @@ void DataGrid::applyColumns()
 
 int DataGrid::row() const
 {
-    const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return modelRow(currentIndex());
+}
+
+int DataGrid::modelRow(const QModelIndex &shownIndex) const
+{
+    if (!shownIndex.isValid())
+        return -1;
+    return m_shown ? m_shown->mapToSource(shownIndex).row() : shownIndex.row();
+}
+
+QModelIndex DataGrid::shownIndex(int row, int column) const
+{
+    const QModelIndex index = m_model->index(row, column);
+    return m_shown ? m_shown->mapFromSource(index) : index;
+}
+
+QList<int> DataGrid::selectedModelRows() const
+{
+    QModelIndexList selected = selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    QList<int> rows;
+    for (const QModelIndex &index : selected)
+        rows.append(modelRow(index));
+    return rows;
+}
+
+QList<int> DataGrid::shownModelRows() const
+{
+    QList<int> rows;
+    for (int r = 0; r < model()->rowCount(); ++r)
+        rows.append(modelRow(model()->index(r, 0)));
+    return rows;
 }
 
 int DataGrid::col() const
@@ -214,7 +89,7 @@ void DataGrid::setCol(int column)
 {
     const int r = row() < 0 ? 0 : row();
     if (m_model && r < m_model->rowCount())
-        setCurrentIndex(m_model->index(r, column));
+        setCurrentIndex(shownIndex(r, column));
 }
 
 void DataGrid::setRow(int r)
@@ -222,7 +97,7 @@ void DataGrid::setRow(int r)
     if (!m_model || r < 0 || r >= m_model->rowCount())
         return;
     const int c = col() < 0 ? firstVisibleColumn() : col();
-    setCurrentIndex(m_model->index(r, c));
+    setCurrentIndex(shownIndex(r, c));
 }
 
 QString DataGrid::text(int column) const
@@ -266,7 +141,7 @@ bool DataGrid::deleteCurrentRow()
     const bool ok = m_model->deleteRow(r);
     const int rows = m_model->rowCount();
     if (rows > 0)
-        setCurrentIndex(m_model->index(std::min(r, rows - 1), c));
+        setCurrentIndex(shownIndex(std::min(r, rows - 1), c));
     return ok;
 }
 
@@ -275,7 +150,7 @@ bool DataGrid::moveNext()
     const int r = row();
     if (!m_model || r + 1 >= m_model->rowCount())
         return false;
-    setCurrentIndex(m_model->index(r + 1, col()));
+    setCurrentIndex(shownIndex(r + 1, col()));
     return true;
 }
 
@@ -284,7 +159,7 @@ bool DataGrid::movePrevious()
     const int r = row();
     if (!m_model || r <= 0)
         return false;
-    setCurrentIndex(m_model->index(r - 1, col()));
+    setCurrentIndex(shownIndex(r - 1, col()));
     return true;
 }
 
@@ -302,8 +177,14 @@ bool DataGrid::refresh()
     const int column = col() >= 0 ? col() : firstVisibleColumn();
     if (!m_model->refresh())
         return false;
-    if (m_model->rowCount() > 0)
-        setCurrentIndex(m_model->index(0, column));
+    // The first line shown is the current one; in a grid where several lines
+    // may be chosen it is not chosen by that alone.
+    if (model()->rowCount() == 0)
+        return true;
+    if (selectionMode() == ExtendedSelection)
+        selectionModel()->setCurrentIndex(model()->index(0, column), QItemSelectionModel::NoUpdate);
+    else
+        setCurrentIndex(model()->index(0, column));
     return true;
 }
 
@@ -393,8 +274,8 @@ void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &pre
     QTableView::currentChanged(current, previous);
     // Edits are written as they are made; a row whose write failed (and was
     // reported then) is tried again as the cursor leaves it.
-    if (m_model && previous.isValid() && previous.row() != current.row())
-        m_model->commitRow(previous.row());
+    if (m_model && previous.isValid() && modelRow(previous) != modelRow(current))
+        m_model->commitRow(modelRow(previous));
     emit rowColChange(previous.isValid() ? previous.row() : -1,
                       previous.isValid() ? previous.column() : -1);
 }

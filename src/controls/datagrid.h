@@ -1,51 +1,10 @@
 #pragma once
 
-#include "controls/worktablemodel.h"
+#include "controls/griddelegate.h"
 
-#include <QPointer>
-#include <QStyledItemDelegate>
 #include <QTableView>
 
-class DataGrid;
-
-// A key that went down in a grid; a handler consumes it by setting consumed.
-struct GridKey
-{
-    int key = 0;
-    Qt::KeyboardModifiers modifiers;
-    bool consumed = false;
-};
-
-// Editors for the grid's cells: masks for dates ("yyyy/mm/dd", eight digits)
-// and times ("##:##", four digits); the raw entry handed to the model is the
-// digits alone. Number, date and time editors take no input method.
-class GridDelegate : public QStyledItemDelegate
-{
-    Q_OBJECT
-public:
-    explicit GridDelegate(DataGrid *grid);
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override;
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
-    void destroyEditor(QWidget *editor, const QModelIndex &index) const override;
-    // A tick box sits in the middle of its cell, and a click there ticks it.
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
-                     const QModelIndex &index) override;
-
-    QWidget *openEditor() const { return m_editor; }
-    bool isCommitting() const { return m_committing; }
-
-protected:
-    bool eventFilter(QObject *object, QEvent *event) override;
-
-private:
-    DataGrid *m_grid;
-    mutable QPointer<QWidget> m_editor;
-    mutable bool m_committing = false;
-};
+class QAbstractProxyModel;
 
 // A grid bound to one work table, with what the operations ask of a grid:
 // the current row and column, a cell's text and raw value, committing the
@@ -57,10 +16,16 @@ class DataGrid : public QTableView
 public:
     explicit DataGrid(QWidget *parent = nullptr);
 
-    void bind(WorkTableModel *model);
+    // Shows the work table, or only the rows a proxy over it lets through (its
+    // rows are then still those of the work table for everything below).
+    void bind(WorkTableModel *model, QAbstractProxyModel *shown = nullptr);
     WorkTableModel *workModel() const { return m_model; }
 
+    // The work-table row of the current line, -1 when there is none.
     int row() const;
+    // Work-table rows of the chosen lines, and of every line shown, in the order shown.
+    QList<int> selectedModelRows() const;
+    QList<int> shownModelRows() const;
     int col() const;
     void setCol(int column);
     void setRow(int row);
@@ -100,6 +65,10 @@ private:
     int firstVisibleColumn() const;
     int nextVisibleColumn(int column) const;
 
+    int modelRow(const QModelIndex &shownIndex) const;
+    QModelIndex shownIndex(int row, int column) const;
+
     WorkTableModel *m_model = nullptr;
+    QAbstractProxyModel *m_shown = nullptr;
     GridDelegate *m_delegate;
 };

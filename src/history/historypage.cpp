@@ -1,41 +1,78 @@
 #include "history/historypage.h"
 
 #include "controls/datagrid.h"
+#include "controls/fonts.h"
 #include "controls/pagewidgets.h"
 #include "controls/worktablemodel.h"
 #include "data/datastore.h"
 #include "hints/hintkeys.h"
 #include "history/historycolumns.h"
+#include "history/historysearch.h"
 #include "history/historystore.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
 using namespace pagewidgets;
 
-HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, QWidget *parent)
+HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, StatementOutput *statementOutput,
+                         ExportChooser *exportChooser, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
     , m_dialogs(presenter)
+    , m_statementOutput(statementOutput)
+    , m_exportChooser(exportChooser)
 {
     setObjectName(u"page履歴"_s);
+    txt検索 = new QLineEdit;
+    txt検索->setObjectName(u"txt検索"_s);
+    txt検索->setFont(fonts::gothic(fonts::Field));
+    txt検索->setClearButtonEnabled(true);
+    txt検索->setPlaceholderText(u"氏名またはタイトルの一部"_s);
     Grid履歴 = grid(u"Grid履歴"_s, u"履歴"_s);
     Grid履歴->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid履歴->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Grid履歴->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid履歴->verticalHeader()->hide();
     dat履歴 = new WorkTableModel(m_store.workName(), u"w履歴"_s, history::columns(), this);
-    Grid履歴->bind(dat履歴);
+    m_found = new history::SearchFilterModel(history::Col氏名, history::Colタイトル, this);
+    Grid履歴->bind(dat履歴, m_found);
 
     cmd履歴読込 = button(u"cmd履歴読込"_s, u"読込"_s);
     cmd履歴選択 = button(u"cmd履歴選択"_s, u"選択"_s);
     cmd履歴クリア = button(u"cmd履歴クリア"_s, u"クリア"_s);
+    cmd履歴印刷 = button(u"cmd履歴印刷"_s, u"印刷"_s);
+    cmd履歴印刷->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）の給与明細を印刷します"_s);
+    cmd履歴CSV = button(u"cmd履歴CSV"_s, u"CSV出力"_s);
+    cmd履歴CSV->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）をCSVファイルに書き出します"_s);
     cmdHint2 = hintButton(u"cmdHint2"_s);
+
+    auto *search = new QHBoxLayout;
+    search->addWidget(fieldLabel(u"Label検索"_s, u"検索"_s, txt検索));
+    search->addWidget(txt検索, 1);
+    auto *list = new QVBoxLayout;
+    list->addLayout(search);
+    list->addWidget(Grid履歴, 1);
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(Grid履歴, 1);
-    layout->addLayout(commandBar({cmd履歴読込, cmd履歴選択, cmd履歴クリア}, cmdHint2));
+    layout->addLayout(list, 1);
+    layout->addLayout(commandBar({cmd履歴読込, cmd履歴選択, cmd履歴クリア, cmd履歴印刷, cmd履歴CSV}, cmdHint2));
+    QWidget::setTabOrder(txt検索, Grid履歴);
+
+    connect(txt検索, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_found->setSearchText(text);
+        // A line stays current, so that 選択 and Enter go on working on the narrowed list.
+        if (!Grid履歴->currentIndex().isValid() && m_found->rowCount() > 0)
+            Grid履歴->selectionModel()->setCurrentIndex(m_found->index(0, history::Col氏名),
+                                                         QItemSelectionModel::NoUpdate);
+    });
+    connect(cmd履歴印刷, &QPushButton::clicked, this, &HistoryPage::Print履歴);
+    connect(cmd履歴CSV, &QPushButton::clicked, this, &HistoryPage::Export履歴);
 
     connect(cmd履歴読込, &QPushButton::clicked, this, &HistoryPage::Read履歴);
     connect(cmd履歴クリア, &QPushButton::clicked, this, &HistoryPage::Clear履歴);
@@ -71,4 +108,10 @@ void HistoryPage::cmd履歴選択_Click()
     if (name.isNull() || title.isNull() || name.toString().isEmpty() || title.toString().isEmpty())
         return;
     emit sheetChosen(name.toString(), title.toString());
+}
+
+void HistoryPage::setCompany(const QString &name, const QString &info)
+{
+    m_companyName = name;
+    m_companyInfo = info;
 }

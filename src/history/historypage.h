@@ -6,23 +6,40 @@
 
 class DataGrid;
 class DataStore;
+class ExportChooser;
 class MessagePresenter;
+class QLineEdit;
 class QPushButton;
 class QToolButton;
+class StatementOutput;
 class WorkTableModel;
+namespace history {
+class SearchFilterModel;
+}
+namespace sheet {
+struct Key;
+}
 
 // The page "履　歴": every registered sheet, listed from the main file into
-// w履歴, and the choice of one of them for the time-sheet page.
+// w履歴, narrowed by a search; one of them opened on the time-sheet page, or
+// several (all listed, when none is chosen) printed as statements on shared
+// pages or written to a CSV file for the books.
 class HistoryPage : public QWidget
 {
     Q_OBJECT
 public:
-    HistoryPage(const DataStore &store, MessagePresenter &presenter, QWidget *parent = nullptr);
+    HistoryPage(const DataStore &store, MessagePresenter &presenter, StatementOutput *statementOutput,
+                ExportChooser *exportChooser, QWidget *parent = nullptr);
+
+    // The company values printed on the statements, as last read from the settings.
+    void setCompany(const QString &name, const QString &info);
 
     // Operations
     void Read履歴();
     void Clear履歴();
     void cmd履歴選択_Click();
+    void Print履歴();
+    void Export履歴();
 
 signals:
     // The operator chose the sheet of that name and title.
@@ -30,11 +47,19 @@ signals:
     void hintRequested(const QString &key);
 
 private:
+    QList<sheet::Key> chosenSheets() const;
+
     const DataStore &m_store;
     Dialogs m_dialogs;
+    StatementOutput *m_statementOutput;
+    ExportChooser *m_exportChooser;
+    QString m_companyName, m_companyInfo;
 
+    QLineEdit *txt検索 = nullptr;
     DataGrid *Grid履歴 = nullptr;
     WorkTableModel *dat履歴 = nullptr;
-    QPushButton *cmd履歴読込 = nullptr, *cmd履歴クリア = nullptr, *cmd履歴選択 = nullptr;
+    history::SearchFilterModel *m_found = nullptr;
+    QPushButton *cmd履歴読込 = nullptr, *cmd履歴クリア = nullptr, *cmd履歴選択 = nullptr,
+                *cmd履歴印刷 = nullptr, *cmd履歴CSV = nullptr;
     QToolButton *cmdHint2 = nullptr;
 };

@@ -176,7 +176,7 @@ void TestMainWindow::gridColumns()
             QCOMPARE(g->columnWidth(i), twipsToPixels(widthsTwips.at(i), g->logicalDpiX()));
     }
     // Alignment is asked of the first row when there is one, else of the column definition.
-    const auto *model = qobject_cast<WorkTableModel *>(g->model());
+    const WorkTableModel *model = g->workModel();
     for (int i = 0; i < captions.size(); ++i)
         QCOMPARE(int(model->columns().at(i).alignment), alignments.at(i));
 }

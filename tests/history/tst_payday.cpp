@@ -119,15 +119,23 @@ void TestPayday::filterFollowsTheList()
     storeHeader(app, {u"佐藤"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
     ui::SSTab1(app.w)->setCurrentIndex(1);
     op::click(ui::cmd履歴読込(app.w));
-    history::SearchFilterModel filter(history::Col氏名, history::Colタイトル);
-    filter.setSourceModel(ui::dat履歴(app.w));
-    filter.setSearchText(u"ﾔﾏ"_s);
-    QCOMPARE(names(filter), QStringList{u"ヤマダ"_s});
+    // Typed into the page's search field, narrowing the grid itself.
+    auto *search = ui::find<QLineEdit>(app.w, u"txt検索"_s);
+    op::fill(search, u"ﾔﾏ"_s);
+    const QAbstractItemModel &shown = *ui::Grid履歴(app.w)->model();
+    QCOMPARE(names(shown), QStringList{u"ヤマダ"_s});
 
     // Read again (the source is reset): the new sheet is found, the old keys are not reused.
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 時給ヘッダ SET 氏名 = 'ﾔﾏﾓﾄ' WHERE 氏名 = '佐藤'"_s));
     op::click(ui::cmd履歴読込(app.w));
-    QCOMPARE(names(filter), (QStringList{u"ヤマダ"_s, u"ﾔﾏﾓﾄ"_s}));
+    QCOMPARE(names(shown), (QStringList{u"ヤマダ"_s, u"ﾔﾏﾓﾄ"_s}));
+    // 選択 opens the line chosen in the narrowed list.
+    op::selectCell(ui::Grid履歴(app.w), 1, history::Col氏名);
+    op::click(ui::cmd履歴選択(app.w));
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"ﾔﾏﾓﾄ"_s);
+    op::fill(search, QString());
+    QCOMPARE(shown.rowCount(), 2);
+    history::SearchFilterModel filter(history::Col氏名, history::Colタイトル);
 
     // Rows added, removed and changed in the source, one by one.
     QStandardItemModel list(0, 3);
@@ -161,24 +169,36 @@ void TestPayday::statementIsTheOneThePagePrints()
     QFETCH(QVariantList, header);
     Pelora app;
     QVERIFY(app.start());
-    ui::sheetPage(app.w)->setCompany(u"株式会社サンプル商店"_s, u"TEL 03-1234-5678"_s);
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    op::fill(ui::txt自社名(app.w), u"株式会社サンプル商店"_s);
+    op::fill(ui::txt自社情報(app.w), u"TEL 03-1234-5678"_s);
+    app.presenter.answerYes();
+    op::click(ui::cmd設定登録(app.w));
     storeHeader(app, QVariantList{u"山田 花子"_s, u"4月分"_s} + header);
+    storeHeader(app, {u"佐藤"_s, u"4月分"_s, 900, 0, 0, 1, 900}); // listed first
     ui::SSTab1(app.w)->setCurrentIndex(1);
     op::click(ui::cmd履歴読込(app.w));
+    op::selectCell(ui::Grid履歴(app.w), 1, history::Col氏名);
     op::click(ui::cmd履歴選択(app.w));
     op::click(ui::Cmd印刷(app.w));
     QCOMPARE(app.output.statements.size(), 1);
     const StatementValues printed = app.output.statements.first();
 
-    const auto sheets = history::readHeaders(app.w->mainDb(), {{u"山田 花子"_s, u"4月分"_s}});
-    QVERIFY(sheets && sheets->found.size() == 1);
-    const StatementValues built =
-        history::statementValues(sheets->found.first(), u"株式会社サンプル商店"_s, u"TEL 03-1234-5678"_s, printed.date);
+    // The history prints the chosen sheets, and every sheet listed when none is chosen.
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    auto *printAll = ui::find<QPushButton>(app.w, u"cmd履歴印刷"_s);
+    op::click(printAll);
+    ui::Grid履歴(app.w)->clearSelection();
+    op::click(printAll);
+    QCOMPARE(app.output.statements.size(), 4);
+    QCOMPARE(app.output.statements.at(2).name, u"佐藤"_s);
+    const StatementValues built = app.output.statements.at(3);
     const auto fields = [](const StatementValues &v) {
         return QStringList{v.name, v.title, v.wage, v.hours, v.adjustment, v.total, v.companyName,
                            v.companyInfo, v.date.toString(Qt::ISODate)};
     };
     QCOMPARE(fields(built), fields(printed));
+    QCOMPARE(fields(app.output.statements.at(1)), fields(printed));
 }
 
 void TestPayday::csvGivesBackTheStoredValuesOrNothing()
@@ -194,16 +214,20 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
                             u"INSERT INTO 時給明細 VALUES (?, ?, 1, '2007-04-02', '0900', '1730', 7.5, 1000, NULL, 7500), "
                             u"(?, ?, 2, '2007-04-03', '0000', '0600', 6, 1000.5, -10, 5993)"_s,
                             {keys[0].name, keys[0].title, keys[0].name, keys[0].title}));
-    const auto sheets = history::readHeaders(app.w->mainDb(), keys);
-    const auto lines = history::readLines(app.w->mainDb(), keys);
-    QVERIFY(sheets && lines);
+    // Written through the page, every listed sheet (none chosen), in the order listed.
     const QString sheetsFile = app.dir.filePath(u"figures.csv"_s);
     const QString linesFile = app.dir.filePath(u"lines.csv"_s);
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
+    for (const auto &[file, kind] : {std::pair(sheetsFile, ExportChooser::Kind::Sheets),
+                                     std::pair(linesFile, ExportChooser::Kind::Lines)}) {
+        app.chooser.answer = ExportChooser::Choice{file, kind};
+        op::click(ui::find<QPushButton>(app.w, u"cmd履歴CSV"_s));
+    }
+    QVERIFY(app.chooser.proposed.endsWith(u".csv"_s));
     QString reason;
-    QVERIFY(history::saveFile(sheetsFile, history::sheetsCsv(sheets->found), &reason));
-    QVERIFY(history::saveFile(linesFile, history::linesCsv(*lines), &reason));
 
-    const QList<QVariantList> stored = app.mainRows(u"SELECT 氏名, タイトル, 時給, 休憩, 時間, 調整額, 合計 FROM 時給ヘッダ ORDER BY rowid"_s);
+    const QList<QVariantList> stored = app.mainRows(u"SELECT 氏名, タイトル, 時給, 休憩, 時間, 調整額, 合計 FROM 時給ヘッダ ORDER BY 氏名"_s);
     const QList<QVariantList> storedLines = app.mainRows(
         u"SELECT 氏名, タイトル, 行番号, replace(日付, '-', '/'), 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
         u"FROM 時給明細 ORDER BY 行番号"_s);

@@ -27,6 +27,7 @@ public:
     FrmPelora *w = nullptr;
     ScriptedPresenter presenter;
     RecordingOutput output;
+    ScriptedChooser chooser;
     QList<QUrl> openedUrls;
     DataPaths paths;
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/exportchooser.h"
 #include "messages/presenter.h"
 #include "report/statementoutput.h"
 
@@ -32,4 +33,17 @@ class RecordingOutput : public StatementOutput
 public:
     QList<StatementValues> statements;
     void show(const StatementValues &values, QWidget *) override { statements.append(values); }
+};
+
+// Answers the question where exported figures go from a script.
+class ScriptedChooser : public ExportChooser
+{
+public:
+    std::optional<Choice> answer; // nothing: the operator cancels
+    QString proposed;
+    std::optional<Choice> choose(QWidget *, const QString &proposedName) override
+    {
+        proposed = proposedName;
+        return answer;
+    }
 };

@@ -1,0 +1,89 @@
+// Pay day on the page "履　歴": the statements of the chosen sheets on shared
+// pages, and their figures as a CSV file for the books. Nothing is written
+// but the file the operator asks for.
+#include "history/historypage.h"
+
+#include "controls/datagrid.h"
+#include "controls/worktablemodel.h"
+#include "data/datastore.h"
+#include "history/exportchooser.h"
+#include "history/historycolumns.h"
+#include "history/paydayexport.h"
+#include "history/paydaystore.h"
+#include "report/statementoutput.h"
+
+using namespace Qt::StringLiterals;
+
+QList<sheet::Key> HistoryPage::chosenSheets() const
+{
+    // The chosen lines in the order shown; none chosen means every line listed.
+    QList<int> rows = Grid履歴->selectedModelRows();
+    if (rows.isEmpty())
+        rows = Grid履歴->shownModelRows();
+    QList<sheet::Key> keys;
+    for (int row : std::as_const(rows))
+        keys.append({dat履歴->value(row, history::Col氏名).toString(),
+                     dat履歴->value(row, history::Colタイトル).toString()});
+    return keys;
+}
+
+void HistoryPage::Print履歴()
+{
+    const QList<sheet::Key> keys = chosenSheets();
+    if (keys.isEmpty()) {
+        m_dialogs.ask(u"その他"_s, u"メッセージ"_s, u"印刷するシートがありません。先に履歴を読み込んでください。"_s);
+        return;
+    }
+    const std::optional<history::StoredSheets> sheets = history::readHeaders(m_store.main(), keys);
+    if (!sheets) {
+        m_dialogs.fail(Dialogs::notShown(u"データファイルを読み込めないため、給与明細を印刷できませんでした。"_s));
+        return;
+    }
+    if (!sheets->missing.isEmpty())
+        m_dialogs.ask(u"その他"_s, u"メッセージ"_s,
+                      u"一覧を読み込んだ後に削除されたシートが %1 件あります。残りの %2 件を印刷します。"_s
+                          .arg(sheets->missing.size())
+                          .arg(sheets->found.size()));
+    QList<StatementValues> statements;
+    const QDate today = QDate::currentDate();
+    for (const history::StoredSheet &sheet : sheets->found)
+        statements.append(history::statementValues(sheet, m_companyName, m_companyInfo, today));
+    if (!statements.isEmpty() && m_statementOutput)
+        m_statementOutput->showAll(statements, this);
+}
+
+void HistoryPage::Export履歴()
+{
+    const QList<sheet::Key> keys = chosenSheets();
+    if (keys.isEmpty()) {
+        m_dialogs.ask(u"その他"_s, u"メッセージ"_s, u"書き出すシートがありません。先に履歴を読み込んでください。"_s);
+        return;
+    }
+    if (!m_exportChooser)
+        return;
+    const auto choice =
+        m_exportChooser->choose(this, u"給与集計_%1.csv"_s.arg(QDate::currentDate().toString(u"yyyyMMdd"_s)));
+    if (!choice)
+        return;
+
+    std::optional<QByteArray> content;
+    qsizetype sheetCount = 0;
+    if (const auto sheets = history::readHeaders(m_store.main(), keys)) {
+        sheetCount = sheets->found.size();
+        if (choice->kind == ExportChooser::Kind::Sheets)
+            content = history::sheetsCsv(sheets->found);
+        else if (const auto lines = history::readLines(m_store.main(), keys))
+            content = history::linesCsv(*lines);
+    }
+    if (!content) {
+        m_dialogs.fail(u"データファイルを読み込めないため、CSVファイルを書き出せませんでした。ファイルは作っていません。"_s);
+        return;
+    }
+    QString reason;
+    if (!history::saveFile(choice->fileName, *content, &reason)) {
+        m_dialogs.fail(u"CSVファイルを書き出せませんでした（%1）。ファイルは作っていません。"_s.arg(reason));
+        return;
+    }
+    m_dialogs.ask(u"その他"_s, u"メッセージ"_s,
+                  u"%1 件のシートを CSV ファイルに書き出しました。\n%2"_s.arg(sheetCount).arg(choice->fileName));
+}
