@@ -412,6 +412,11 @@ qsizetype pdfPages(const QByteArray &pdf)
 QList<Case> casesOf(Session &s)
 {
     FrmPelora *w = s.w();
+    // Found once, so that the timed calls are the operations alone.
+    TimeSheetPage *sheetPage = ui::sheetPage(w);
+    HistoryPage *historyPage = ui::historyPage(w);
+    EmployeePage *employeePage = ui::employeePage(w);
+    WorkTableModel *lines = ui::dat明細(w);
     const QString name = s.data->probeName;
     const QString title = s.data->probeTitle;
     const auto noNotice = [&s]() -> QString {
@@ -451,7 +456,7 @@ QList<Case> casesOf(Session &s)
                       ui::cmb氏名(w)->setEditText(name);
                       ui::num時給(w)->setValue(QVariant());
                   },
-                  [w] { ui::sheetPage(w)->Get時給(); },
+                  [sheetPage] { sheetPage->Get時給(); },
                   [w, &s] { return expectEqual(u"num時給"_s, ui::num時給(w)->value(), s.wage); },
                   {},
                   [&s, name] {
@@ -473,10 +478,8 @@ QList<Case> casesOf(Session &s)
                       s.rowId = scalar(s.rawWork, u"SELECT rowid FROM w明細 WHERE 行番号 = ?"_s, {row + 1});
                   },
                   {},
-                  [w, &s, ends] {
-                      WorkTableModel *model = ui::dat明細(w);
-                      model->setData(model->index(row, sheet::Col終了時間), ends.at(++s.edits % 2),
-                                     Qt::EditRole);
+                  [lines, &s, ends] {
+                      lines->setData(lines->index(row, sheet::Col終了時間), ends.at(++s.edits % 2), Qt::EditRole);
                   },
                   [w, &s, ends]() -> QString {
                       const QVariant stored =
@@ -510,7 +513,7 @@ QList<Case> casesOf(Session &s)
                   {}});
 
     // Calc明細 alone: the three sums into the total fields.
-    cases.append({u"Calc明細"_s, 0, Growth::Flat, {}, {}, [w] { ui::sheetPage(w)->Calc明細(); },
+    cases.append({u"Calc明細"_s, 0, Growth::Flat, {}, {}, [sheetPage] { sheetPage->Calc明細(); },
                   [w, &s] {
                       return expectEqual(u"num合計"_s, ui::num合計(w)->value(),
                                          scalar(s.rawWork, u"SELECT sum(金額) FROM w明細"_s));
@@ -527,7 +530,7 @@ QList<Case> casesOf(Session &s)
 
     // Entry時給 of the 60-line sheet, registered again as it was read. The
     // baseline stores the same lines from w明細 in one transaction of its own.
-    cases.append({u"Entry時給 (60 lines)"_s, 0, Growth::Flat, {}, loadProbe, [w] { ui::sheetPage(w)->Entry時給(); },
+    cases.append({u"Entry時給 (60 lines)"_s, 0, Growth::Flat, {}, loadProbe, [sheetPage] { sheetPage->Entry時給(); },
                   [w, noNotice, countLines]() -> QString {
                       if (QString e = noNotice(); !e.isEmpty())
                           return e;
@@ -584,7 +587,7 @@ QList<Case> casesOf(Session &s)
                   {}});
 
     // Read時給 of the 60-line sheet onto the page.
-    cases.append({u"Read時給 (60 lines)"_s, 0, Growth::Flat, {}, putKey, [w] { ui::sheetPage(w)->Read時給(); },
+    cases.append({u"Read時給 (60 lines)"_s, 0, Growth::Flat, {}, putKey, [sheetPage] { sheetPage->Read時給(); },
                   [w, &s]() -> QString {
                       if (ui::dat明細(w)->value(59, sheet::Col日付).isNull())
                           return u"line 60 was not read"_s;
@@ -612,7 +615,7 @@ QList<Case> casesOf(Session &s)
 
     // Read従業員 and ReadComb氏名: the employees into their grid and into the name list.
     cases.append({u"Read従業員"_s, 0, Growth::Flat, [w] { ui::SSTab1(w)->setCurrentIndex(2); },
-                  [w] { ui::employeePage(w)->Clear従業員(); }, [w] { ui::employeePage(w)->Read従業員(); },
+                  [w] { ui::employeePage(w)->Clear従業員(); }, [employeePage] { employeePage->Read従業員(); },
                   [w, listedAll] { return listedAll(ui::dat従業員(w)->storedRowCount()); }, {},
                   [&s] {
                       QSqlQuery query = prepared(s.rawMain, u"SELECT 氏名, 時給 FROM 従業員 ORDER BY 氏名"_s);
@@ -621,7 +624,7 @@ QList<Case> casesOf(Session &s)
                   },
                   [&s, listedAll] { return listedAll(s.fetched); },
                   [w] { ui::SSTab1(w)->setCurrentIndex(0); }});
-    cases.append({u"ReadComb氏名"_s, 0, Growth::Flat, {}, {}, [w] { ui::sheetPage(w)->ReadComb氏名(); },
+    cases.append({u"ReadComb氏名"_s, 0, Growth::Flat, {}, {}, [sheetPage] { sheetPage->ReadComb氏名(); },
                   [w, listedAll] { return listedAll(ui::cmb氏名(w)->count()); }, {},
                   [&s] {
                       QSqlQuery query = prepared(s.rawMain, u"SELECT 氏名 FROM 従業員 ORDER BY 氏名"_s);
@@ -638,7 +641,7 @@ QList<Case> casesOf(Session &s)
     // (memory, caches). Read履歴: every registered sheet listed, from an empty
     // list as after start-up.
     cases.append({u"Read履歴"_s, 0, Growth::Linear, [w] { ui::SSTab1(w)->setCurrentIndex(1); },
-                  [w] { ui::historyPage(w)->Clear履歴(); }, [w] { ui::historyPage(w)->Read履歴(); },
+                  [w] { ui::historyPage(w)->Clear履歴(); }, [historyPage] { historyPage->Read履歴(); },
                   [w, fetchedAll] { return fetchedAll(ui::dat履歴(w)->storedRowCount()); }, {},
                   [&s] {
                       QSqlQuery query =
