@@ -31,7 +31,7 @@ void HistoryPage::Print履歴()
 {
     const QList<sheet::Key> keys = chosenSheets();
     if (keys.isEmpty()) {
-        m_dialogs.ask(u"その他"_s, u"メッセージ"_s, u"印刷するシートがありません。先に履歴を読み込んでください。"_s);
+        m_dialogs.tell(u"印刷するシートがありません。先に履歴を読み込んでください。"_s);
         return;
     }
     const std::optional<history::StoredSheets> sheets = history::readHeaders(m_store.main(), keys);
@@ -40,8 +40,7 @@ void HistoryPage::Print履歴()
         return;
     }
     if (!sheets->missing.isEmpty())
-        m_dialogs.ask(u"その他"_s, u"メッセージ"_s,
-                      u"一覧を読み込んだ後に削除されたシートが %1 件あります。残りの %2 件を印刷します。"_s
+        m_dialogs.tell(u"一覧を読み込んだ後に削除されたシートが %1 件あります。残りの %2 件を印刷します。"_s
                           .arg(sheets->missing.size())
                           .arg(sheets->found.size()));
     QList<StatementValues> statements;
@@ -56,7 +55,7 @@ void HistoryPage::Export履歴()
 {
     const QList<sheet::Key> keys = chosenSheets();
     if (keys.isEmpty()) {
-        m_dialogs.ask(u"その他"_s, u"メッセージ"_s, u"書き出すシートがありません。先に履歴を読み込んでください。"_s);
+        m_dialogs.tell(u"書き出すシートがありません。先に履歴を読み込んでください。"_s);
         return;
     }
     if (!m_exportChooser)
@@ -84,6 +83,5 @@ void HistoryPage::Export履歴()
         m_dialogs.fail(u"CSVファイルを書き出せませんでした（%1）。ファイルは作っていません。"_s.arg(reason));
         return;
     }
-    m_dialogs.ask(u"その他"_s, u"メッセージ"_s,
-                  u"%1 件のシートを CSV ファイルに書き出しました。\n%2"_s.arg(sheetCount).arg(choice->fileName));
+    m_dialogs.tell(u"%1 件のシートを CSV ファイルに書き出しました。\n%2"_s.arg(sheetCount).arg(choice->fileName));
 }

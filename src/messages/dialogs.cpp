@@ -9,7 +9,7 @@ bool Dialogs::ask(const QString &category, const QString &code, const QString &t
     return ShowMessage(m_presenter, category, code, text);
 }
 
-void Dialogs::fail(const QString &text) const
+void Dialogs::tell(const QString &text) const
 {
     ShowMessage(m_presenter, u"その他"_s, u"メッセージ"_s, text);
 }

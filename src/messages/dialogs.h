@@ -19,7 +19,10 @@ public:
 
     // True only when a Yes/No dialog was answered Yes.
     bool ask(const QString &category, const QString &code, const QString &text = {}) const;
-    void fail(const QString &text) const;
+    // A notice: the catalog's その他/メッセージ box with the text as title and prompt.
+    void tell(const QString &text) const;
+    // An operation that could not be done: told the same way.
+    void fail(const QString &text) const { tell(text); }
 
     // A write that failed: what could not be done, then "保存されているデータは変わっていません。"
     static QString notStored(const QString &what);

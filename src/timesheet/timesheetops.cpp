@@ -92,12 +92,12 @@ void TimeSheetPage::Clear時給()
 bool TimeSheetPage::checkSheetKey()
 {
     if (cmb氏名->currentText().isEmpty()) {
-        m_dialogs.ask(u"その他"_s, u"メッセージ"_s, u"氏名を記入してください。"_s);
+        m_dialogs.tell(u"氏名を記入してください。"_s);
         cmb氏名->setFocus();
         return false;
     }
     if (txtタイトル->text().isEmpty()) {
-        m_dialogs.ask(u"その他"_s, u"メッセージ"_s, u"タイトルを記入してください。"_s);
+        m_dialogs.tell(u"タイトルを記入してください。"_s);
         txtタイトル->setFocus();
         return false;
     }
