@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/frmpelora.h"
+#include "app/startupprogress.h"
 #include "messages/presenter.h"
 
 using namespace Qt::StringLiterals;
@@ -17,10 +18,13 @@ void showStartupError(const StartupError &error, MessagePresenter *presenter)
 }
 
 std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,
-                                       MessagePresenter *startupMessages)
+                                       MessagePresenter *startupMessages, OpenProgress *progress)
 {
+    std::optional<StartupProgressDialog> dialog;
+    if (!progress)
+        progress = &dialog.emplace();
     auto store = std::make_unique<DataStore>();
-    if (const std::optional<StartupError> error = store->open(paths)) {
+    if (const std::optional<StartupError> error = store->open(paths, progress)) {
         qWarning().noquote() << "Start-up failed:" << error->file << error->cause;
         showStartupError(*error, startupMessages ? startupMessages : services.presenter);
         return nullptr;

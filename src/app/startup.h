@@ -7,14 +7,18 @@
 
 class FrmPelora;
 class MessagePresenter;
+class OpenProgress;
 struct StartupError;
 
 // Opens the data of paths and builds the main window on it. When the data
 // cannot be opened, tells the operator why through startupMessages (the
 // services' presenter when null) and returns nothing; the files are left as
-// they were.
+// they were. While the main file is checked or copied, progress is told how
+// far it is (a StartupProgressDialog of its own when null), so that a long
+// start shows a window within a fraction of a second.
 std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,
-                                       MessagePresenter *startupMessages = nullptr);
+                                       MessagePresenter *startupMessages = nullptr,
+                                       OpenProgress *progress = nullptr);
 
 // The start-up failure as a dialog.
 void showStartupError(const StartupError &error, MessagePresenter *presenter);

@@ -1,5 +1,6 @@
 #include "data/backup.h"
 
+#include "data/aside.h"
 #include "data/filestamp.h"
 #include "data/schema.h"
 #include "data/sql.h"
@@ -241,6 +242,54 @@ bool integrityCheck(const QSqlDatabase &db)
     return ran && rows.size() == 1 && rows.first().value(0).toString() == u"ok"_s;
 }
 
+namespace {
+
+QString quoted(const QString &identifier)
+{
+    return u'"' + QString(identifier).replace(u'"', u"\"\""_s) + u'"';
+}
+
+// The entries of an index against the rows of its table. Each side is one
+// sequential read (the index alone, the table alone); integrity_check instead
+// looks every row up in every index, which on a large file takes four times as
+// long as both reads together.
+bool indexMatchesTable(const QSqlDatabase &db, const QString &table, const QString &index)
+{
+    const QString count = u"SELECT count(*), sum(rowid) FROM %1 "_s.arg(quoted(table));
+    bool indexRead = false, tableRead = false;
+    const QList<sql::Row> entries = sql::rows(db, count + u"INDEXED BY "_s + quoted(index), {}, &indexRead);
+    const QList<sql::Row> rows = sql::rows(db, count + u"NOT INDEXED"_s, {}, &tableRead);
+    return indexRead && tableRead && !entries.isEmpty() && !rows.isEmpty()
+        && entries.first().value(0).toLongLong() == rows.first().value(0).toLongLong()
+        && entries.first().value(1).toLongLong() == rows.first().value(1).toLongLong();
+}
+
+} // namespace
+
+bool checkWhole(const QSqlDatabase &db, OpenSteps *steps)
+{
+    bool listed = false;
+    // Partial indexes hold only some rows of their table by design.
+    const QList<sql::Row> indexes =
+        sql::rows(db, u"SELECT m.name, i.name FROM sqlite_master AS m, pragma_index_list(m.name) AS i "
+                      u"WHERE m.type = 'table' AND i.partial = 0"_s,
+                  {}, &listed);
+    if (!listed)
+        return false;
+    OpenSteps unseen;
+    OpenSteps &counted = steps ? *steps : unseen;
+    counted.begin(OpenSteps::Phase::Checking, int(indexes.size()) + 1);
+    if (!quickCheck(db))
+        return false;
+    for (const sql::Row &index : indexes) {
+        ++counted.done;
+        if (!indexMatchesTable(db, index.value(0).toString(), index.value(1).toString()))
+            return false;
+    }
+    ++counted.done;
+    return true;
+}
+
 QString takeCopy(const QSqlDatabase &main, const QString &mainPath)
 {
     const QString folder = folderFor(mainPath);
@@ -281,21 +330,29 @@ QString restoreAdvice(const QString &mainPath)
         .arg(QDir::toNativeSeparators(all.first()));
 }
 
-std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath, bool trusted)
+std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath, bool trusted,
+                                 OpenSteps *steps)
 {
     const bool changed = changedSinceLastCopy(mainPath);
     if (trusted && !changed)
         return std::nullopt;
     // A file Pelora did not close itself is checked in full, indexes against
     // their tables included; one it closed is only copied, after the quicker check.
-    if (!(trusted ? quickCheck(main) : integrityCheck(main))) {
+    OpenSteps unseen;
+    OpenSteps &counted = steps ? *steps : unseen;
+    if (trusted)
+        counted.begin(OpenSteps::Phase::Checking, 1);
+    if (!(trusted ? quickCheck(main) : checkWhole(main, &counted))) {
         const QString cause = u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s;
         if (copies(folderFor(mainPath)).isEmpty())
             return cause;
         return cause + u"backup フォルダーに以前の控えがあります。"_s;
     }
-    if (changed && holdsData(main))
+    if (changed && holdsData(main)) {
+        counted.begin(OpenSteps::Phase::Copying, 1);
         takeCopy(main, mainPath);
+        ++counted.done;
+    }
     return std::nullopt;
 }
 

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -96,9 +97,11 @@ QSqlDatabase DataStore::work() const
     return QSqlDatabase::database(m_workName, false);
 }
 
-std::optional<StartupError> DataStore::open(const DataPaths &paths)
+std::optional<StartupError> DataStore::open(const DataPaths &paths, OpenProgress *progress)
 {
     m_paths = paths;
+    m_progress = progress;
+    const auto forgetProgress = qScopeGuard([this] { m_progress = nullptr; });
     const QString folder = QDir::cleanPath(paths.DataPath);
     if (!QDir().mkpath(folder))
         return StartupError{folder, u"データフォルダを作成できません。"_s, {}};
@@ -213,9 +216,14 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
     // The main file is read whole (and copied when it changed) unless Pelora
     // closed it itself and it is still as it was then; the small work file is
     // read whole every time. Both before the journal mode is set below, which
-    // may write to the file: a damaged file stays untouched.
+    // may write to the file: a damaged file stays untouched. The main file's
+    // check and copy take seconds on a large file; they run on a connection of
+    // their own beside this one.
     if (mainFile) {
-        if (const std::optional<QString> cause = backup::atStartup(db, path, trusted))
+        const std::optional<QString> cause = readAside(
+            path, [&](const QSqlDatabase &aside, OpenSteps &steps) { return backup::atStartup(aside, path, trusted, &steps); },
+            m_progress);
+        if (cause)
             return StartupError{path, *cause, backup::restoreAdvice(path)};
     } else if (!backup::quickCheck(db)) {
         return StartupError{path, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s, {}};

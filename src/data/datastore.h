@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/aside.h"
 #include "data/datapaths.h"
 #include "data/filestamp.h"
 #include "data/folderlock.h"
@@ -35,7 +36,9 @@ public:
     DataStore(const DataStore &) = delete;
     DataStore &operator=(const DataStore &) = delete;
 
-    std::optional<StartupError> open(const DataPaths &paths);
+    // A long read of the main file (its check, its copy) runs aside while this
+    // thread keeps handling events, told to progress when one is given.
+    std::optional<StartupError> open(const DataPaths &paths, OpenProgress *progress = nullptr);
     void close();
 
     const DataPaths &paths() const { return m_paths; }
@@ -53,6 +56,7 @@ private:
     QString m_mainName;
     QString m_workName;
     FolderLock m_lock;
+    OpenProgress *m_progress = nullptr; // during open() only
     std::optional<FileStamp> m_opened; // the main file as it was opened; set while a session runs
     std::future<bool> m_recordWritten;
 };

@@ -130,6 +130,8 @@ void TestBackup::copyAtTheFirstStartAfterAChange()
              app.mainRows(u"SELECT 氏名, タイトル, 合計 FROM 時給ヘッダ"_s));
     QCOMPARE(copyRows(copies.first(), u"SELECT 合計 FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 24001);
     QCOMPARE(copyRows(copies.first(), u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 3);
+    QCOMPARE(app.progress.steps.last().phase, OpenSteps::Phase::Copying);
+    QCOMPARE(app.progress.steps.last().done, 1);
     // No dialog of any kind came with it.
     QVERIFY(app.presenter.shown.isEmpty());
 }
@@ -354,15 +356,18 @@ void TestBackup::aDamagedFileIsNeitherCopiedNorOpened()
 void TestBackup::aFileLeftByAKilledSessionIsCheckedWhole_data()
 {
     QTest::addColumn<bool>("killed");
-    QTest::newRow("session killed") << true;
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("session killed") << true << true;
+    QTest::newRow("session killed, file whole") << true << false;
     // The same bytes as Pelora closed them are taken as they stand: a normal
     // start never reads the whole file.
-    QTest::newRow("session closed") << false;
+    QTest::newRow("session closed") << false << true;
 }
 
 void TestBackup::aFileLeftByAKilledSessionIsCheckedWhole()
 {
     QFETCH(bool, killed);
+    QFETCH(bool, damaged);
     Pelora app;
     QVERIFY(app.start());
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 30);
@@ -376,14 +381,23 @@ void TestBackup::aFileLeftByAKilledSessionIsCheckedWhole()
     // A page torn during that session, the file's size, time and header kept.
     const std::filesystem::path main = QFileInfo(app.paths.MainDbPath).filesystemFilePath();
     const auto modified = std::filesystem::last_write_time(main);
-    QVERIFY(damageLinesPage(app.paths.MainDbPath));
+    if (damaged)
+        QVERIFY(damageLinesPage(app.paths.MainDbPath));
     std::filesystem::last_write_time(main, modified);
     if (killed)
         QVERIFY(writeAll(record, open));
 
-    QCOMPARE(app.start(), !killed);
-    if (killed)
+    app.progress.steps.clear();
+    QCOMPARE(app.start(), !(killed && damaged));
+    if (killed && damaged)
         QVERIFY2(app.presenter.last().prompt.contains(u"壊れています"_s), qPrintable(app.presenter.last().prompt));
+    // The check told how far it was: the whole file, then each of the three
+    // indexes against its table; a trusted file is not read at all.
+    const RecordingProgress::Step last = app.progress.steps.value(app.progress.steps.size() - 1);
+    QCOMPARE(app.progress.begun, app.progress.ended);
+    QCOMPARE(last.phase, OpenSteps::Phase::Checking);
+    QCOMPARE(last.total, killed ? 4 : 0);
+    QCOMPARE(last.done, killed && !damaged ? 4 : 0);
 }
 
 void TestBackup::deletingAllWhenTheCopiesAreDefeated_data()

@@ -1,6 +1,7 @@
 #include "fixture.h"
 
 #include "app/startup.h"
+#include "app/startupprogress.h"
 #include "data/datastore.h"
 #include "data/sql.h"
 
@@ -9,8 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLockFile>
 #include <QProcess>
+#include <QProgressBar>
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
@@ -208,6 +211,7 @@ private slots:
     void startupTellsTheOperatorAndStops_data();
     void startupTellsTheOperatorAndStops();
     void startupOnAFreshFolderShowsNoDialog();
+    void aLongStartShowsWhatItIsDoing();
 };
 
 void TestDataStore::createsAMissingFolderWithBothFiles()
@@ -557,6 +561,24 @@ void TestDataStore::startupOnAFreshFolderShowsNoDialog()
     const std::unique_ptr<FrmPelora> window = startPelora(pathsIn(tmp.path()), Services{&presenter, nullptr, {}});
     QVERIFY(window);
     QVERIFY(presenter.shown.isEmpty());
+}
+
+void TestDataStore::aLongStartShowsWhatItIsDoing()
+{
+    // Shown at once here; at start-up only once the work has lasted a moment.
+    StartupProgressDialog dialog(0);
+    auto text = [&dialog](const char *name) { return dialog.findChild<QLabel *>(QString::fromUtf8(name))->text(); };
+    dialog.begin();
+    QVERIFY(dialog.isVisible());
+    dialog.advance(OpenSteps::Phase::Checking, 2, 4);
+    QCOMPARE(text("lbl進行"), u"データを点検しています…"_s);
+    QCOMPARE(text("lbl段階"), u"2 / 4"_s);
+    QCOMPARE(dialog.findChild<QProgressBar *>(u"bar進行"_s)->value(), 2);
+    dialog.advance(OpenSteps::Phase::Copying, 0, 1);
+    QCOMPARE(text("lbl進行"), u"データの控えを作成しています…"_s);
+    QVERIFY(!dialog.close()); // start-up goes on until the work is done
+    dialog.end();
+    QVERIFY(!dialog.isVisible());
 }
 
 int main(int argc, char **argv)

@@ -34,7 +34,7 @@ bool Pelora::start()
 {
     stop();
     platform::installApplicationFont(); // as main() does
-    m_window = startPelora(paths, services());
+    m_window = startPelora(paths, services(), nullptr, &progress);
     w = m_window.get();
     if (!w)
         return false;

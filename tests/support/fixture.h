@@ -28,6 +28,7 @@ public:
     ScriptedPresenter presenter;
     RecordingOutput output;
     ScriptedChooser chooser;
+    RecordingProgress progress;
     QList<QUrl> openedUrls;
     DataPaths paths;
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/aside.h"
 #include "history/exportchooser.h"
 #include "messages/presenter.h"
 #include "report/statementoutput.h"
@@ -46,4 +47,23 @@ public:
         proposed = proposedName;
         return answer;
     }
+};
+
+// Keeps what start-up told of its progress while it checked or copied the main file.
+class RecordingProgress : public OpenProgress
+{
+public:
+    struct Step
+    {
+        OpenSteps::Phase phase;
+        int done;
+        int total;
+    };
+    QList<Step> steps;
+    int begun = 0;
+    int ended = 0;
+
+    void begin() override { ++begun; }
+    void advance(OpenSteps::Phase phase, int done, int total) override { steps.append({phase, done, total}); }
+    void end() override { ++ended; }
 };
