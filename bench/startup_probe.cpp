@@ -1,10 +1,14 @@
 // Starts the real window on a given data folder as the program does and prints
-// "exposed" once it is first shown. With --history it then lists the history
+// "exposed" once it is first shown, after "first-window" once any window of
+// it (the progress window of a long start, or the main window) is, and
+// "aside-ms" with how long the main file's check and copy took, each counted
+// from the start of the process. With --history it then lists the history
 // of every registered sheet, as the operator's 読込 on that page does, and
 // prints the peak memory of the process.
 #include "app/frmpelora.h"
 #include "app/platform.h"
 #include "app/startup.h"
+#include "app/startupprogress.h"
 #include "controls.h"
 #include "controls/worktablemodel.h"
 #include "dataset.h"
@@ -12,10 +16,49 @@
 #include "yespresenter.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QTabWidget>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Announces the first expose of any window of the process.
+class FirstWindow : public QObject
+{
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && object->isWindowType()
+            && static_cast<QWindow *>(object)->isExposed()) {
+            QTextStream(stdout) << "first-window" << Qt::endl;
+            QCoreApplication::instance()->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
+// The real progress window, timed from the moment the check begins to its end.
+class TimedProgress : public StartupProgressDialog
+{
+public:
+    QElapsedTimer timer;
+    double ms = 0;
+    void begin() override
+    {
+        timer.start();
+        StartupProgressDialog::begin();
+    }
+    void end() override
+    {
+        ms = timer.nsecsElapsed() / 1e6;
+        StartupProgressDialog::end();
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -36,7 +79,11 @@ int main(int argc, char *argv[])
 
     YesPresenter presenter;
     const Services services{&presenter, nullptr, {}};
-    std::unique_ptr<FrmPelora> window = startPelora(bench::pathsOfFolder(folder), services);
+    FirstWindow firstWindow;
+    app.installEventFilter(&firstWindow);
+    TimedProgress progress;
+    std::unique_ptr<FrmPelora> window = startPelora(bench::pathsOfFolder(folder), services, nullptr, &progress);
+    QTextStream(stdout) << "aside-ms " << progress.ms << Qt::endl;
     if (!window)
         return 1;
     bench::afterFirstExpose(window.get(), [&] {

@@ -46,7 +46,7 @@ bool integrityCheck(const QSqlDatabase &db);
 // whole file, then every index against its table by the number of entries and
 // the sum of the rowids they point to, each read in one pass. It finds an
 // index that lost or kept entries, or points to other rows, as integrity_check
-// does, in about a quarter of its time; an index entry whose key alone differs
+// does, in under half its time; an index entry whose key alone differs
 // from its row's goes unseen. Counts one step for quick_check and one per
 // index into steps.
 bool checkWhole(const QSqlDatabase &db, OpenSteps *steps = nullptr);
