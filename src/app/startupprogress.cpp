@@ -44,8 +44,9 @@ void StartupProgressDialog::advance(OpenSteps::Phase phase, int done, int total)
 {
     m_text->setText(phase == OpenSteps::Phase::Checking ? u"データを点検しています…"_s
                                                          : u"データの控えを作成しています…"_s);
-    // A bar that moves by itself while a step gives no count of its own.
-    m_bar->setRange(0, total > 1 ? total : 0);
+    // A bar that moves by itself while there is no count to show: a single
+    // step (the copy), or the first and longest one (the whole file's check).
+    m_bar->setRange(0, total > 1 && done > 0 ? total : 0);
     m_bar->setValue(done);
     m_step->setText(total > 1 ? u"%1 / %2"_s.arg(done).arg(total) : QString());
 }

@@ -42,13 +42,13 @@ bool anyCopyTaken(const QString &mainPath);
 bool quickCheck(const QSqlDatabase &db);
 // PRAGMA integrity_check: quick_check, and every index against its table.
 bool integrityCheck(const QSqlDatabase &db);
-// The check of a file not trusted as Pelora left it: quick_check over the
-// whole file, then every index against its table by the number of entries and
-// the sum of the rowids they point to, each read in one pass. It finds an
-// index that lost or kept entries, or points to other rows, as integrity_check
-// does, in under half its time; an index entry whose key alone differs
-// from its row's goes unseen. Counts one step for quick_check and one per
-// index into steps.
+// The check of a file not trusted as Pelora left it: every index against its
+// table by the number of entries and the sum of the rowids they point to, each
+// read in one pass, and beside it, on a connection and thread of its own,
+// quick_check over the whole file. It finds an index that lost or kept
+// entries, or points to other rows, as integrity_check does, in under half its
+// processor time; an index entry whose key alone differs from its row's goes
+// unseen. Counts one step per index and one for quick_check into steps.
 bool checkWhole(const QSqlDatabase &db, OpenSteps *steps = nullptr);
 
 // Copies the main file now and drops the oldest copies beyond KeptCopies.
