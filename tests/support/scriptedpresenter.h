@@ -3,6 +3,7 @@
 #include "data/aside.h"
 #include "history/exportchooser.h"
 #include "messages/presenter.h"
+#include "report/pdfchooser.h"
 #include "report/statementoutput.h"
 
 #include <QList>
@@ -47,6 +48,14 @@ public:
         proposed = proposedName;
         return answer;
     }
+};
+
+// Answers the question where a PDF goes from a script.
+class ScriptedPdfChooser : public PdfChooser
+{
+public:
+    std::optional<QString> answer; // nothing: the operator cancels
+    std::optional<QString> choosePdf(QWidget *, const QString &) override { return answer; }
 };
 
 // Keeps what start-up told of its progress while it checked or copied the main file.
