@@ -36,16 +36,14 @@ DataPaths chooseDataPaths(const QString &applicationDir, bool windows, const QSt
                                    : withSeparator(applicationDir, separator) + u"data/"_s;
     if (userDataDir.isEmpty() || probes.isFolder(beside))
         return inFolder(beside);
-    QString user = userDataDir;
-    if (windows)
-        user.replace(u'/', u'\\');
-    user = withSeparator(user, separator) + u"data"_s + separator;
-    if (probes.isFolder(user))
-        return inFolder(user);
     const bool installed = !windows && QFileInfo(QDir::cleanPath(applicationDir)).fileName() == u"bin"_s;
     if (!installed && probes.canWriteIn(applicationDir))
         return inFolder(beside);
-    return inFolder(user);
+
+    QString user = userDataDir;
+    if (windows)
+        user.replace(u'/', u'\\');
+    return inFolder(withSeparator(user, separator) + u"data"_s + separator);
 }
 
 bool canWriteIn(const QString &folder)

@@ -23,15 +23,12 @@ struct DataPathProbes
     std::function<bool(const QString &)> canWriteIn; // a folder where a new file can be made
 };
 
-// The data folder is "data" beside the program whenever that folder already
-// exists, so that a copied program folder carries its data. Else it is "data"
-// in the user's application-data folder, userDataDir, when that one exists (a
-// program started once with more rights, or copied elsewhere, keeps finding
-// the user's data). Else it is made beside the program when the program's
-// folder takes new files, and in the user's folder when not (a program under
-// Program Files, or in the bin folder of an installation, which is never a
-// data home). With no user folder (none given, as in tests) the data is
-// beside the program, unprobed.
+// The data folder is "data" beside the program, so that a copied program
+// folder carries its data, whenever that folder already exists or the
+// program's folder takes new files. Otherwise (a program under Program Files,
+// or in the bin folder of an installation, which is never a data home) it is
+// "data" in the user's application-data folder, userDataDir. With no user
+// folder (none given, as in tests) the data is beside the program, unprobed.
 // On Windows a developer's machine is recognised by a marker file at a fixed
 // path; it points the program at a fixed development data folder.
 // The application folder is used as the platform reports it: a Windows drive

@@ -53,11 +53,10 @@ void TestDataPaths::chooseDataPaths_data()
     QTest::newRow("windows, program folder writable")
         << u"D:\\Tools\\Pelora"_s << true << QStringList{} << QStringList{u"D:\\Tools\\Pelora"_s}
         << u"D:\\Tools\\Pelora\\data\\"_s
-        << QStringList{file(marker), folder(u"D:\\Tools\\Pelora\\data\\"_s), folder(roaming),
-                       write(u"D:\\Tools\\Pelora"_s)};
+        << QStringList{file(marker), folder(u"D:\\Tools\\Pelora\\data\\"_s), write(u"D:\\Tools\\Pelora"_s)};
     QTest::newRow("windows, under Program Files: the user's folder with backslashes")
         << u"C:\\Program Files\\Pelora"_s << true << QStringList{} << QStringList{} << roaming
-        << QStringList{file(marker), folder(u"C:\\Program Files\\Pelora\\data\\"_s), folder(roaming),
+        << QStringList{file(marker), folder(u"C:\\Program Files\\Pelora\\data\\"_s),
                        write(u"C:\\Program Files\\Pelora"_s)};
     QTest::newRow("windows, data folder already beside a read-only program folder")
         << u"C:\\Program Files\\Pelora"_s << true << QStringList{u"C:\\Program Files\\Pelora\\data\\"_s}
@@ -68,37 +67,33 @@ void TestDataPaths::chooseDataPaths_data()
         << QStringList{u"c:\\vmkdevelop.txt.bak"_s, u"c:\\develop4\\Pelora\\data\\"_s,
                        u"C:\\Pelora\\vmkdevelop.txt"_s}
         << QStringList{u"C:\\Pelora"_s} << u"C:\\Pelora\\data\\"_s
-        << QStringList{file(marker), folder(u"C:\\Pelora\\data\\"_s), folder(roaming), write(u"C:\\Pelora"_s)};
+        << QStringList{file(marker), folder(u"C:\\Pelora\\data\\"_s), write(u"C:\\Pelora"_s)};
     QTest::newRow("windows, program at a drive root keeps both backslashes")
         << u"C:\\"_s << true << QStringList{u"C:\\\\data\\"_s} << QStringList{} << u"C:\\\\data\\"_s
         << QStringList{file(marker), folder(u"C:\\\\data\\"_s)};
     QTest::newRow("windows, program at another drive root")
         << u"E:\\"_s << true << QStringList{} << QStringList{u"E:\\"_s} << u"E:\\\\data\\"_s
-        << QStringList{file(marker), folder(u"E:\\\\data\\"_s), folder(roaming), write(u"E:\\"_s)};
+        << QStringList{file(marker), folder(u"E:\\\\data\\"_s), write(u"E:\\"_s)};
     QTest::newRow("unix, folder without trailing slash")
         << u"/opt/pelora"_s << false << QStringList{} << QStringList{u"/opt/pelora"_s} << u"/opt/pelora/data/"_s
-        << QStringList{folder(u"/opt/pelora/data/"_s), folder(local), write(u"/opt/pelora"_s)};
+        << QStringList{folder(u"/opt/pelora/data/"_s), write(u"/opt/pelora"_s)};
     QTest::newRow("unix, folder with trailing slash")
         << u"/opt/pelora/"_s << false << QStringList{u"/opt/pelora/data/"_s} << QStringList{}
         << u"/opt/pelora/data/"_s << QStringList{folder(u"/opt/pelora/data/"_s)};
     QTest::newRow("unix, root folder") << u"/"_s << false << QStringList{} << QStringList{u"/"_s} << u"/data/"_s
-                                       << QStringList{folder(u"/data/"_s), folder(local), write(u"/"_s)};
+                                       << QStringList{folder(u"/data/"_s), write(u"/"_s)};
     QTest::newRow("unix, program folder not writable")
         << u"/opt/pelora"_s << false << QStringList{} << QStringList{} << local
-        << QStringList{folder(u"/opt/pelora/data/"_s), folder(local), write(u"/opt/pelora"_s)};
+        << QStringList{folder(u"/opt/pelora/data/"_s), write(u"/opt/pelora"_s)};
     QTest::newRow("unix, an installation's bin folder even when writable")
         << u"/usr/bin"_s << false << QStringList{} << QStringList{u"/usr/bin"_s} << local
-        << QStringList{folder(u"/usr/bin/data/"_s), folder(local)};
+        << QStringList{folder(u"/usr/bin/data/"_s)};
     QTest::newRow("unix, data folder already beside the bin folder")
         << u"/usr/local/bin"_s << false << QStringList{u"/usr/local/bin/data/"_s} << QStringList{}
         << u"/usr/local/bin/data/"_s << QStringList{folder(u"/usr/local/bin/data/"_s)};
-    QTest::newRow("unix, the user's data folder already there wins over a writable program folder")
-        << u"/home/op/pelora"_s << false << QStringList{local} << QStringList{u"/home/op/pelora"_s} << local
-        << QStringList{folder(u"/home/op/pelora/data/"_s), folder(local)};
     QTest::newRow("unix, a marker-named file is no developer machine")
         << u"/home/op/pelora"_s << false << QStringList{marker} << QStringList{u"/home/op/pelora"_s}
-        << u"/home/op/pelora/data/"_s
-        << QStringList{folder(u"/home/op/pelora/data/"_s), folder(local), write(u"/home/op/pelora"_s)};
+        << u"/home/op/pelora/data/"_s << QStringList{folder(u"/home/op/pelora/data/"_s), write(u"/home/op/pelora"_s)};
 }
 
 void TestDataPaths::chooseDataPaths()
