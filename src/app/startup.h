@@ -12,7 +12,9 @@ struct StartupError;
 // Opens the data of paths and builds the main window on it. When the data
 // cannot be opened, tells the operator why through startupMessages (the
 // services' presenter when null) and returns nothing; the files are left as
-// they were.
+// they were. A refusal that has a way forward (a copy to put back, a work
+// file to make again, a lock of another computer) asks in the same dialog;
+// "はい" takes it and starts, "いいえ" changes nothing.
 std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,
                                        MessagePresenter *startupMessages = nullptr);
 

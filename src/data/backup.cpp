@@ -1,5 +1,7 @@
 #include "data/backup.h"
 
+#include "data/copyextras.h"
+#include "data/datapaths.h"
 #include "data/filestamp.h"
 #include "data/schema.h"
 #include "data/sql.h"
@@ -135,12 +137,18 @@ bool copyDatabase(const QSqlDatabase &main, const QString &file)
         return false;
     }
     query.finish();
+    return true;
+}
+
+bool syncFile(const QString &file)
+{
 #ifdef Q_OS_UNIX
     QFile written(file);
-    if (!written.open(QIODevice::ReadOnly) || ::fsync(written.handle()) != 0)
-        return false;
-#endif
+    return written.open(QIODevice::ReadOnly) && ::fsync(written.handle()) == 0;
+#else
+    Q_UNUSED(file);
     return true;
+#endif
 }
 
 // Whether a finished copy is whole: SQLite reads it as a database of exactly
@@ -241,7 +249,7 @@ bool integrityCheck(const QSqlDatabase &db)
     return ran && rows.size() == 1 && rows.first().value(0).toString() == u"ok"_s;
 }
 
-QString takeCopy(const QSqlDatabase &main, const QString &mainPath)
+QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QString &reason)
 {
     const QString folder = folderFor(mainPath);
     // Nothing when the file was removed while Pelora ran: the copy is taken
@@ -254,7 +262,9 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath)
     removeLeftovers(folder);
     const QString target = freeName(folder);
     const QString part = target + PartSuffix;
-    if (!copyDatabase(main, part) || !verifyCopy(part) || !QFile::rename(part, target)) {
+    const QString workPath = QFileInfo(mainPath).dir().filePath(QStringView(WorkDbFileName).toString());
+    if (!copyDatabase(main, part) || !copyextras::addTo(part, workPath, reason) || !syncFile(part)
+        || !verifyCopy(part) || !QFile::rename(part, target)) {
         qWarning().noquote() << "No backup of the main file could be made in" << folder;
         QFile::remove(part);
         return QString();
@@ -274,11 +284,20 @@ QString restoreAdvice(const QString &mainPath)
     const QStringList all = copies(folderFor(mainPath));
     if (all.isEmpty())
         return u"backup フォルダーに控えがありません。"_s;
-    return u"最新の控え: %1\n"
-           u"控えを戻すには、Pelora を閉じたまま、data フォルダーの Pelora.mdb があれば別の名前に変え"
-           u"（Pelora.mdb-journal があれば、それも同じ名前に「-journal」を付けた名前に変えて一緒に残し）、"
-           u"控えを data フォルダーにコピーして名前を「Pelora.mdb」にしてから起動してください。"_s
-        .arg(QDir::toNativeSeparators(all.first()));
+    return u"最新の控え: %1"_s.arg(QDir::toNativeSeparators(all.first()));
+}
+
+void recordAsLastCopy(const QString &mainPath, const QString &copy)
+{
+    const std::optional<FileStamp> copyStamp = stampOf(copy);
+    if (copyStamp)
+        writeState(folderFor(mainPath), State{QFileInfo(copy).fileName(), *copyStamp, stampOf(mainPath)});
+}
+
+bool wholeDatabase(const QString &file)
+{
+    return verifyCopy(file)
+        && copyextras::withFile(file, true, [](const QSqlDatabase &db) { return integrityCheck(db); });
 }
 
 std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath, bool trusted)
@@ -295,14 +314,14 @@ std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPa
         return cause + u"backup フォルダーに以前の控えがあります。"_s;
     }
     if (changed && holdsData(main))
-        takeCopy(main, mainPath);
+        takeCopy(main, mainPath, copyextras::AfterStartupCheck);
     return std::nullopt;
 }
 
 void atShutdown(const QSqlDatabase &main, const QString &mainPath)
 {
     if (changedSinceLastCopy(mainPath) && holdsData(main) && quickCheck(main))
-        takeCopy(main, mainPath);
+        takeCopy(main, mainPath, copyextras::AtClose);
 }
 
 bool beforeDeletingAll(const QSqlDatabase &main, const QString &mainPath)
@@ -316,7 +335,7 @@ bool beforeDeletingAll(const QSqlDatabase &main, const QString &mainPath)
         qWarning().noquote() << "The main file failed its check; nothing is deleted:" << mainPath;
         return false;
     }
-    return !takeCopy(main, mainPath).isEmpty();
+    return !takeCopy(main, mainPath, copyextras::BeforeDeletingAll).isEmpty();
 }
 
 } // namespace backup

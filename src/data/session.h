@@ -37,8 +37,10 @@ enum class Journal { None, Own, Foreign, InUse };
 // reads the file, because the first read replays a hot journal into it. A hot
 // journal (not empty, its header not cleared) is the main file's own only when
 // the last session never closed and the main file is still the one it had
-// open; a journal beside a copy put back, or beside a file no session of ours
-// left unfinished, would write another file's pages into it. InUse: another
+// open, with the change counter the journal's transaction started from; a
+// journal beside a copy put back (renamed into place or copied over the file),
+// or beside a file no session of ours left unfinished, would write another
+// file's pages into it. InUse: another
 // program holds a lock on the main file, so the journal may be its live one.
 Journal judgeJournal(const QString &mainPath, const std::optional<Record> &record,
                      const std::optional<FileStamp> &main);
