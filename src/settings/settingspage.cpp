@@ -218,7 +218,7 @@ void SettingsPage::List控え()
         auto *item = new QTreeWidgetItem(lst控え, {copy.taken.toString(u"yyyy/MM/dd HH:mm:ss"_s), copy.reason,
                                                     read ? QString::number(copy.sheets) : u"読めません"_s,
                                                     read ? QString::number(copy.employees) : QString(),
-                                                    locale.formattedDataSize(copy.size)});
+                                                    locale.formattedDataSize(copy.size, 0, QLocale::DataSizeTraditionalFormat)});
         item->setData(0, Qt::UserRole, copy.path);
         item->setData(1, Qt::UserRole, copy.summary());
         for (int column : {2, 3, 4})
