@@ -4,6 +4,7 @@
 #include "messages/consolepresenter.h"
 #include "messages/messageboxpresenter.h"
 #include "history/exportchooser.h"
+#include "report/pdfchooser.h"
 #include "report/previewoutput.h"
 
 #include <QApplication>
@@ -24,7 +25,8 @@ int main(int argc, char *argv[])
     ConsolePresenter console;
     MessagePresenter *startupMessages = qEnvironmentVariableIsSet("PELORA_NO_DIALOGS")
         ? static_cast<MessagePresenter *>(&console) : &dialogs;
-    PreviewOutput statementOutput;
+    PdfFileDialog pdfChooser;
+    PreviewOutput statementOutput(dialogs, &pdfChooser);
     FileDialogChooser exportChooser;
     Services services{&dialogs, &statementOutput,
                       [](const QUrl &url) { QDesktopServices::openUrl(url); }, &exportChooser};

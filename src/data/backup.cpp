@@ -5,19 +5,15 @@
 #include "data/filestamp.h"
 #include "data/schema.h"
 #include "data/sql.h"
+#include "data/wholefile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -60,16 +56,12 @@ std::optional<State> readState(const QString &folder)
     return State{lines.value(0), *copyStamp, FileStamp::fromText(lines.value(2))};
 }
 
-void writeState(const QString &folder, const State &state)
+bool writeState(const QString &folder, const State &state)
 {
     // Replaced whole: a start-up killed while writing it keeps the previous state.
-    QSaveFile file(QDir(folder).filePath(StateFileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(u"%1\n%2\n%3\n"_s.arg(state.copy, state.copyStamp.toText(),
-                                     state.main ? state.main->toText() : QString())
-                   .toUtf8());
-    file.commit();
+    const QString text = u"%1\n%2\n%3\n"_s.arg(state.copy, state.copyStamp.toText(),
+                                                state.main ? state.main->toText() : QString());
+    return files::writeWhole(QDir(folder).filePath(StateFileName), text.toUtf8()) == files::WriteError::None;
 }
 
 struct CopyName
@@ -142,13 +134,8 @@ bool copyDatabase(const QSqlDatabase &main, const QString &file)
 
 bool syncFile(const QString &file)
 {
-#ifdef Q_OS_UNIX
     QFile written(file);
-    return written.open(QIODevice::ReadOnly) && ::fsync(written.handle()) == 0;
-#else
-    Q_UNUSED(file);
-    return true;
-#endif
+    return written.open(QIODevice::ReadWrite) && files::syncToDisk(written);
 }
 
 // Whether a finished copy is whole: SQLite reads it as a database of exactly
@@ -275,7 +262,10 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QStrin
     // Pruned before the state is written: a Pelora killed in between takes
     // the copy again at its next start and prunes then, never keeps eleven.
     prune(folder);
-    writeState(folder, State{QFileInfo(target).fileName(), *copyStamp, before});
+    // Without the state the copy still counts as a copy; the next start only
+    // takes another one.
+    if (!writeState(folder, State{QFileInfo(target).fileName(), *copyStamp, before}))
+        qWarning().noquote() << "The backup state could not be written in" << folder;
     return target;
 }
 

@@ -3,6 +3,7 @@
 #include "data/backup.h"
 #include "data/copyextras.h"
 #include "data/filestamp.h"
+#include "data/filesync.h"
 #include "data/session.h"
 #include "data/sql.h"
 
@@ -10,10 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -23,13 +20,8 @@ namespace {
 
 bool syncFile(const QString &file)
 {
-#ifdef Q_OS_UNIX
     QFile f(file);
-    return f.open(QIODevice::ReadOnly) && ::fsync(f.handle()) == 0;
-#else
-    Q_UNUSED(file);
-    return true;
-#endif
+    return f.open(QIODevice::ReadWrite) && files::syncToDisk(f);
 }
 
 // The copy's own file as the main file: extras out, the main file's journal mode.

@@ -1,8 +1,9 @@
 #include "data/session.h"
 
+#include "data/wholefile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -95,22 +96,11 @@ std::optional<Record> read(const QString &dataPath)
 
 bool write(const QString &dataPath, const Record &record)
 {
-    QSaveFile file(QDir(dataPath).filePath(FileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QString text = (record.closed ? u"closed\n"_s : u"open\n"_s)
         + (record.main ? record.main->toText() : QString()) + u'\n';
-    file.write(text.toUtf8());
-#ifdef Q_OS_UNIX
-    // QSaveFile renames without syncing: after a power cut the record must
-    // still say whether the session closed.
-    if (!file.flush() || ::fsync(file.handle()) != 0) {
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-#endif
-    return file.commit();
+    // Synced before it replaces the old record: after a power cut the record
+    // must still say whether the session closed.
+    return files::writeWhole(QDir(dataPath).filePath(FileName), text.toUtf8()) == files::WriteError::None;
 }
 
 bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main)

@@ -3,6 +3,7 @@
 // refuses the write, a full disk. Each must stop, say so in one message, leave
 // the stored data as it was and the screen as the operator left it.
 #include "fixture.h"
+#include "smalldisk.h"
 
 #include "controls/datagrid.h"
 #include "controls/worktablemodel.h"
@@ -291,27 +292,6 @@ private:
     bool m_appeared = false;
     bool m_trigger = false;
     bool m_ok = false;
-};
-
-// A data folder on a 4 MB file system of its own, for the disk-full rows.
-class SmallDisk
-{
-public:
-    explicit SmallDisk(const QString &folder)
-        : m_folder(folder)
-    {
-        m_mounted = QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=4m"_s, u"tmpfs"_s, folder}) == 0;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            QProcess::execute(u"umount"_s, {u"-l"_s, m_folder});
-    }
-    bool mounted() const { return m_mounted; }
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
 };
 
 } // namespace

@@ -257,7 +257,7 @@ void TestMainWindow::dialogsUseTheWindowFace()
     MessageBoxPresenter().present({u"確認"_s, u"登録しますか？"_s, MessageRequest::Icon::Question,
                                    MessageRequest::Buttons::YesNo, MessageRequest::Button::Yes});
     readAndClose();
-    PreviewOutput().show(StatementValues{}, app.w);
+    PreviewOutput(app.presenter, nullptr).show(StatementValues{}, app.w);
     op::click(ui::cmdHint(app.w));
     QVERIFY(app.w->hintWindow());
     faces(app.w->hintWindow());

@@ -76,6 +76,7 @@ const QList<Dialog> &dialogs()
         {u"その他"_s, u"コピー完了"_s, u"コピー完了"_s, u"{text}コピーしました。"_s, Kind::Info},
         {u"その他"_s, u"読込み完了"_s, u"読込完了"_s, u"{text}読込みしました。"_s, Kind::Info},
         {u"その他"_s, u"メッセージ"_s, u"{text}"_s, u"{text}"_s, Kind::Info},
+        {u"その他"_s, u"書出し完了"_s, u"書出し完了"_s, u"{text}"_s, Kind::Info}, // Pelora's own
         {u"その他"_s, u"確認"_s, u"確認"_s, u"{text}、よろしいですか"_s, Kind::AskYes},
         {u"起動"_s, u"控えに戻す"_s, u"Pelora の起動"_s,
          u"{text} に戻しますか。\n「はい」: 今のファイルを日付の付いた名前に変えて data フォルダーに残し、控えを戻して起動します。"
