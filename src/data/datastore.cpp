@@ -199,7 +199,7 @@ std::optional<StartupError> DataStore::openBoth()
         return error;
     }
     }
-    if (!m_acceptOtherFile && last && last->main && before && !last->main->sameFile(*before))
+    if (!m_acceptOtherFile && !session::sameFileAsRecorded(last, before))
         return replacedFile(mainPath);
 
     const bool trusted = session::trusts(last, before);

@@ -108,6 +108,15 @@ bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> 
     return record && record->closed && record->main && main && *record->main == *main;
 }
 
+bool sameFileAsRecorded(const std::optional<Record> &record, const std::optional<FileStamp> &main)
+{
+    // A file without a database header is refused as such; asking whether
+    // to use it would only come first.
+    if (!record || !record->main || !main || main->counter < 0)
+        return true;
+    return record->main->sameFile(*main) && main->counter >= record->main->counter;
+}
+
 Journal judgeJournal(const QString &mainPath, const std::optional<Record> &record,
                      const std::optional<FileStamp> &main)
 {
@@ -120,15 +129,13 @@ Journal judgeJournal(const QString &mainPath, const std::optional<Record> &recor
     if (main && lockedByAnother(mainPath))
         return Journal::InUse;
     const bool crashed = record && !record->closed;
-    if (!crashed || !record->main || !main || !record->main->sameFile(*main))
+    if (!crashed || !record->main || !main || !sameFileAsRecorded(record, main))
         return Journal::Foreign;
     // The same file may have been copied over in place since (a copy put back
     // by hand): its counter is then not the one the session's journal knows.
     const std::optional<quint32> before = counterInJournal(journal);
     const qint64 now = main->counter;
-    if (now < record->main->counter || (before && now != qint64(*before) && now != qint64(*before) + 1))
-        return Journal::Foreign;
-    return Journal::Own;
+    return before && now != qint64(*before) && now != qint64(*before) + 1 ? Journal::Foreign : Journal::Own;
 }
 
 } // namespace session

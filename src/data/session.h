@@ -31,6 +31,12 @@ bool write(const QString &dataPath, const Record &record);
 // Whether main holds exactly what the session of record left at its close.
 bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main);
 
+// Whether main is still the file the session of record had: the same file
+// (see FileStamp::sameFile), with a change counter that never went back, as it
+// does when another file takes the place (and perhaps the inode) of the old
+// one. A record without a stamp tells nothing and counts as the same file.
+bool sameFileAsRecorded(const std::optional<Record> &record, const std::optional<FileStamp> &main);
+
 enum class Journal { None, Own, Foreign, InUse };
 
 // The rollback journal beside the main file, judged before any connection
