@@ -105,6 +105,7 @@ private slots:
     void deletingAllWhenTheCopiesAreDefeated_data();
     void deletingAllWhenTheCopiesAreDefeated();
     void aMainFileRemovedWhileRunningIsCopiedAtClose();
+    void aCopyIsRestoredFromTheSettingsPage_data();
     void aCopyIsRestoredFromTheSettingsPage();
 };
 
@@ -485,8 +486,17 @@ void TestBackup::aMainFileRemovedWhileRunningIsCopiedAtClose()
     QCOMPARE(app.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
 }
 
+void TestBackup::aCopyIsRestoredFromTheSettingsPage_data()
+{
+    QTest::addColumn<bool>("damagedCopy");
+    QTest::newRow("whole copy") << false;
+    // Checked whole before anything is moved: the file in use stays in place, untouched.
+    QTest::newRow("copy damaged since it was taken") << true;
+}
+
 void TestBackup::aCopyIsRestoredFromTheSettingsPage()
 {
+    QFETCH(bool, damagedCopy);
     Pelora app;
     QVERIFY(app.start());
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 3);
@@ -504,10 +514,22 @@ void TestBackup::aCopyIsRestoredFromTheSettingsPage()
     QCOMPARE(list->topLevelItem(0)->text(1), u"閉じたとき"_s);
     QCOMPARE(list->topLevelItem(0)->text(2), u"1"_s);
     list->setCurrentItem(list->topLevelItem(0));
+    if (damagedCopy)
+        QVERIFY(damageLinesPage(backup::copies(folderOf(app)).first()));
+    const QByteArray before = digest(app.paths.MainDbPath);
     app.presenter.clear();
     app.presenter.answerYes();
     op::click(ui::find<QPushButton>(app.w, u"cmd復元"_s));
-    QCOMPARE(app.presenter.shown.size(), 2); // the confirmation, then the notice that it is done
+    QCOMPARE(app.presenter.shown.size(), 2); // the confirmation, then the notice that it is done or not
+    if (damagedCopy) {
+        QVERIFY2(app.presenter.last().prompt.startsWith(u"控えに戻せませんでした（控えを読み取れないか、控えが壊れています。）"_s),
+                 qPrintable(app.presenter.last().prompt));
+        QCOMPARE(digest(app.paths.MainDbPath), before);
+        QCOMPARE(QDir(app.paths.DataPath).entryList({u"Pelora-old-*"_s, u"*.restore"_s}), QStringList());
+        registerSheet(app, u"鈴木次郎"_s, u"6月分"_s, 1); // the window works on as before
+        QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 3);
+        return;
+    }
     QVERIFY2(app.presenter.shown.first().prompt.contains(u"（閉じたとき）、シート 1 件"_s),
              qPrintable(app.presenter.shown.first().prompt));
 
