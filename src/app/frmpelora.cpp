@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
@@ -66,6 +67,10 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     connect(m_settings, &SettingsPage::homePageRequested, this, [this] {
         if (m_services.openUrl)
             m_services.openUrl(QUrl(appinfo::HomePage));
+    });
+    connect(m_settings, &SettingsPage::dataFolderRequested, this, [this] {
+        if (m_services.openUrl)
+            m_services.openUrl(QUrl::fromLocalFile(QDir::cleanPath(QDir::fromNativeSeparators(m_store->paths().DataPath))));
     });
     connect(m_sheet, &TimeSheetPage::hintRequested, this, &FrmPelora::showHint);
     connect(m_history, &HistoryPage::hintRequested, this, &FrmPelora::showHint);

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QIcon>
 #include <QUrl>
 
 int main(int argc, char *argv[])
@@ -16,6 +17,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelora"));
     QApplication::setApplicationVersion(QStringLiteral("1.30"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pelora"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/pelora-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
     platform::installTranslations(app);
     platform::installApplicationFont();
 

@@ -8,6 +8,7 @@ class Banner;
 class DataStore;
 class MessagePresenter;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -40,10 +41,13 @@ signals:
     // The operator confirmed putting this copy back; the window does it.
     void restoreChosen(const QString &copy);
     void homePageRequested();
+    // The operator asked to see the data folder in the file manager.
+    void dataFolderRequested();
     void hintRequested(const QString &key);
 
 private:
     void build();
+    QLayout *buildDataFolderRow();
     void cmd設定登録_Click();
     void cmd一括削除7_Click();
 
@@ -51,10 +55,12 @@ private:
     Dialogs m_dialogs;
 
     QLineEdit *txt自社名 = nullptr;
+    QLineEdit *txtデータ場所 = nullptr;
     QPlainTextEdit *txt自社情報 = nullptr;
     QLabel *lblInfo = nullptr, *lblSupport = nullptr;
     QPushButton *cmd設定読込 = nullptr, *cmd設定登録 = nullptr, *cmd設定削除 = nullptr,
-                *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr, *cmd控え一覧 = nullptr, *cmd復元 = nullptr;
+                *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr, *cmd控え一覧 = nullptr, *cmd復元 = nullptr,
+                *cmdデータ場所 = nullptr;
     QTreeWidget *lst控え = nullptr;
     QToolButton *cmdHint4 = nullptr;
     Banner *Image2 = nullptr;

@@ -316,7 +316,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
     case Damage::SwappedWhileRunning: {
         // A sync tool renames an older file into place while Pelora runs on a newer one.
         Pelora app;
-        app.paths = chooseDataPaths(folder.folder(), false, [](const QString &) { return false; });
+        app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
         QVERIFY(app.start());
         QVERIFY(Pelora::execute(folder.mainFile(), u"INSERT INTO 従業員 VALUES ('佐藤一郎', 1000)"_s));
         QVERIFY(QFile::copy(QDir(m_template.path()).filePath(u"Pelora.mdb"_s), oldMain));
@@ -348,7 +348,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         if (damage == Damage::JournalAfterCleanClose) {
             // …then started and closed cleanly: the copy at that start holds the file.
             Pelora app;
-            app.paths = chooseDataPaths(folder.folder(), false, [](const QString &) { return false; });
+            app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
             QVERIFY(app.start());
             app.stop();
         }
@@ -413,7 +413,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         // its journal is rolled back to its last committed state.
         QVERIFY(QFile::rename(journal, oldMain + u"-journal"_s));
         Pelora app;
-        app.paths = chooseDataPaths(folder.folder(), false, [](const QString &) { return false; });
+        app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
         app.presenter.answerYes(); // the copy is not the file Pelora left: used once the operator agrees
         QVERIFY2(app.start(), qPrintable(app.presenter.last().prompt));
         QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
@@ -430,7 +430,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         // はい takes it: Pelora starts on a whole file, and every file that was
         // in the folder is still there, under its name or moved aside.
         Pelora app;
-        app.paths = chooseDataPaths(folder.folder(), false, [](const QString &) { return false; });
+        app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
         app.presenter.answerYes();
         QVERIFY2(app.start(), qPrintable(app.presenter.last().prompt));
         QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);

@@ -17,7 +17,7 @@
 
 Pelora::Pelora()
 {
-    paths = chooseDataPaths(dir.path(), false, [](const QString &) { return false; });
+    paths = chooseDataPaths(dir.path(), false, QString(), {});
 }
 
 Pelora::~Pelora()
