@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-qpa-plugins
   sqlite3
   fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth
+  xvfb xauth xdotool
 )
 
 missing=()

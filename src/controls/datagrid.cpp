@@ -28,6 +28,7 @@ void DataGrid::bind(WorkTableModel *model, QAbstractProxyModel *shown)
         shown->setSourceModel(model);
     setModel(shown ? static_cast<QAbstractItemModel *>(shown) : model);
     connect(model, &WorkTableModel::cellEdited, this, &DataGrid::afterColEdit);
+    connect(model, &WorkTableModel::editsWritten, this, &DataGrid::editsWritten);
     applyColumns();
 }
 

@@ -9,7 +9,8 @@ class QAbstractProxyModel;
 // A grid bound to one work table, with what the operations ask of a grid:
 // the current row and column, a cell's text and raw value, committing the
 // pending edit, deleting the current row, moving between rows, refreshing,
-// and four events (cell edit committed, key down, focus in, cell moved).
+// and five events (cell edit committed, edited cells written, key down, focus
+// in, cell moved).
 class DataGrid : public QTableView
 {
     Q_OBJECT
@@ -49,6 +50,9 @@ public:
 
 signals:
     void afterColEdit(int row, int column);
+    // Edited cells now in the work table: with their own edit, or with the first
+    // later write that succeeded when theirs failed (WorkTableModel::editsWritten).
+    void editsWritten(const QList<GridCell> &cells);
     void keyDown(GridKey *key);
     void gotFocus();
     void rowColChange(int lastRow, int lastColumn);

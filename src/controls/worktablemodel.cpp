@@ -4,6 +4,8 @@
 #include "controls/numbertext.h"
 #include "data/sql.h"
 
+#include <utility>
+
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +56,7 @@ bool WorkTableModel::refresh()
     m_rowIds.clear();
     m_rows.clear();
     m_dirty.clear();
+    m_unwritten.clear(); // the lines edited are gone, and with them what their edits owed
     m_rowIds.reserve(rows.size());
     m_rows.reserve(rows.size());
     for (sql::Row &row : rows) {
@@ -83,6 +86,31 @@ void WorkTableModel::setValue(int row, int column, const QVariant &value)
 
 bool WorkTableModel::commitRow(int row)
 {
+    ++m_commitDepth;
+    const bool ok = writeRow(row);
+    --m_commitDepth;
+    reportWritten();
+    return ok;
+}
+
+bool WorkTableModel::commitAll()
+{
+    if (m_dirty.isEmpty())
+        return true;
+    QList<int> rows = m_dirty.values();
+    std::sort(rows.begin(), rows.end());
+    bool ok = true;
+    ++m_commitDepth;
+    for (int row : rows)
+        if (!(ok = writeRow(row)))
+            break;
+    --m_commitDepth;
+    reportWritten();
+    return ok;
+}
+
+bool WorkTableModel::writeRow(int row)
+{
     if (!m_dirty.contains(row))
         return true;
     const QSqlDatabase db = sql::connection(m_connectionName);
@@ -98,19 +126,18 @@ bool WorkTableModel::commitRow(int row)
             return false;
     }
     m_dirty.remove(row);
+    for (int column : m_unwritten.take(row))
+        m_written.append({row, column});
     return true;
 }
 
-bool WorkTableModel::commitAll()
+void WorkTableModel::reportWritten()
 {
-    if (m_dirty.isEmpty())
-        return true;
-    QList<int> rows = m_dirty.values();
-    std::sort(rows.begin(), rows.end());
-    for (int row : rows)
-        if (!commitRow(row))
-            return false;
-    return true;
+    // Told once the outermost commit is over, so that a handler that commits
+    // again (the totals do) finds no write half done.
+    if (m_commitDepth > 0 || m_written.isEmpty())
+        return;
+    emit editsWritten(std::exchange(m_written, {}));
 }
 
 bool WorkTableModel::deleteRow(int row)
@@ -129,6 +156,11 @@ bool WorkTableModel::deleteRow(int row)
         if (d != row)
             dirty.insert(d > row ? d - 1 : d);
     m_dirty = dirty;
+    QMap<int, QList<int>> unwritten;
+    for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it)
+        if (it.key() != row)
+            unwritten.insert(it.key() > row ? it.key() - 1 : it.key(), it.value());
+    m_unwritten = unwritten;
     endRemoveRows();
     return true;
 }
@@ -237,6 +269,8 @@ bool WorkTableModel::setData(const QModelIndex &index, const QVariant &value, in
     const int row = index.row();
     m_rows[row][column] = stored;
     m_dirty.insert(row);
+    if (!m_unwritten[row].contains(column))
+        m_unwritten[row].append(column);
     emit dataChanged(index, index);
     emit cellEdited(row, column);
     return true;

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QMap>
 #include <QSet>
 #include <QVariant>
 
@@ -12,8 +13,17 @@
 // rows stay distinct. Edits change the row in memory and mark it; commitRow()
 // writes it back, and a row stays marked until its write succeeded, so what
 // the grid shows is either in the table or still waiting to be written, never
-// silently dropped. Display text comes from the column's format; the raw
-// stored value is under RawValueRole.
+// silently dropped. A cell the operator edited stays owed its after-edit
+// steps until its row is written: editsWritten() names such cells once their
+// write succeeded, whichever commit wrote them, so that the steps a failed
+// write put off run then. Display text comes from the column's format; the
+// raw stored value is under RawValueRole.
+struct GridCell
+{
+    int row = -1;
+    int column = -1;
+};
+
 class WorkTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -57,9 +67,14 @@ public:
 signals:
     // The operator changed a cell's text (the value holds the raw entry).
     void cellEdited(int row, int column);
+    // Edited cells whose rows were written, once the outermost commit is done
+    // (a handler may commit again).
+    void editsWritten(const QList<GridCell> &cells);
 
 private:
     void appendBlankRow();
+    bool writeRow(int row);
+    void reportWritten();
 
     QString m_connectionName;
     QString m_table;
@@ -69,5 +84,8 @@ private:
     QList<qint64> m_rowIds;    // NewRowId until a new row is inserted
     QList<QVariantList> m_rows;
     QSet<int> m_dirty;
+    QMap<int, QList<int>> m_unwritten; // edited columns by row, until the row is written
+    QList<GridCell> m_written;         // written since the outermost commit began
+    int m_commitDepth = 0;
     bool m_addNewRow = false;
 };

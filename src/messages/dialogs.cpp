@@ -38,5 +38,5 @@ QString Dialogs::notShown(const QString &what)
 QString Dialogs::typedNotWritten()
 {
     return u"作業ファイルに書き込めないため、入力した値を保存できませんでした。"
-           u"値は画面に残っています。書き込めるようになってから、もう一度入力してください。"_s;
+           u"値は画面に残っています。書き込めるようになれば、次の入力か登録のときに保存されます。"_s;
 }

@@ -140,12 +140,17 @@ bool afterColEdit(Line &line, int column, const HeaderInputs &header)
     }
 
     // 7. The amount follows hours, wage and adjustment; the totals follow the lines.
-    if (column >= Col開始時間 && column <= Col調整額) {
+    if (changesTotals(column)) {
         if (const auto amount = lineAmount(line[Col時間], line[Col時給], line[Col調整額]))
             line[Col金額] = *amount;
         return true;
     }
     return false;
+}
+
+bool changesTotals(int column)
+{
+    return column >= Col開始時間 && column <= Col調整額;
 }
 
 std::optional<QString> nextDay(const QVariant &date)

@@ -49,6 +49,9 @@ struct HeaderInputs
 // and adjustment. Returns whether the sheet's totals must be summed again.
 bool afterColEdit(Line &line, int column, const HeaderInputs &header);
 
+// Whether an edit of column changes the sheet's totals (start, end, hours, wage, adjustment).
+bool changesTotals(int column);
+
 // The stored date one day after a stored date, for the next line; nothing
 // after 9999-12-31, which no eight digits could follow.
 std::optional<QString> nextDay(const QVariant &date);

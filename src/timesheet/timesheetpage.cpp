@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace pagewidgets;
@@ -51,6 +52,7 @@ TimeSheetPage::TimeSheetPage(const DataStore &store, MessagePresenter &presenter
     connect(cmb氏名, &NameCombo::gotFocus, this, &TimeSheetPage::cmb氏名_GotFocus);
     connect(cmb氏名, &NameCombo::lostFocus, this, &TimeSheetPage::cmb氏名_LostFocus);
     connect(Grid明細, &DataGrid::afterColEdit, this, &TimeSheetPage::Grid明細_AfterColEdit);
+    connect(Grid明細, &DataGrid::editsWritten, this, &TimeSheetPage::Grid明細_EditsWritten);
     connect(Grid明細, &DataGrid::keyDown, this, &TimeSheetPage::Grid明細_KeyDown);
     connect(Grid明細, &DataGrid::gotFocus, this, &TimeSheetPage::Grid明細_GotFocus);
     connect(Grid明細, &DataGrid::rowColChange, this, &TimeSheetPage::Grid明細_RowColChange);
@@ -165,11 +167,18 @@ void TimeSheetPage::Grid明細_AfterColEdit(int row, int column)
     sheet::Line line;
     for (int c = 0; c < int(line.size()); ++c)
         line[c] = dat明細->value(row, c);
-    const bool totals = sheet::afterColEdit(line, column, {num時給->value(), num休憩->value()});
+    sheet::afterColEdit(line, column, {num時給->value(), num休憩->value()});
     for (int c = 0; c < int(line.size()); ++c)
         if (line[c] != dat明細->value(row, c) || c == column)
             dat明細->setValue(row, c, line[c]);
-    if (commitLine(row) && totals)
+    // The totals are summed from the work table, so they follow once the line
+    // is written: now, or with the first later write that succeeds.
+    commitLine(row);
+}
+
+void TimeSheetPage::Grid明細_EditsWritten(const QList<GridCell> &cells)
+{
+    if (std::any_of(cells.cbegin(), cells.cend(), [](const GridCell &cell) { return sheet::changesTotals(cell.column); }))
         Calc明細();
 }
 
@@ -211,6 +220,12 @@ void TimeSheetPage::Grid明細_RowColChange(int, int)
 
 void TimeSheetPage::Cmd印刷_Click()
 {
+    // A statement prints the totals of every line on the screen: edits not yet
+    // written are written first, and their totals follow.
+    if (!Grid明細->commitPending()) {
+        m_dialogs.fail(Dialogs::notShown(u"作業ファイルに書き込めないため、給与明細を印刷できませんでした。"_s));
+        return;
+    }
     if (m_statementOutput)
         m_statementOutput->show(statementOf(cmb氏名->currentText(), txtタイトル->text(), num時給->value(),
                                             num時間->value(), num調整額->value(), num合計->value(),

@@ -15,6 +15,7 @@ class QPushButton;
 class QToolButton;
 class StatementOutput;
 class WorkTableModel;
+struct GridCell;
 struct GridKey;
 namespace sheet {
 struct Key;
@@ -66,6 +67,7 @@ private:
     void cmb氏名_GotFocus();
     void cmb氏名_LostFocus();
     void Grid明細_AfterColEdit(int row, int column);
+    void Grid明細_EditsWritten(const QList<GridCell> &cells);
     void Grid明細_KeyDown(GridKey *key);
     void Grid明細_GotFocus();
     void Grid明細_RowColChange(int lastRow, int lastColumn);
