@@ -92,7 +92,7 @@ void SettingsPage::build()
     deleteRow->addWidget(Label8, 1);
     deleteRow->addWidget(cmd一括削除7);
 
-    auto *restoreBox = new QGroupBox(u"バックアップから復元"_s);
+    auto *restoreBox = new QGroupBox(u"バックアップの控え"_s);
     restoreBox->setObjectName(u"frame復元"_s);
     restoreBox->setFont(fonts::gothic(fonts::Field));
     lst控え = new QTreeWidget;
