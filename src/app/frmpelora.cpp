@@ -4,6 +4,8 @@
 #include "app/platform.h"
 #include "controls/fonts.h"
 #include "data/backup.h"
+#include "data/restore.h"
+#include "messages/dialogs.h"
 #include "employees/employeepage.h"
 #include "hints/hintkeys.h"
 #include "hints/hintwindow.h"
@@ -61,6 +63,7 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
         m_history->Clear履歴();
         m_sheet->Clear明細();
     });
+    connect(m_settings, &SettingsPage::restoreChosen, this, &FrmPelora::restoreCopy);
     connect(m_settings, &SettingsPage::homePageRequested, this, [this] {
         if (m_services.openUrl)
             m_services.openUrl(QUrl(appinfo::HomePage));
@@ -110,6 +113,26 @@ void FrmPelora::showHint(const QString &key)
     }
     m_hint->raise();
     m_hint->activateWindow();
+}
+
+void FrmPelora::restoreCopy(const QString &copy)
+{
+    // The hint window reads the work file; it shows the texts brought back when opened again.
+    if (m_hint)
+        delete m_hint;
+    const Dialogs dialogs(*m_services.presenter);
+    const QString summary = restore::describe(copy).summary();
+    if (const std::optional<QString> failure = m_store->restoreCopy(copy)) {
+        dialogs.fail(Dialogs::notStored(u"控えに戻せませんでした（%1）。"_s.arg(*failure)));
+        return;
+    }
+    // Every page shows the restored file from here on.
+    m_sheet->Clear時給();
+    m_history->Read履歴();
+    m_employees->Read従業員();
+    m_settings->Read設定();
+    m_settings->List控え();
+    dialogs.ask(u"復元"_s, u"完了"_s, summary);
 }
 
 void FrmPelora::closeEvent(QCloseEvent *event)

@@ -42,6 +42,7 @@ protected:
 private:
     void openSheet(const QString &name, const QString &title);
     void showHint(const QString &key);
+    void restoreCopy(const QString &copy);
     void shutdown();
 
     std::unique_ptr<DataStore> m_store;

@@ -2,9 +2,38 @@
 
 #include "app/frmpelora.h"
 #include "app/startupprogress.h"
+#include "messages/dialogs.h"
 #include "messages/presenter.h"
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+using Remedy = StartupError::Remedy;
+
+// The catalog's question for a refusal that offers a way forward: the
+// refusal's own text, then what would be used.
+bool askRemedy(const StartupError &error, MessagePresenter &presenter)
+{
+    const Dialogs dialogs(presenter);
+    const QString text = error.offer.isEmpty() ? error.message() : error.message() + u"\n\n"_s + error.offer;
+    switch (error.remedy) {
+    case Remedy::RestoreNewest:
+        return dialogs.ask(u"起動"_s, u"控えに戻す"_s, text);
+    case Remedy::UseThisFile:
+        return dialogs.ask(u"起動"_s, u"このファイルを使う"_s, text);
+    case Remedy::RebuildWork:
+        return dialogs.ask(u"起動"_s, u"作業ファイルを作り直す"_s, text);
+    case Remedy::TakeOverLock:
+        return dialogs.ask(u"起動"_s, u"鍵を引き継ぐ"_s, text);
+    case Remedy::None:
+    case Remedy::Repair:
+        break;
+    }
+    return false;
+}
+
+} // namespace
 
 void showStartupError(const StartupError &error, MessagePresenter *presenter)
 {
@@ -23,11 +52,25 @@ std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &s
     std::optional<StartupProgressDialog> dialog;
     if (!progress)
         progress = &dialog.emplace();
+    MessagePresenter *presenter = startupMessages ? startupMessages : services.presenter;
     auto store = std::make_unique<DataStore>();
-    if (const std::optional<StartupError> error = store->open(paths, progress)) {
+    // Each way forward is taken at most once; a refusal after it is told as it stands.
+    QList<Remedy> taken;
+    for (;;) {
+        const std::optional<StartupError> error = store->open(paths, progress);
+        if (!error)
+            return std::make_unique<FrmPelora>(std::move(store), services);
         qWarning().noquote() << "Start-up failed:" << error->file << error->cause;
-        showStartupError(*error, startupMessages ? startupMessages : services.presenter);
-        return nullptr;
+        if (error->remedy == Remedy::None || error->remedy == Remedy::Repair || taken.contains(error->remedy)) {
+            showStartupError(*error, presenter);
+            return nullptr;
+        }
+        if (!presenter || !askRemedy(*error, *presenter))
+            return nullptr;
+        taken.append(error->remedy);
+        if (const std::optional<QString> failed = store->applyRemedy(*error)) {
+            showStartupError(StartupError{error->file, *failed, u"ファイルは前のままです。"_s}, presenter);
+            return nullptr;
+        }
     }
-    return std::make_unique<FrmPelora>(std::move(store), services);
 }

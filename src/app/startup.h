@@ -13,9 +13,12 @@ struct StartupError;
 // Opens the data of paths and builds the main window on it. When the data
 // cannot be opened, tells the operator why through startupMessages (the
 // services' presenter when null) and returns nothing; the files are left as
-// they were. While the main file is checked or copied, progress is told how
-// far it is (a StartupProgressDialog of its own when null), so that a long
-// start shows a window within a fraction of a second.
+// they were. A refusal that has a way forward (a copy to put back, a work
+// file to make again, a lock of another computer) asks in the same dialog;
+// "はい" takes it and starts, "いいえ" changes nothing. While the main file is
+// checked or copied, progress is told how far it is (a StartupProgressDialog
+// of its own when null), so that a long start shows a window within a
+// fraction of a second.
 std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,
                                        MessagePresenter *startupMessages = nullptr,
                                        OpenProgress *progress = nullptr);

@@ -1,6 +1,8 @@
 #include "data/backup.h"
 
 #include "data/aside.h"
+#include "data/copyextras.h"
+#include "data/datapaths.h"
 #include "data/filestamp.h"
 #include "data/schema.h"
 #include "data/sql.h"
@@ -130,6 +132,11 @@ bool copyDatabase(const QSqlDatabase &main, const QString &file)
         return false;
     }
     query.finish();
+    return true;
+}
+
+bool syncFile(const QString &file)
+{
     QFile written(file);
     return written.open(QIODevice::ReadWrite) && files::syncToDisk(written);
 }
@@ -304,7 +311,7 @@ bool checkWhole(const QSqlDatabase &db, OpenSteps *steps)
     return sound;
 }
 
-QString takeCopy(const QSqlDatabase &main, const QString &mainPath)
+QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QString &reason)
 {
     const QString folder = folderFor(mainPath);
     // Nothing when the file was removed while Pelora ran: the copy is taken
@@ -317,7 +324,9 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath)
     removeLeftovers(folder);
     const QString target = freeName(folder);
     const QString part = target + PartSuffix;
-    if (!copyDatabase(main, part) || !verifyCopy(part) || !QFile::rename(part, target)) {
+    const QString workPath = QFileInfo(mainPath).dir().filePath(QStringView(WorkDbFileName).toString());
+    if (!copyDatabase(main, part) || !copyextras::addTo(part, workPath, reason) || !syncFile(part)
+        || !verifyCopy(part) || !QFile::rename(part, target)) {
         qWarning().noquote() << "No backup of the main file could be made in" << folder;
         QFile::remove(part);
         return QString();
@@ -340,11 +349,20 @@ QString restoreAdvice(const QString &mainPath)
     const QStringList all = copies(folderFor(mainPath));
     if (all.isEmpty())
         return u"backup フォルダーに控えがありません。"_s;
-    return u"最新の控え: %1\n"
-           u"控えを戻すには、Pelora を閉じたまま、data フォルダーの Pelora.mdb があれば別の名前に変え"
-           u"（Pelora.mdb-journal があれば、それも同じ名前に「-journal」を付けた名前に変えて一緒に残し）、"
-           u"控えを data フォルダーにコピーして名前を「Pelora.mdb」にしてから起動してください。"_s
-        .arg(QDir::toNativeSeparators(all.first()));
+    return u"最新の控え: %1"_s.arg(QDir::toNativeSeparators(all.first()));
+}
+
+void recordAsLastCopy(const QString &mainPath, const QString &copy)
+{
+    const std::optional<FileStamp> copyStamp = stampOf(copy);
+    if (copyStamp)
+        writeState(folderFor(mainPath), State{QFileInfo(copy).fileName(), *copyStamp, stampOf(mainPath)});
+}
+
+bool wholeDatabase(const QString &file)
+{
+    return verifyCopy(file)
+        && copyextras::withFile(file, true, [](const QSqlDatabase &db) { return integrityCheck(db); });
 }
 
 std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath, bool trusted,
@@ -367,7 +385,7 @@ std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPa
     }
     if (changed && holdsData(main)) {
         counted.begin(OpenSteps::Phase::Copying, 1);
-        takeCopy(main, mainPath);
+        takeCopy(main, mainPath, copyextras::AfterStartupCheck);
         ++counted.done;
     }
     return std::nullopt;
@@ -376,7 +394,7 @@ std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPa
 void atShutdown(const QSqlDatabase &main, const QString &mainPath)
 {
     if (changedSinceLastCopy(mainPath) && holdsData(main) && quickCheck(main))
-        takeCopy(main, mainPath);
+        takeCopy(main, mainPath, copyextras::AtClose);
 }
 
 bool beforeDeletingAll(const QSqlDatabase &main, const QString &mainPath)
@@ -390,7 +408,7 @@ bool beforeDeletingAll(const QSqlDatabase &main, const QString &mainPath)
         qWarning().noquote() << "The main file failed its check; nothing is deleted:" << mainPath;
         return false;
     }
-    return !takeCopy(main, mainPath).isEmpty();
+    return !takeCopy(main, mainPath, copyextras::BeforeDeletingAll).isEmpty();
 }
 
 } // namespace backup

@@ -51,9 +51,18 @@ bool integrityCheck(const QSqlDatabase &db);
 // unseen. Counts one step per index and one for quick_check into steps.
 bool checkWhole(const QSqlDatabase &db, OpenSteps *steps = nullptr);
 
-// Copies the main file now and drops the oldest copies beyond KeptCopies.
-// Returns the new copy's path, or an empty string when none could be made.
-QString takeCopy(const QSqlDatabase &main, const QString &mainPath);
+// Copies the main file now, with the hint texts of the work file beside it and
+// the reason (one of copyextras' words), and drops the oldest copies beyond
+// KeptCopies. Returns the new copy's path, or an empty string when none could be made.
+QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QString &reason);
+
+// Records copy as the last copy taken, of the main file as it now stands (a
+// copy just put back in its place).
+void recordAsLastCopy(const QString &mainPath, const QString &copy);
+
+// Whether file reads as a whole database with every table of the main file,
+// every page of it (integrity_check).
+bool wholeDatabase(const QString &file);
 
 // For a start-up message: the newest copy and how to put it back.
 QString restoreAdvice(const QString &mainPath);

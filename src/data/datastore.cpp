@@ -1,6 +1,8 @@
 #include "data/datastore.h"
 
 #include "data/backup.h"
+#include "data/copyextras.h"
+#include "data/restore.h"
 #include "data/schema.h"
 #include "data/session.h"
 #include "data/sql.h"
@@ -105,19 +107,65 @@ std::optional<StartupError> DataStore::open(const DataPaths &paths, OpenProgress
     const QString folder = QDir::cleanPath(paths.DataPath);
     if (!QDir().mkpath(folder))
         return StartupError{folder, u"データフォルダを作成できません。"_s, {}};
-    switch (m_lock.lock(folder)) {
-    case FolderLock::Result::Locked:
-        break;
-    case FolderLock::Result::HeldByAnother:
-        return StartupError{folder, u"Pelora は既にこのデータフォルダで起動しています。"_s, {}};
-    case FolderLock::Result::CannotWrite:
-        return StartupError{folder, u"データフォルダに書き込めません。"_s, {}};
-    }
+    if (!m_lock.isLocked())
+        if (auto error = lockFolder(folder))
+            return error;
     if (auto error = openBoth()) {
-        close();
+        // The lock stays for the remedy the refusal may offer.
+        closeConnection(m_mainName);
+        closeConnection(m_workName);
+        if (error->remedy == StartupError::Remedy::Repair) {
+            const bool work = error->file == m_paths.WorkDbPath;
+            const bool copied = !backup::copies(backup::folderFor(m_paths.MainDbPath)).isEmpty();
+            error->remedy = work ? StartupError::Remedy::RebuildWork
+                : copied         ? StartupError::Remedy::RestoreNewest
+                                 : StartupError::Remedy::None;
+            if (error->remedy == StartupError::Remedy::RestoreNewest)
+                error->offer = u"最新の控え（%1）"_s.arg(restore::describe(backup::copies(
+                    backup::folderFor(m_paths.MainDbPath)).first()).summary());
+        }
         return error;
     }
+    m_lock.setState(FolderLock::State::Running);
+    if (!m_hintsFrom.isEmpty() && !copyextras::hintsToWork(work(), m_hintsFrom))
+        qWarning().noquote() << "The hint texts could not be brought back from" << m_hintsFrom;
+    m_hintsFrom.clear();
     return std::nullopt;
+}
+
+std::optional<StartupError> DataStore::lockFolder(const QString &folder)
+{
+    switch (m_lock.lock(folder)) {
+    case FolderLock::Result::Locked:
+        return std::nullopt;
+    case FolderLock::Result::HeldByAnother: {
+        const std::optional<FolderLock::Owner> owner = FolderLock::owner(folder);
+        if (owner && owner->state == FolderLock::State::Checking)
+            return StartupError{folder, u"Pelora がこのデータフォルダのデータを検査しています（起動の途中です）。"_s,
+                                u"検査が終わると Pelora の画面が開きます。そのままお待ちください。"_s};
+        return StartupError{folder, u"Pelora は既にこのデータフォルダで起動しています。"_s, {}};
+    }
+    case FolderLock::Result::OtherComputer: {
+        const std::optional<FolderLock::Owner> owner = FolderLock::owner(folder);
+        const QString user = owner && !owner->user.isEmpty() ? u"（利用者 %1）"_s.arg(owner->user) : QString();
+        const QString since = owner && owner->taken.isValid()
+            ? owner->taken.toString(u"yyyy/MM/dd HH:mm"_s) + u" から"_s : QString();
+        StartupError error{FolderLock::lockFilePath(folder),
+                           u"別のコンピューター「%1」%2が %3このデータフォルダで Pelora を使っています。"_s.arg(
+                               owner ? owner->host : QString(), user, since),
+                           {}};
+        error.remedy = StartupError::Remedy::TakeOverLock;
+        return error;
+    }
+    case FolderLock::Result::LockIsFolder:
+        return StartupError{FolderLock::lockFilePath(folder),
+                            u"「Pelora.lock」という名前のフォルダーがあります。この名前は、Pelora が起動中であることを"
+                            u"記録するファイルに使います。"_s,
+                            u"このフォルダーの名前を変えるか、別の場所へ移してから、起動してください。"_s};
+    case FolderLock::Result::CannotWrite:
+        break;
+    }
+    return StartupError{folder, u"データフォルダに書き込めません。"_s, {}};
 }
 
 std::optional<StartupError> DataStore::openBoth()
@@ -129,11 +177,13 @@ std::optional<StartupError> DataStore::openBoth()
     const bool laterStart = last || QFileInfo::exists(m_paths.WorkDbPath) || backup::anyCopyTaken(mainPath);
     if (laterStart && !QFileInfo::exists(mainPath)) {
         const bool copied = !backup::copies(backup::folderFor(mainPath)).isEmpty();
-        return StartupError{
+        StartupError error{
             mainPath, u"ファイルがありません（移動または削除されています）。空のファイルを新しく作ることはしません。"_s,
             copied ? backup::restoreAdvice(mainPath)
                    : u"backup フォルダーに控えがありません。Pelora.mdb を data フォルダーに戻してから起動してください。"
                      u"空のデータで新しく始めるときは、data フォルダーの名前を変えて（例: data-old）から起動してください。"_s};
+        error.remedy = StartupError::Remedy::Repair;
+        return error;
     }
     switch (session::judgeJournal(mainPath, last, before)) {
     case session::Journal::None:
@@ -141,15 +191,19 @@ std::optional<StartupError> DataStore::openBoth()
         break;
     case session::Journal::InUse:
         return StartupError{mainPath, u"他のプログラムがこのファイルを使用中です。"_s, {}};
-    case session::Journal::Foreign:
-        return StartupError{
+    case session::Journal::Foreign: {
+        StartupError error{
             mainPath + u"-journal"_s,
             u"このデータファイルのものではない書きかけの記録（Pelora.mdb-journal）があります。"
             u"このまま開くと別のファイルの内容が書き込まれます。"_s,
-            u"Pelora.mdb-journal を削除せずに別の名前に変えるか別のフォルダーへ移してから、起動してください。"
-            u"控えを戻した後なら、元の Pelora.mdb の新しい名前に「-journal」を付けた名前にしてください。"
-            u"起動時にファイル全体を検査します。"_s};
+            u"書きかけの記録は、それを書いたファイルと組でしか使えません。消したり、ファイルと別々に動かしたり"
+            u"しないでください。"_s};
+        error.remedy = StartupError::Remedy::Repair;
+        return error;
     }
+    }
+    if (!m_acceptOtherFile && !session::sameFileAsRecorded(last, before))
+        return replacedFile(mainPath);
 
     const bool trusted = session::trusts(last, before);
     if (auto error = openFile(m_mainName, mainPath, true, trusted))
@@ -165,6 +219,7 @@ std::optional<StartupError> DataStore::openBoth()
     m_opened = stampOf(mainPath);
     if (!m_opened)
         return StartupError{mainPath, u"ファイルを読み取れません（アクセス権がありません）。"_s, {}};
+    m_acceptOtherFile = false;
     m_recordWritten = std::async(std::launch::async, [dataPath = m_paths.DataPath, opened = m_opened] {
         return session::write(dataPath, {false, opened});
     });
@@ -175,6 +230,7 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
                                                 bool mainFile, bool trusted)
 {
     const FileSchema &schema = mainFile ? mainSchema() : workSchema();
+    constexpr auto Repair = StartupError::Remedy::Repair;
     const QFileInfo info(path);
     const bool existed = info.exists();
     if (existed) {
@@ -185,7 +241,7 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
         if (!info.isWritable())
             return StartupError{path, u"ファイルが読み取り専用のため書き込めません。"_s, {}};
         if (info.size() == 0)
-            return StartupError{path, u"ファイルが空です（0 バイト）。データベースではありません。"_s, {}};
+            return StartupError{path, u"ファイルが空です（0 バイト）。データベースではありません。"_s, {}, Repair};
     }
     if (!QFileInfo(info.absolutePath()).isWritable())
         return StartupError{path, u"データフォルダが読み取り専用のため書き込めません。"_s, {}};
@@ -204,9 +260,9 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
     bool readable = false;
     const QString missing = read == FirstRead::Ok ? findMissingTable(db, schema, &readable) : QString();
     if (!readable)
-        return StartupError{path, u"データベースではないか、壊れています。"_s, {}};
+        return StartupError{path, u"データベースではないか、壊れています。"_s, {}, Repair};
     if (!missing.isEmpty())
-        return StartupError{path, u"必要な表「%1」がありません。"_s.arg(missing), {}};
+        return StartupError{path, u"必要な表「%1」がありません。"_s.arg(missing), {}, Repair};
 
     // A read-only or locked file shows itself only when a write lock is asked for.
     if (!sql::exec(db, u"BEGIN IMMEDIATE"_s))
@@ -220,13 +276,14 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
     // check and copy take seconds on a large file; they run on a connection of
     // their own beside this one.
     if (mainFile) {
-        const std::optional<QString> cause = readAside(
-            path, [&](const QSqlDatabase &aside, OpenSteps &steps) { return backup::atStartup(aside, path, trusted, &steps); },
-            m_progress);
+        const auto checkAndCopy = [&](const QSqlDatabase &aside, OpenSteps &steps) {
+            return backup::atStartup(aside, path, trusted, &steps);
+        };
+        const std::optional<QString> cause = readAside(path, checkAndCopy, m_progress);
         if (cause)
-            return StartupError{path, *cause, backup::restoreAdvice(path)};
+            return StartupError{path, *cause, backup::restoreAdvice(path), Repair};
     } else if (!backup::quickCheck(db)) {
-        return StartupError{path, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s, {}};
+        return StartupError{path, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s, {}, Repair};
     }
 
     // The main file keeps a rollback journal synced in full at every commit:
@@ -245,26 +302,32 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
     return std::nullopt;
 }
 
+void DataStore::closeConnection(const QString &name)
+{
+    if (!QSqlDatabase::contains(name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 void DataStore::close()
 {
     const bool sessionRan = m_opened.has_value();
-    for (const QString &name : {m_mainName, m_workName}) {
-        if (QSqlDatabase::contains(name)) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(name);
-        }
-    }
+    closeConnection(m_mainName);
+    closeConnection(m_workName);
     if (m_recordWritten.valid() && !m_recordWritten.get())
         qWarning().noquote() << "The session record could not be written in" << m_paths.DataPath;
     if (sessionRan) {
-        // Trusted next time only as the very file that was opened: one put in
-        // its place while Pelora ran is checked whole at the next start.
+        // Trusted next time only as the very file that was opened. One put in
+        // its place while Pelora ran is not the file Pelora wrote: the record
+        // keeps the stamp of the one it wrote, and the next start asks before
+        // using another.
         const std::optional<FileStamp> after = stampOf(m_paths.MainDbPath);
         const bool same = after && after->sameFile(*m_opened);
-        session::write(m_paths.DataPath, {true, same ? after : std::nullopt});
+        session::write(m_paths.DataPath, {true, same ? after : m_opened});
         m_opened.reset();
     }
     m_lock.unlock();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QLockFile;
 
@@ -11,11 +13,30 @@ class QLockFile;
 // anyone while Pelora runs, the folder's lock cannot, and the kernel releases
 // it when the process dies, so a killed Pelora never blocks the next start.
 // The lock file Pelora.lock is still written beside the data, naming the
-// process; on Windows it is the lock (held open, it cannot be removed).
+// process, its computer and user, when it was taken and what Pelora is doing
+// (checking its data or running), so that a refused start can say who holds
+// the folder; on Windows it is the lock (held open, it cannot be removed).
 class FolderLock
 {
 public:
-    enum class Result { Locked, HeldByAnother, CannotWrite };
+    enum class Result {
+        Locked,
+        HeldByAnother,   // a Pelora of this computer holds the folder
+        OtherComputer,   // the lock file names another computer; nothing here holds the folder
+        LockIsFolder,    // a folder named Pelora.lock stands where the lock file goes
+        CannotWrite,
+    };
+    enum class State { Checking, Running };
+
+    // What a lock file says about its owner.
+    struct Owner
+    {
+        qint64 pid = 0;
+        QString host;
+        QString user;
+        QDateTime taken;
+        State state = State::Running;
+    };
 
     FolderLock();
     ~FolderLock();
@@ -24,8 +45,22 @@ public:
 
     Result lock(const QString &folder);
     void unlock();
+    bool isLocked() const;
+    // Rewrites the lock file with the new state (the rest stays as it was).
+    void setState(State state);
+
+    static QString lockFilePath(const QString &folder);
+    // The owner the lock file of folder names, or nothing when it names none.
+    static std::optional<Owner> owner(const QString &folder);
+    // Moves a lock file naming another computer aside (Pelora.lock-<host>-<time>),
+    // never deleting it. False when it could not be moved.
+    static bool moveAside(const QString &folder);
 
 private:
+    void writeContent(State state);
+
     int m_folder = -1;
     std::unique_ptr<QLockFile> m_file;
+    QString m_path;
+    QDateTime m_taken;
 };

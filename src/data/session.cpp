@@ -39,6 +39,45 @@ bool lockedByAnother(const QString &path)
 #endif
 }
 
+// The main file's change counter as it stood when the journal's transaction
+// began, read from the image of page 1 the journal keeps (SQLite raises the
+// counter once per transaction, so the file itself then holds that value or
+// the next). Nothing when the journal holds no page 1 or cannot be read.
+std::optional<quint32> counterInJournal(QFile &journal)
+{
+    auto be32 = [](const QByteArray &bytes, qsizetype at) {
+        const auto *b = reinterpret_cast<const uchar *>(bytes.constData()) + at;
+        return quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | quint32(b[3]);
+    };
+    static const QByteArray magic("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+    const qint64 size = journal.size();
+    qint64 at = 0;
+    while (at + 28 <= size) {
+        if (!journal.seek(at))
+            return std::nullopt;
+        const QByteArray header = journal.read(28);
+        if (!header.startsWith(magic))
+            return std::nullopt;
+        const quint32 sector = be32(header, 20), pageSize = be32(header, 24);
+        if (sector < 512 || sector > 65536 || pageSize < 512 || pageSize > 65536)
+            return std::nullopt;
+        const qint64 record = pageSize + 8;
+        quint32 records = be32(header, 8);
+        at += sector;
+        if (records == 0 || records == 0xffffffff)
+            records = quint32((size - at) / record);
+        for (quint32 i = 0; i < records && at + record <= size; ++i, at += record) {
+            if (!journal.seek(at))
+                return std::nullopt;
+            const QByteArray page = journal.read(4 + 28);
+            if (page.size() == 32 && be32(page, 0) == 1)
+                return be32(page, 4 + 24);
+        }
+        at = (at + sector - 1) / sector * sector;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<Record> read(const QString &dataPath)
@@ -69,6 +108,15 @@ bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> 
     return record && record->closed && record->main && main && *record->main == *main;
 }
 
+bool sameFileAsRecorded(const std::optional<Record> &record, const std::optional<FileStamp> &main)
+{
+    // A file without a database header is refused as such; asking whether
+    // to use it would only come first.
+    if (!record || !record->main || !main || main->counter < 0)
+        return true;
+    return record->main->sameFile(*main) && main->counter >= record->main->counter;
+}
+
 Journal judgeJournal(const QString &mainPath, const std::optional<Record> &record,
                      const std::optional<FileStamp> &main)
 {
@@ -81,7 +129,13 @@ Journal judgeJournal(const QString &mainPath, const std::optional<Record> &recor
     if (main && lockedByAnother(mainPath))
         return Journal::InUse;
     const bool crashed = record && !record->closed;
-    return crashed && record->main && main && record->main->sameFile(*main) ? Journal::Own : Journal::Foreign;
+    if (!crashed || !record->main || !main || !sameFileAsRecorded(record, main))
+        return Journal::Foreign;
+    // The same file may have been copied over in place since (a copy put back
+    // by hand): its counter is then not the one the session's journal knows.
+    const std::optional<quint32> before = counterInJournal(journal);
+    const qint64 now = main->counter;
+    return before && now != qint64(*before) && now != qint64(*before) + 1 ? Journal::Foreign : Journal::Own;
 }
 
 } // namespace session

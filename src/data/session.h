@@ -31,14 +31,22 @@ bool write(const QString &dataPath, const Record &record);
 // Whether main holds exactly what the session of record left at its close.
 bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main);
 
+// Whether main is still the file the session of record had: the same file
+// (see FileStamp::sameFile), with a change counter that never went back, as it
+// does when another file takes the place (and perhaps the inode) of the old
+// one. A record without a stamp tells nothing and counts as the same file.
+bool sameFileAsRecorded(const std::optional<Record> &record, const std::optional<FileStamp> &main);
+
 enum class Journal { None, Own, Foreign, InUse };
 
 // The rollback journal beside the main file, judged before any connection
 // reads the file, because the first read replays a hot journal into it. A hot
 // journal (not empty, its header not cleared) is the main file's own only when
 // the last session never closed and the main file is still the one it had
-// open; a journal beside a copy put back, or beside a file no session of ours
-// left unfinished, would write another file's pages into it. InUse: another
+// open, with the change counter the journal's transaction started from; a
+// journal beside a copy put back (renamed into place or copied over the file),
+// or beside a file no session of ours left unfinished, would write another
+// file's pages into it. InUse: another
 // program holds a lock on the main file, so the journal may be its live one.
 Journal judgeJournal(const QString &mainPath, const std::optional<Record> &record,
                      const std::optional<FileStamp> &main);

@@ -70,6 +70,25 @@ const QList<CatalogEntry> &messageCatalog()
         // Pelora's own: a file written for the operator (CSV出力), what and where.
         withText(u"その他"_s, u"書出し完了"_s, u"書出し完了"_s, {}, {}, K::Info),
         withText(u"その他"_s, u"確認"_s, u"確認"_s, {}, u"、よろしいですか"_s, K::AskYes),
+        // 起動: a refusal at start-up that offers the way forward; the text is the refusal
+        withText(u"起動"_s, u"控えに戻す"_s, u"Pelora の起動"_s, {},
+                 u" に戻しますか。\n「はい」: 今のファイルを日付の付いた名前に変えて data フォルダーに残し、"
+                 u"控えを戻して起動します。\n「いいえ」: 何も変えずに終了します。"_s, K::AskNo),
+        withText(u"起動"_s, u"このファイルを使う"_s, u"Pelora の起動"_s, {},
+                 u"\n\nこのファイルで起動しますか。\n「はい」: このファイルで起動します。控えに戻すときは、"
+                 u"「設定・情報」の「バックアップから復元」で選べます。\n「いいえ」: 何も変えずに終了します。"_s, K::AskNo),
+        withText(u"起動"_s, u"作業ファイルを作り直す"_s, u"Pelora の起動"_s, {},
+                 u"\n\n作業ファイルを作り直しますか。\n「はい」: 壊れた作業ファイルを日付の付いた名前に変えて残し、"
+                 u"新しく作ります。ヒントの文章は控えから戻します。\n「いいえ」: 何も変えずに終了します。"_s, K::AskNo),
+        withText(u"起動"_s, u"鍵を引き継ぐ"_s, u"Pelora の起動"_s, {},
+                 u"\n\nそのコンピューターで Pelora が動いているときは「いいえ」を押し、そちらで閉じてから"
+                 u"起動してください。\nそのコンピューターで Pelora が動いていないとき（データフォルダーを"
+                 u"コピーしてきたときなど）は「はい」: Pelora.lock を別の名前に変えて残し、起動します。"_s, K::AskNo),
+        // 復元
+        withText(u"復元"_s, u"確認"_s, u"復元の確認"_s, u"控え "_s,
+                 u" に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。よろしいですか"_s,
+                 K::AskNo),
+        withText(u"復元"_s, u"完了"_s, u"復元の完了"_s, u"控え "_s, u" に戻しました。"_s, K::Info),
     };
     return catalog;
 }

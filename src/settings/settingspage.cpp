@@ -8,6 +8,7 @@
 #include "controls/pagewidgets.h"
 #include "data/backup.h"
 #include "data/datastore.h"
+#include "data/restore.h"
 #include "hints/hintkeys.h"
 #include "settings/settingsstore.h"
 
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -39,6 +41,8 @@ SettingsPage::SettingsPage(const DataStore &store, MessagePresenter &presenter, 
     connect(cmd設定削除, &QPushButton::clicked, this, &SettingsPage::Delete設定);
     connect(cmd設定クリア, &QPushButton::clicked, this, &SettingsPage::Clear設定);
     connect(cmd一括削除7, &QPushButton::clicked, this, &SettingsPage::cmd一括削除7_Click);
+    connect(cmd控え一覧, &QPushButton::clicked, this, &SettingsPage::List控え);
+    connect(cmd復元, &QPushButton::clicked, this, &SettingsPage::Restore控え);
     connect(cmdデータ場所, &QPushButton::clicked, this, &SettingsPage::dataFolderRequested);
     connect(Image2, &Banner::clicked, this, &SettingsPage::homePageRequested);
     connect(cmdHint4, &QToolButton::clicked, this, [this] { emit hintRequested(hints::SettingsPage); });
@@ -88,6 +92,24 @@ void SettingsPage::build()
     deleteRow->addWidget(Label8, 1);
     deleteRow->addWidget(cmd一括削除7);
 
+    auto *restoreBox = new QGroupBox(u"バックアップの控え"_s);
+    restoreBox->setObjectName(u"frame復元"_s);
+    restoreBox->setFont(fonts::gothic(fonts::Field));
+    lst控え = new QTreeWidget;
+    lst控え->setObjectName(u"lst控え"_s);
+    lst控え->setRootIsDecorated(false);
+    lst控え->setHeaderLabels({u"作成日時"_s, u"理由"_s, u"シート"_s, u"従業員"_s, u"大きさ"_s});
+    lst控え->setFixedHeight(110);
+    cmd控え一覧 = button(u"cmd控え一覧"_s, u"バックアップから復元"_s);
+    cmd復元 = button(u"cmd復元"_s, u"復元"_s);
+    auto *restoreBar = new QVBoxLayout;
+    restoreBar->addWidget(cmd控え一覧);
+    restoreBar->addWidget(cmd復元);
+    restoreBar->addStretch();
+    auto *restoreRow = new QHBoxLayout(restoreBox);
+    restoreRow->addWidget(lst控え, 1);
+    restoreRow->addLayout(restoreBar);
+
     lblInfo = new QLabel;
     lblInfo->setObjectName(u"lblInfo"_s);
     lblInfo->setFont(fonts::gothic(fonts::Info));
@@ -108,6 +130,7 @@ void SettingsPage::build()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(company);
     layout->addWidget(deleteAll);
+    layout->addWidget(restoreBox);
     layout->addLayout(buildDataFolderRow());
     layout->addStretch();
     layout->addWidget(lblInfo);
@@ -208,4 +231,34 @@ void SettingsPage::AllDelete()
     // The data is gone; a list that cannot be emptied says so itself.
     Clear設定();
     emit allDataDeleted();
+}
+
+void SettingsPage::List控え()
+{
+    lst控え->clear();
+    const QLocale locale(QLocale::Japanese, QLocale::Japan);
+    for (const restore::CopyInfo &copy : restore::copies(m_store.paths().MainDbPath)) {
+        const bool read = copy.sheets >= 0;
+        auto *item = new QTreeWidgetItem(lst控え, {copy.taken.toString(u"yyyy/MM/dd HH:mm:ss"_s), copy.reason,
+                                                    read ? QString::number(copy.sheets) : u"読めません"_s,
+                                                    read ? QString::number(copy.employees) : QString(),
+                                                    locale.formattedDataSize(copy.size, 0, QLocale::DataSizeTraditionalFormat)});
+        item->setData(0, Qt::UserRole, copy.path);
+        item->setData(1, Qt::UserRole, copy.summary());
+        for (int column : {2, 3, 4})
+            item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    for (int column = 0; column < lst控え->columnCount(); ++column)
+        lst控え->resizeColumnToContents(column);
+}
+
+void SettingsPage::Restore控え()
+{
+    const QTreeWidgetItem *chosen = lst控え->currentItem();
+    if (!chosen) {
+        m_dialogs.ask(u"行指定"_s, u"指定なし"_s);
+        return;
+    }
+    if (m_dialogs.ask(u"復元"_s, u"確認"_s, chosen->data(1, Qt::UserRole).toString()))
+        emit restoreChosen(chosen->data(0, Qt::UserRole).toString());
 }

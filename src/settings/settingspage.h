@@ -13,9 +13,11 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
+class QTreeWidget;
 
 // The page "設定・情報": the company name and information printed on every
-// statement, deleting all data, the program's information and the banner.
+// statement, deleting all data, putting a backup copy back, the program's
+// information and the banner.
 class SettingsPage : public QWidget
 {
     Q_OBJECT
@@ -28,12 +30,16 @@ public:
     void Delete設定();
     void Clear設定();
     void AllDelete();
+    void List控え();   // the backup copies, newest first
+    void Restore控え(); // the chosen copy, after a confirmation
 
 signals:
     // The held company values changed (they are set only by Read設定).
     void companyRead(const QString &name, const QString &info);
     // Every sheet, employee and setting is gone: the other pages empty their lists.
     void allDataDeleted();
+    // The operator confirmed putting this copy back; the window does it.
+    void restoreChosen(const QString &copy);
     void homePageRequested();
     // The operator asked to see the data folder in the file manager.
     void dataFolderRequested();
@@ -53,7 +59,9 @@ private:
     QPlainTextEdit *txt自社情報 = nullptr;
     QLabel *lblInfo = nullptr, *lblSupport = nullptr;
     QPushButton *cmd設定読込 = nullptr, *cmd設定登録 = nullptr, *cmd設定削除 = nullptr,
-                *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr, *cmdデータ場所 = nullptr;
+                *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr, *cmd控え一覧 = nullptr, *cmd復元 = nullptr,
+                *cmdデータ場所 = nullptr;
+    QTreeWidget *lst控え = nullptr;
     QToolButton *cmdHint4 = nullptr;
     Banner *Image2 = nullptr;
 };

@@ -104,14 +104,17 @@ public:
         return file.readLine().trimmed().toLongLong();
     }
 
-    // Waits until process holds the data folder's lock (or has ended).
-    bool waitForLock(QProcess &process, int timeoutMs = 20000) const
+    // Waits until process holds the data folder's lock (or has ended), past
+    // its start-up check when state is "running".
+    bool waitForLock(QProcess &process, int timeoutMs = 20000, const QByteArray &state = "running") const
     {
         QDeadlineTimer deadline(timeoutMs);
         while (!deadline.hasExpired()) {
             if (process.state() == QProcess::NotRunning)
                 return false;
-            if (lockOwner() == process.processId())
+            QFile file(lockFile());
+            if (lockOwner() == process.processId() && file.open(QIODevice::ReadOnly)
+                && file.readAll().contains("\nstate=" + state + '\n'))
                 return true;
             QThread::msleep(20);
         }

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <filesystem>
 
 using namespace Qt::StringLiterals;
@@ -104,6 +105,8 @@ private slots:
     void deletingAllWhenTheCopiesAreDefeated_data();
     void deletingAllWhenTheCopiesAreDefeated();
     void aMainFileRemovedWhileRunningIsCopiedAtClose();
+    void aCopyIsRestoredFromTheSettingsPage_data();
+    void aCopyIsRestoredFromTheSettingsPage();
 };
 
 void TestBackup::copyAtTheFirstStartAfterAChange()
@@ -252,12 +255,20 @@ void TestBackup::aCopyCanBePutBack()
     op::click(ui::cmd一括削除7(app.w));
     app.stop();
 
-    // What the README tells the office to do: with Pelora closed, put the copy
-    // in place of Pelora.mdb.
+    // Put back by hand, with Pelora closed: the copy in place of Pelora.mdb.
+    // It is not the file Pelora left, so it is used once the operator agrees,
+    // having seen its sheets beside those of the newest copy.
     const QString copy = backup::copies(folderOf(app)).first();
     QVERIFY(QFile::remove(app.paths.MainDbPath));
     QVERIFY(QFile::copy(copy, app.paths.MainDbPath));
+    app.presenter.clear();
+    app.presenter.answerYes();
     QVERIFY(app.start());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    const QString question = app.presenter.last().prompt;
+    QVERIFY2(question.contains(u"このファイル: シート 1 件、従業員 1 人\n最新の控え: "_s)
+                 && question.contains(u"（一括削除の前）、シート 1 件"_s),
+             qPrintable(question));
     QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
     QCOMPARE(app.mainRows(u"SELECT * FROM 時給ヘッダ"_s), headers);
     QCOMPARE(app.mainRows(u"SELECT * FROM 時給明細 ORDER BY 行番号"_s), lines);
@@ -480,12 +491,82 @@ void TestBackup::aMainFileRemovedWhileRunningIsCopiedAtClose()
     QVERIFY(!QFileInfo::exists(app.paths.MainDbPath));
     QVERIFY2(app.presenter.last().prompt.contains(QDir::toNativeSeparators(copy)), qPrintable(app.presenter.last().prompt));
 
-    // Put back as the message says, it opens with the sheet.
-    QVERIFY(QFile::copy(copy, app.paths.MainDbPath));
+    // The refusal offers that copy; はい puts it back and opens with the sheet.
+    QVERIFY(app.presenter.last().prompt.contains(u"に戻しますか"_s));
+    app.presenter.clear();
+    app.presenter.answerYes();
+    QVERIFY(app.start());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QCOMPARE(app.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
+}
+
+void TestBackup::aCopyIsRestoredFromTheSettingsPage_data()
+{
+    QTest::addColumn<bool>("damagedCopy");
+    QTest::newRow("whole copy") << false;
+    // Checked whole before anything is moved: the file in use stays in place, untouched.
+    QTest::newRow("copy damaged since it was taken") << true;
+}
+
+void TestBackup::aCopyIsRestoredFromTheSettingsPage()
+{
+    QFETCH(bool, damagedCopy);
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 3);
+    QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"INSERT INTO ClHint VALUES ('FrmPelora', 'cmdHint4', 'Pelora', '設定の説明')"_s));
+    app.stop(); // the copy at close holds the sheet and the hint
+    QVERIFY(app.start());
+    registerSheet(app, u"佐藤一郎"_s, u"5月分"_s, 2);
+    QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"DELETE FROM ClHint"_s));
+
+    // 設定・情報: the copies listed, one chosen, はい to the confirmation.
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    op::click(ui::find<QPushButton>(app.w, u"cmd控え一覧"_s));
+    auto *list = ui::find<QTreeWidget>(app.w, u"lst控え"_s);
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(list->topLevelItem(0)->text(1), u"閉じたとき"_s);
+    QCOMPARE(list->topLevelItem(0)->text(2), u"1"_s);
+    list->setCurrentItem(list->topLevelItem(0));
+    if (damagedCopy)
+        QVERIFY(damageLinesPage(backup::copies(folderOf(app)).first()));
+    const QByteArray before = digest(app.paths.MainDbPath);
+    app.presenter.clear();
+    app.presenter.answerYes();
+    op::click(ui::find<QPushButton>(app.w, u"cmd復元"_s));
+    QCOMPARE(app.presenter.shown.size(), 2); // the confirmation, then the notice that it is done or not
+    if (damagedCopy) {
+        QVERIFY2(app.presenter.last().prompt.startsWith(u"控えに戻せませんでした（控えを読み取れないか、控えが壊れています。）"_s),
+                 qPrintable(app.presenter.last().prompt));
+        QCOMPARE(digest(app.paths.MainDbPath), before);
+        QCOMPARE(QDir(app.paths.DataPath).entryList({u"Pelora-old-*"_s, u"*.restore"_s}), QStringList());
+        registerSheet(app, u"鈴木次郎"_s, u"6月分"_s, 1); // the window works on as before
+        QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 3);
+        return;
+    }
+    QVERIFY2(app.presenter.shown.first().prompt.contains(u"（閉じたとき）、シート 1 件"_s),
+             qPrintable(app.presenter.shown.first().prompt));
+
+    // The pages read the restored file; the hint text is back.
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 1);
+    QCOMPARE(ui::dat履歴(app.w)->displayText(0, 0), u"山田花子"_s);
+    QCOMPARE(app.workRows(u"SELECT Contents FROM ClHint"_s), (QList<QVariantList>{{u"設定の説明"_s}}));
+    // The file replaced sits aside under a dated name, whole, with the newer sheet.
+    const QStringList aside = QDir(app.paths.DataPath).entryList({u"Pelora-old-*.mdb"_s});
+    QCOMPARE(aside.size(), 1);
+    QVERIFY(aside.first().contains(QRegularExpression(u"^Pelora-old-\\d{8}-\\d{6}\\.mdb$"_s)));
+    QCOMPARE(copyRows(QDir(app.paths.DataPath).filePath(aside.first()), u"SELECT count(*) FROM 時給ヘッダ"_s)
+                 .value(0).value(0).toInt(), 2);
+
+    // Work goes on in the restored file, and the next start trusts it as Pelora left it.
+    registerSheet(app, u"鈴木次郎"_s, u"6月分"_s, 1);
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 2);
+    app.stop();
     app.presenter.clear();
     QVERIFY(app.start());
     QVERIFY(app.presenter.shown.isEmpty());
-    QCOMPARE(app.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
+    QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 2);
 }
 
 QTEST_MAIN(TestBackup)

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <cstdio>
+#include <cstdio>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -130,6 +131,11 @@ enum class Damage {
     MainFileGoneWithCopies,
     JournalOfNoSession,
     JournalBesideRestoredCopy,
+    JournalAfterCleanClose,
+    CopyOverInPlaceBesideJournal,
+    SwappedWhileRunning,
+    LockOfAnotherComputer,
+    FolderNamedLock,
 };
 
 bool overwritePage(const QString &file, const QString &table)
@@ -197,30 +203,46 @@ void TestBadFiles::refusesAndLeavesTheFileAlone_data()
 {
     QTest::addColumn<Damage>("damage");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("offer"); // the way forward the same dialog offers; empty: none
     const QString missing = u"ファイルがありません（移動または削除されています）"_s;
     const QString foreignJournal = u"このデータファイルのものではない書きかけの記録"_s;
-    QTest::newRow("zero-byte main file") << Damage::ZeroBytes << u"ファイルが空です"_s;
-    QTest::newRow("text file as main file") << Damage::TextFile << u"データベースではないか、壊れています"_s;
-    QTest::newRow("damaged page in the main file") << Damage::DamagedPage << u"ファイルの中身が壊れています"_s;
-    QTest::newRow("damaged page in the work file") << Damage::DamagedWorkPage << u"ファイルの中身が壊れています"_s;
-    QTest::newRow("main file missing a table") << Damage::MissingTable << u"必要な表「時給明細」がありません"_s;
-    QTest::newRow("folder named like the main file") << Damage::FolderInsteadOfFile << u"ファイルではありません"_s;
-    QTest::newRow("read-only main file") << Damage::ReadOnlyFile << u"読み取り専用"_s;
-    QTest::newRow("read-only data folder") << Damage::ReadOnlyFolder << u"データフォルダに書き込めません"_s;
+    const QString restore = u"に戻しますか"_s;
+    QTest::newRow("zero-byte main file") << Damage::ZeroBytes << u"ファイルが空です"_s << QString();
+    QTest::newRow("text file as main file") << Damage::TextFile << u"データベースではないか、壊れています"_s << QString();
+    QTest::newRow("damaged page in the main file") << Damage::DamagedPage << u"ファイルの中身が壊れています"_s << QString();
+    QTest::newRow("damaged page in the work file")
+        << Damage::DamagedWorkPage << u"ファイルの中身が壊れています"_s << u"作業ファイルを作り直しますか"_s;
+    QTest::newRow("main file missing a table") << Damage::MissingTable << u"必要な表「時給明細」がありません"_s << QString();
+    QTest::newRow("folder named like the main file") << Damage::FolderInsteadOfFile << u"ファイルではありません"_s << QString();
+    QTest::newRow("read-only main file") << Damage::ReadOnlyFile << u"読み取り専用"_s << QString();
+    QTest::newRow("read-only data folder") << Damage::ReadOnlyFolder << u"データフォルダに書き込めません"_s << QString();
     QTest::newRow("main file locked by another program")
-        << Damage::LockedByAnotherProgram << u"他のプログラムがこのファイルを使用中です"_s;
-    QTest::newRow("index missing lines of its table") << Damage::IndexMissingRows << u"ファイルの中身が壊れています"_s;
-    QTest::newRow("main file gone at a later start, no copy") << Damage::MainFileGone << missing;
-    QTest::newRow("main file gone at a later start, copies kept") << Damage::MainFileGoneWithCopies << missing;
-    QTest::newRow("hot journal of no unfinished session") << Damage::JournalOfNoSession << foreignJournal;
+        << Damage::LockedByAnotherProgram << u"他のプログラムがこのファイルを使用中です"_s << QString();
+    QTest::newRow("index missing lines of its table") << Damage::IndexMissingRows << u"ファイルの中身が壊れています"_s << QString();
+    QTest::newRow("main file gone at a later start, no copy") << Damage::MainFileGone << missing << QString();
+    QTest::newRow("main file gone at a later start, copies kept") << Damage::MainFileGoneWithCopies << missing << restore;
+    QTest::newRow("hot journal of no unfinished session") << Damage::JournalOfNoSession << foreignJournal << QString();
     QTest::newRow("copy put back beside the journal of the old file")
-        << Damage::JournalBesideRestoredCopy << foreignJournal;
+        << Damage::JournalBesideRestoredCopy << foreignJournal << restore;
+    QTest::newRow("hot journal of another program after a clean close")
+        << Damage::JournalAfterCleanClose << foreignJournal << restore;
+    QTest::newRow("copy put over the file in place beside its journal")
+        << Damage::CopyOverInPlaceBesideJournal << foreignJournal << restore;
+    QTest::newRow("main file swapped for an older one while running")
+        << Damage::SwappedWhileRunning << u"前回 Pelora が使っていたファイルではありません"_s
+        << u"前回閉じたときの控え: Pelora-"_s;
+    QTest::newRow("lock file of another computer")
+        << Damage::LockOfAnotherComputer << u"別のコンピューター「buero-pc」（利用者 tanaka）が 2024/04/01 09:00 から"_s
+        << u"Pelora.lock を別の名前に変えて残し"_s;
+    QTest::newRow("folder named Pelora.lock") << Damage::FolderNamedLock << u"「Pelora.lock」という名前のフォルダー"_s
+                                              << QString();
 }
 
 void TestBadFiles::refusesAndLeavesTheFileAlone()
 {
     QFETCH(Damage, damage);
     QFETCH(QString, expected);
+    QFETCH(QString, offer);
     ProgramFolder folder;
     QVERIFY(folder.isValid());
     QVERIFY(QFile::copy(QDir(m_template.path()).filePath(u"Pelora.mdb"_s), folder.mainFile()));
@@ -291,6 +313,30 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
     case Damage::MainFileGone:
         QVERIFY(QFile::remove(folder.mainFile()));
         break;
+    case Damage::SwappedWhileRunning: {
+        // A sync tool renames an older file into place while Pelora runs on a newer one.
+        Pelora app;
+        app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
+        QVERIFY(app.start());
+        QVERIFY(Pelora::execute(folder.mainFile(), u"INSERT INTO 従業員 VALUES ('佐藤一郎', 1000)"_s));
+        QVERIFY(QFile::copy(QDir(m_template.path()).filePath(u"Pelora.mdb"_s), oldMain));
+        QVERIFY(::rename(QFile::encodeName(oldMain).constData(), QFile::encodeName(folder.mainFile()).constData()) == 0);
+        app.stop();
+        break;
+    }
+    case Damage::LockOfAnotherComputer: {
+        // A data folder copied while Pelora ran on another computer.
+        QFile lock(folder.lockFile());
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("4242\npelora\nbuero-pc\n0123456789abcdef\nboot\nuser=tanaka\ntaken=2024-04-01T09:00:00\n"
+                   "state=running\n");
+        break;
+    }
+    case Damage::FolderNamedLock:
+        QVERIFY(QDir().mkpath(folder.lockFile()));
+        break;
+    case Damage::JournalAfterCleanClose:
+    case Damage::CopyOverInPlaceBesideJournal:
     case Damage::JournalBesideRestoredCopy: {
         // Pelora killed while it ran on the file (its session never closed),
         // leaving its copy of the file in backup/…
@@ -299,7 +345,14 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QDir(folder.dataPath()).filePath(u"Pelora.session"_s)), 20000);
         killed->kill();
         killed->waitForFinished();
-        QCOMPARE(backup::copies(QFileInfo(copy).path()).size(), 1);
+        if (damage == Damage::JournalAfterCleanClose) {
+            // …then started and closed cleanly: the copy at that start holds the file.
+            Pelora app;
+            app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
+            QVERIFY(app.start());
+            app.stop();
+        }
+        QVERIFY(!backup::copies(QFileInfo(copy).path()).isEmpty());
         QVERIFY(QFile::rename(backup::copies(QFileInfo(copy).path()).first(), copy));
         // …and changed after that copy, so that the old file's pages are not the copy's.
         QVERIFY(Pelora::execute(folder.mainFile(), u"DELETE FROM 時給明細 WHERE 行番号 > 20"_s));
@@ -312,8 +365,16 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         writer->kill();
         writer->waitForFinished();
         QVERIFY(QFileInfo(journal).size() > 0);
-        if (damage == Damage::JournalOfNoSession)
+        if (damage == Damage::JournalOfNoSession || damage == Damage::JournalAfterCleanClose)
             break;
+        if (damage == Damage::CopyOverInPlaceBesideJournal) {
+            // …and the copy put back the way a file manager does it: over the file, in place.
+            QFile target(folder.mainFile());
+            QFile source(copy);
+            QVERIFY(source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(target.write(source.readAll()) > 0);
+            break;
+        }
         // …and the copy put back as the README once told: the file renamed,
         // its journal left where it was.
         QVERIFY(QFile::rename(folder.mainFile(), oldMain));
@@ -338,7 +399,11 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
     // Nothing was created, rebuilt, rolled back or left behind beside the files.
     const bool unchanged = dataFiles(folder) == before;
     QVERIFY2(unchanged, qPrintable(QStringList(dataFiles(folder).keys()).join(u' ')));
-    QVERIFY(!QFileInfo::exists(folder.lockFile()));
+    const bool lockCase = damage == Damage::LockOfAnotherComputer || damage == Damage::FolderNamedLock;
+    QVERIFY(lockCase || !QFileInfo::exists(folder.lockFile()));
+    // The way forward is offered in the same dialog, or nothing is asked.
+    QVERIFY2(offer.isEmpty() ? !result.errors.contains(u"「はい」"_s) : result.errors.contains(offer),
+             qPrintable(result.errors));
     if (damage == Damage::MainFileGoneWithCopies)
         QVERIFY2(result.errors.contains(u"最新の控え: "_s + copy), qPrintable(result.errors));
 
@@ -349,6 +414,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         QVERIFY(QFile::rename(journal, oldMain + u"-journal"_s));
         Pelora app;
         app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
+        app.presenter.answerYes(); // the copy is not the file Pelora left: used once the operator agrees
         QVERIFY2(app.start(), qPrintable(app.presenter.last().prompt));
         QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
         const QString templateMain = QDir(m_template.path()).filePath(u"Pelora.mdb"_s);
@@ -358,6 +424,23 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         QVERIFY(Pelora::execute(oldMain, u"SELECT count(*) FROM sqlite_master"_s));
         QCOMPARE(Pelora::query(oldMain, u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
         QCOMPARE(Pelora::query(oldMain, u"SELECT count(*) FROM 時給明細"_s).value(0).value(0).toInt(), 20);
+    }
+
+    if (!offer.isEmpty() && damage != Damage::JournalBesideRestoredCopy) {
+        // はい takes it: Pelora starts on a whole file, and every file that was
+        // in the folder is still there, under its name or moved aside.
+        Pelora app;
+        app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
+        app.presenter.answerYes();
+        QVERIFY2(app.start(), qPrintable(app.presenter.last().prompt));
+        QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
+        app.stop();
+        const QMap<QString, QByteArray> after = dataFiles(folder);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            if (it.key().endsWith(u".mdb"_s) || it.key().endsWith(u"-journal"_s))
+                QVERIFY2(after.contains(it.key()) || after.values().contains(it.value()), qPrintable(it.key()));
+        if (damage == Damage::LockOfAnotherComputer)
+            QVERIFY(QFileInfo::exists(folder.lockFile() + u"-buero-pc-20240401-090000"_s));
     }
 
     m_table.append(u"| %1 | %2 | %3 | %4 |"_s.arg(QString::fromUtf8(QTest::currentDataTag()), result.cause())

@@ -3,7 +3,9 @@
 #include "fixture.h"
 #include "realprogram.h"
 
+#include <QSqlQuery>
 #include <QTest>
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -36,28 +38,48 @@ private slots:
     void lockFileOfADeadStartDoesNotBlock();
 };
 
-enum class LockFile { Untouched, Removed, Emptied, Replaced };
+enum class LockFile { Untouched, Removed, Emptied, Replaced, FirstStillChecking };
 
 void TestSingleInstance::secondStartIsRefusedWhileTheFirstRuns_data()
 {
     QTest::addColumn<LockFile>("lockFile");
-    QTest::newRow("lock file as the first wrote it") << LockFile::Untouched;
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("lock file as the first wrote it") << LockFile::Untouched << AlreadyRunning;
     // What anyone may do to the lock file while the first runs.
-    QTest::newRow("lock file removed") << LockFile::Removed;
-    QTest::newRow("lock file emptied") << LockFile::Emptied;
-    QTest::newRow("lock file replaced by one naming a gone process") << LockFile::Replaced;
+    QTest::newRow("lock file removed") << LockFile::Removed << AlreadyRunning;
+    QTest::newRow("lock file emptied") << LockFile::Emptied << AlreadyRunning;
+    QTest::newRow("lock file replaced by one naming a gone process") << LockFile::Replaced << AlreadyRunning;
+    // The first held in its start-up check (by another program's lock on the
+    // main file, and stopped there).
+    QTest::newRow("first still checking its data") << LockFile::FirstStillChecking
+                                                   << u"データを検査しています（起動の途中です）"_s;
 }
 
 void TestSingleInstance::secondStartIsRefusedWhileTheFirstRuns()
 {
     QFETCH(LockFile, lockFile);
+    QFETCH(QString, expected);
     ProgramFolder folder;
     QVERIFY(folder.isValid());
+    const bool checking = lockFile == LockFile::FirstStillChecking;
+    QSqlDatabase holder;
+    if (checking) {
+        Pelora made;
+        made.paths = pathsOf(folder);
+        QVERIFY(made.start());
+        made.stop();
+        holder = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"holder"_s);
+        holder.setDatabaseName(folder.mainFile());
+        QVERIFY(holder.open() && QSqlQuery(holder).exec(u"BEGIN EXCLUSIVE"_s));
+    }
     std::unique_ptr<QProcess> first = folder.process();
     first->start();
     QVERIFY(first->waitForStarted());
-    QVERIFY2(folder.waitForLock(*first), first->readAllStandardError().constData());
-    if (lockFile != LockFile::Untouched)
+    QVERIFY2(folder.waitForLock(*first, 20000, checking ? "checking" : "running"),
+             first->readAllStandardError().constData());
+    if (checking)
+        QCOMPARE(::kill(pid_t(first->processId()), SIGSTOP), 0);
+    if (lockFile != LockFile::Untouched && !checking)
         QVERIFY(QFile::remove(folder.lockFile()));
     if (lockFile == LockFile::Emptied || lockFile == LockFile::Replaced) {
         QFile lock(folder.lockFile());
@@ -69,18 +91,24 @@ void TestSingleInstance::secondStartIsRefusedWhileTheFirstRuns()
     const ProgramResult second = folder.run();
     QVERIFY(second.finished);
     QVERIFY(second.exitCode != 0);
-    QVERIFY2(second.cause().contains(AlreadyRunning), qPrintable(second.errors));
+    QVERIFY2(second.cause().contains(expected), qPrintable(second.errors));
 
     // Inside another program of ours just the same.
     Pelora app;
     app.paths = pathsOf(folder);
     QVERIFY(!app.start());
     QCOMPARE(app.presenter.shown.size(), 1);
-    QVERIFY(app.presenter.last().prompt.contains(AlreadyRunning));
+    QVERIFY(app.presenter.last().prompt.contains(expected));
+    if (checking) {
+        QCOMPARE(::kill(pid_t(first->processId()), SIGCONT), 0);
+        QVERIFY(QSqlQuery(holder).exec(u"ROLLBACK"_s));
+        holder.close();
+        QVERIFY(folder.waitForLock(*first));
+    }
 
     // The first runs on, still the owner of the folder.
     QCOMPARE(first->state(), QProcess::Running);
-    if (lockFile == LockFile::Untouched)
+    if (lockFile == LockFile::Untouched || checking)
         QCOMPARE(folder.lockOwner(), first->processId());
     stop(*first);
 }
