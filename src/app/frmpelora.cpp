@@ -122,7 +122,11 @@ void FrmPelora::restoreCopy(const QString &copy)
         delete m_hint;
     const Dialogs dialogs(*m_services.presenter);
     const QString summary = restore::describe(copy).summary();
-    if (const std::optional<QString> failure = m_store->restoreCopy(copy)) {
+    // The copy is checked whole before it is put in place: seconds on a large file.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<QString> failure = m_store->restoreCopy(copy);
+    QApplication::restoreOverrideCursor();
+    if (failure) {
         dialogs.fail(Dialogs::notStored(u"控えに戻せませんでした（%1）。"_s.arg(*failure)));
         return;
     }

@@ -362,7 +362,7 @@ void recordAsLastCopy(const QString &mainPath, const QString &copy)
 bool wholeDatabase(const QString &file)
 {
     return verifyCopy(file)
-        && copyextras::withFile(file, true, [](const QSqlDatabase &db) { return integrityCheck(db); });
+        && copyextras::withFile(file, true, [](const QSqlDatabase &db) { return checkWhole(db, nullptr); });
 }
 
 std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPath, bool trusted,

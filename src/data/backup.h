@@ -61,7 +61,7 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QStrin
 void recordAsLastCopy(const QString &mainPath, const QString &copy);
 
 // Whether file reads as a whole database with every table of the main file,
-// every page of it (integrity_check).
+// every page and every index of it (checkWhole).
 bool wholeDatabase(const QString &file);
 
 // For a start-up message: the newest copy and how to put it back.
