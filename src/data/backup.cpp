@@ -1,6 +1,7 @@
 #include "data/backup.h"
 
 #include "data/filestamp.h"
+#include "data/folderlock.h"
 #include "data/schema.h"
 #include "data/sql.h"
 
@@ -12,10 +13,6 @@
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -135,11 +132,9 @@ bool copyDatabase(const QSqlDatabase &main, const QString &file)
         return false;
     }
     query.finish();
-#ifdef Q_OS_UNIX
     QFile written(file);
-    if (!written.open(QIODevice::ReadOnly) || ::fsync(written.handle()) != 0)
+    if (!written.open(QIODevice::ReadWrite) || !syncToDisk(written))
         return false;
-#endif
     return true;
 }
 

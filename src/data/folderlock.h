@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+class QFileDevice;
 class QLockFile;
 
 // Keeps a second Pelora away from a data folder while the object holds it.
@@ -11,7 +12,9 @@ class QLockFile;
 // anyone while Pelora runs, the folder's lock cannot, and the kernel releases
 // it when the process dies, so a killed Pelora never blocks the next start.
 // The lock file Pelora.lock is still written beside the data, naming the
-// process; on Windows it is the lock (held open, it cannot be removed).
+// process. On Windows the lock file is the lock: held open without delete
+// sharing (it cannot be removed while Pelora runs) and locked with LockFileEx,
+// which the system releases when the process dies.
 class FolderLock
 {
 public:
@@ -28,4 +31,15 @@ public:
 private:
     int m_folder = -1;
     std::unique_ptr<QLockFile> m_file;
+    void *m_handle = nullptr; // Windows: the open, locked Pelora.lock
+    QString m_path;
 };
+
+// Whether another process holds a lock on any byte of [start, start + length)
+// of the file at path (SQLite's locks, for instance). Our own probe is released
+// at once.
+bool lockedByAnother(const QString &path, qint64 start, qint64 length);
+
+// Pushes what was written to file down to the disk (fsync, FlushFileBuffers).
+// The file must be open for writing on Windows.
+bool syncToDisk(QFileDevice &file);

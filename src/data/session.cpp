@@ -1,13 +1,10 @@
 #include "data/session.h"
 
+#include "data/folderlock.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -16,27 +13,6 @@ namespace session {
 namespace {
 
 const QString FileName = u"Pelora.session"_s;
-
-// Whether another process holds any of SQLite's locks on the file (the bytes
-// from 2^30 on, where the unix VFS places them). Our own descriptor is closed
-// at once; no connection of ours is open on the file yet.
-bool lockedByAnother(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = 0x40000000;
-    probe.l_len = 512;
-    return ::fcntl(file.handle(), F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-#else
-    Q_UNUSED(path);
-    return false;
-#endif
-}
 
 } // namespace
 
@@ -62,15 +38,13 @@ bool write(const QString &dataPath, const Record &record)
     const QString text = (record.closed ? u"closed\n"_s : u"open\n"_s)
         + (record.main ? record.main->toText() : QString()) + u'\n';
     file.write(text.toUtf8());
-#ifdef Q_OS_UNIX
     // QSaveFile renames without syncing: after a power cut the record must
     // still say whether the session closed.
-    if (!file.flush() || ::fsync(file.handle()) != 0) {
+    if (!syncToDisk(file)) {
         file.cancelWriting();
         file.commit();
         return false;
     }
-#endif
     return file.commit();
 }
 
@@ -88,7 +62,9 @@ Journal judgeJournal(const QString &mainPath, const std::optional<Record> &recor
     char first = 0;
     if (!journal.getChar(&first) || first == 0)
         return Journal::None; // SQLite ignores an empty journal or one whose header was cleared
-    if (main && lockedByAnother(mainPath))
+    // SQLite's locks, from byte 2^30 on (where both its Unix and its Windows
+    // file layers place them).
+    if (main && lockedByAnother(mainPath, 0x40000000, 512))
         return Journal::InUse;
     const bool crashed = record && !record->closed;
     return crashed && record->main && main && record->main->sameFile(*main) ? Journal::Own : Journal::Foreign;
