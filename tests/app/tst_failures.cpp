@@ -3,6 +3,7 @@
 // refuses the write, a full disk. Each must stop, say so in one message, leave
 // the stored data as it was and the screen as the operator left it.
 #include "fixture.h"
+#include "portable.h"
 
 #include "controls/datagrid.h"
 #include "controls/worktablemodel.h"
@@ -381,6 +382,10 @@ void TestFailures::aFailedOperationChangesNothingAndSaysSo()
     const Operation op = operations().value(operation);
     QVERIFY(op.act);
 
+    if (portable::Windows && fault == u"disk full")
+        QSKIP("Windows has no tmpfs to give the data folder a small file system of its own");
+    if (portable::Windows && fault.endsWith(u"moved away"))
+        QSKIP("Windows renames no file SQLite holds open (it opens its files without delete sharing)");
     Pelora app;
     std::unique_ptr<SmallDisk> disk;
     if (fault == u"disk full") {
