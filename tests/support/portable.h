@@ -19,6 +19,21 @@ bool linkOrCopy(const QString &from, const QString &to);
 // The id of a process that has run and ended: one no live process holds.
 qint64 endedProcessId();
 
+// A file's modification time, kept to the file system's own resolution (the
+// standard library of mingw keeps whole seconds), and put back.
+class ModificationTime
+{
+public:
+    explicit ModificationTime(const QString &path);
+    bool restore() const;
+
+private:
+    QString m_path;
+    qint64 m_seconds = 0;
+    qint64 m_fraction = 0; // nanoseconds on Unix, 100 ns ticks on Windows
+    bool m_read = false;
+};
+
 // Whether the tests run as root (never on Windows), whose writes permission
 // bits do not stop.
 bool runningAsRoot();
