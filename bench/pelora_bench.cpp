@@ -335,7 +335,7 @@ struct Session
 {
     const Dataset *data = nullptr;
     YesPresenter presenter;
-    PreviewOutput preview; // the real print preview, as the application has it
+    PreviewOutput preview{presenter, nullptr}; // the real print preview, as the application has it
     std::unique_ptr<FrmPelora> window;
     QString rawMainName, rawWorkName;
     QSqlDatabase rawMain, rawWork;

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
@@ -63,6 +64,10 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     connect(m_settings, &SettingsPage::homePageRequested, this, [this] {
         if (m_services.openUrl)
             m_services.openUrl(QUrl(appinfo::HomePage));
+    });
+    connect(m_settings, &SettingsPage::dataFolderRequested, this, [this] {
+        if (m_services.openUrl)
+            m_services.openUrl(QUrl::fromLocalFile(QDir::cleanPath(QDir::fromNativeSeparators(m_store->paths().DataPath))));
     });
     connect(m_sheet, &TimeSheetPage::hintRequested, this, &FrmPelora::showHint);
     connect(m_history, &HistoryPage::hintRequested, this, &FrmPelora::showHint);

@@ -4,10 +4,12 @@
 #include "messages/consolepresenter.h"
 #include "messages/messageboxpresenter.h"
 #include "history/exportchooser.h"
+#include "report/pdfchooser.h"
 #include "report/previewoutput.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QIcon>
 #include <QUrl>
 
 int main(int argc, char *argv[])
@@ -15,6 +17,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelora"));
     QApplication::setApplicationVersion(QStringLiteral("1.30"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pelora"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/pelora-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
     platform::installTranslations(app);
     platform::installApplicationFont();
 
@@ -24,7 +31,8 @@ int main(int argc, char *argv[])
     ConsolePresenter console;
     MessagePresenter *startupMessages = qEnvironmentVariableIsSet("PELORA_NO_DIALOGS")
         ? static_cast<MessagePresenter *>(&console) : &dialogs;
-    PreviewOutput statementOutput;
+    PdfFileDialog pdfChooser;
+    PreviewOutput statementOutput(dialogs, &pdfChooser);
     FileDialogChooser exportChooser;
     Services services{&dialogs, &statementOutput,
                       [](const QUrl &url) { QDesktopServices::openUrl(url); }, &exportChooser};

@@ -1,16 +1,15 @@
 #include "data/backup.h"
 
 #include "data/filestamp.h"
-#include "data/folderlock.h"
 #include "data/schema.h"
 #include "data/sql.h"
+#include "data/wholefile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -55,16 +54,12 @@ std::optional<State> readState(const QString &folder)
     return State{lines.value(0), *copyStamp, FileStamp::fromText(lines.value(2))};
 }
 
-void writeState(const QString &folder, const State &state)
+bool writeState(const QString &folder, const State &state)
 {
     // Replaced whole: a start-up killed while writing it keeps the previous state.
-    QSaveFile file(QDir(folder).filePath(StateFileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(u"%1\n%2\n%3\n"_s.arg(state.copy, state.copyStamp.toText(),
-                                     state.main ? state.main->toText() : QString())
-                   .toUtf8());
-    file.commit();
+    const QString text = u"%1\n%2\n%3\n"_s.arg(state.copy, state.copyStamp.toText(),
+                                                state.main ? state.main->toText() : QString());
+    return files::writeWhole(QDir(folder).filePath(StateFileName), text.toUtf8()) == files::WriteError::None;
 }
 
 struct CopyName
@@ -133,9 +128,7 @@ bool copyDatabase(const QSqlDatabase &main, const QString &file)
     }
     query.finish();
     QFile written(file);
-    if (!written.open(QIODevice::ReadWrite) || !syncToDisk(written))
-        return false;
-    return true;
+    return written.open(QIODevice::ReadWrite) && files::syncToDisk(written);
 }
 
 // Whether a finished copy is whole: SQLite reads it as a database of exactly
@@ -260,7 +253,10 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath)
     // Pruned before the state is written: a Pelora killed in between takes
     // the copy again at its next start and prunes then, never keeps eleven.
     prune(folder);
-    writeState(folder, State{QFileInfo(target).fileName(), *copyStamp, before});
+    // Without the state the copy still counts as a copy; the next start only
+    // takes another one.
+    if (!writeState(folder, State{QFileInfo(target).fileName(), *copyStamp, before}))
+        qWarning().noquote() << "The backup state could not be written in" << folder;
     return target;
 }
 

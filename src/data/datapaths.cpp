@@ -2,37 +2,74 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QUuid>
 
-DataPaths chooseDataPaths(const QString &applicationDir, bool windows,
-                          const std::function<bool(const QString &)> &isFile)
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString withSeparator(QString folder, QChar separator)
 {
-    DataPaths paths;
-    if (windows) {
-        if (isFile(QStringLiteral("c:\\vmkdevelop.txt")))
-            paths.DataPath = QStringLiteral("c:\\develop4\\Pelora\\data\\");
-        else
-            paths.DataPath = applicationDir + QStringLiteral("\\data\\");
-    } else {
-        QString dir = applicationDir;
-        if (!dir.endsWith(u'/'))
-            dir += u'/';
-        paths.DataPath = dir + QStringLiteral("data/");
-    }
-    paths.MainDbPath = paths.DataPath + QString::fromUtf16(MainDbFileName);
-    paths.WorkDbPath = paths.DataPath + QString::fromUtf16(WorkDbFileName);
-    return paths;
+    if (!folder.endsWith(separator))
+        folder += separator;
+    return folder;
+}
+
+DataPaths inFolder(const QString &dataPath)
+{
+    return {dataPath, dataPath + QString::fromUtf16(MainDbFileName), dataPath + QString::fromUtf16(WorkDbFileName)};
+}
+
+} // namespace
+
+DataPaths chooseDataPaths(const QString &applicationDir, bool windows, const QString &userDataDir,
+                          const DataPathProbes &probes)
+{
+    if (windows && probes.isFile(u"c:\\vmkdevelop.txt"_s))
+        return inFolder(u"c:\\develop4\\Pelora\\data\\"_s);
+
+    const QChar separator = windows ? u'\\' : u'/';
+    const QString beside = windows ? applicationDir + u"\\data\\"_s
+                                   : withSeparator(applicationDir, separator) + u"data/"_s;
+    if (userDataDir.isEmpty() || probes.isFolder(beside))
+        return inFolder(beside);
+    const bool installed = !windows && QFileInfo(QDir::cleanPath(applicationDir)).fileName() == u"bin"_s;
+    if (!installed && probes.canWriteIn(applicationDir))
+        return inFolder(beside);
+
+    QString user = userDataDir;
+    if (windows)
+        user.replace(u'/', u'\\');
+    return inFolder(withSeparator(user, separator) + u"data"_s + separator);
+}
+
+bool canWriteIn(const QString &folder)
+{
+    const QString probe = QDir(folder).filePath(
+        u".pelora-probe-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    QFile file(probe);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = file.write("probe", 5) == 5 && file.flush();
+    file.close();
+    return file.remove() && written;
 }
 
 DataPaths dataPathsForThisProgram()
 {
+    const QString userDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const DataPathProbes probes{
+        [](const QString &path) { return QFileInfo(path).isFile(); },
+        [](const QString &path) { return QFileInfo(path).isDir(); },
+        [](const QString &path) { return canWriteIn(path); },
+    };
 #ifdef Q_OS_WIN
-    const bool windows = true;
-    const QString appDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    return chooseDataPaths(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()), true,
+                           userDataDir, probes);
 #else
-    const bool windows = false;
-    const QString appDir = QCoreApplication::applicationDirPath();
+    return chooseDataPaths(QCoreApplication::applicationDirPath(), false, userDataDir, probes);
 #endif
-    return chooseDataPaths(appDir, windows,
-                           [](const QString &path) { return QFileInfo(path).isFile(); });
 }

@@ -12,7 +12,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 #else
-#include <io.h>
 #include <windows.h>
 #endif
 
@@ -86,11 +85,6 @@ bool lockedByAnother(const QString &path, qint64 start, qint64 length)
     probe.l_start = start;
     probe.l_len = length;
     return ::fcntl(file.handle(), F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-}
-
-bool syncToDisk(QFileDevice &file)
-{
-    return file.flush() && ::fsync(file.handle()) == 0;
 }
 
 #else
@@ -184,14 +178,6 @@ bool lockedByAnother(const QString &path, qint64 start, qint64 length)
         held = GetLastError() == ERROR_LOCK_VIOLATION;
     CloseHandle(handle);
     return held;
-}
-
-bool syncToDisk(QFileDevice &file)
-{
-    if (!file.flush())
-        return false;
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
-    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
 }
 
 #endif

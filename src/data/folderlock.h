@@ -3,7 +3,6 @@
 #include <QString>
 #include <memory>
 
-class QFileDevice;
 class QLockFile;
 
 // Keeps a second Pelora away from a data folder while the object holds it.
@@ -39,7 +38,3 @@ private:
 // of the file at path (SQLite's locks, for instance). Our own probe is released
 // at once.
 bool lockedByAnother(const QString &path, qint64 start, qint64 length);
-
-// Pushes what was written to file down to the disk (fsync, FlushFileBuffers).
-// The file must be open for writing on Windows.
-bool syncToDisk(QFileDevice &file);

@@ -1,10 +1,10 @@
 #include "data/session.h"
 
 #include "data/folderlock.h"
+#include "data/wholefile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -32,20 +32,11 @@ std::optional<Record> read(const QString &dataPath)
 
 bool write(const QString &dataPath, const Record &record)
 {
-    QSaveFile file(QDir(dataPath).filePath(FileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QString text = (record.closed ? u"closed\n"_s : u"open\n"_s)
         + (record.main ? record.main->toText() : QString()) + u'\n';
-    file.write(text.toUtf8());
-    // QSaveFile renames without syncing: after a power cut the record must
-    // still say whether the session closed.
-    if (!syncToDisk(file)) {
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-    return file.commit();
+    // Synced before it replaces the old record: after a power cut the record
+    // must still say whether the session closed.
+    return files::writeWhole(QDir(dataPath).filePath(FileName), text.toUtf8()) == files::WriteError::None;
 }
 
 bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main)

@@ -14,12 +14,70 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <QPushButton>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
 using namespace pagewidgets;
+
+namespace {
+
+// Shows the grid's current row, the one 選択 opens, whether or not the grid
+// has the focus: a tint (unless the row is chosen, which shows as chosen) and
+// a frame around the row. Being current does not make it chosen for 印刷 and
+// CSV出力.
+class CurrentRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const auto *view = qobject_cast<const QTableView *>(option.widget);
+        if (!view || view->currentIndex().row() != index.row())
+            return;
+        painter->save();
+        // Darker than the highlight, so that it shows on a chosen row too.
+        painter->setPen(QPen(option.palette.color(QPalette::Active, QPalette::Highlight).darker(170), 2));
+        const QRectF cell = QRectF(option.rect).adjusted(0, 1, 0, -1);
+        painter->drawLine(cell.topLeft(), cell.topRight());
+        painter->drawLine(cell.bottomLeft(), cell.bottomRight());
+        if (index.column() == edgeColumn(view->horizontalHeader(), false))
+            painter->drawLine(cell.topLeft() + QPointF(1, 0), cell.bottomLeft() + QPointF(1, 0));
+        if (index.column() == edgeColumn(view->horizontalHeader(), true))
+            painter->drawLine(cell.topRight() - QPointF(1, 0), cell.bottomRight() - QPointF(1, 0));
+        painter->restore();
+    }
+
+protected:
+    // The first or the last column shown.
+    static int edgeColumn(const QHeaderView *header, bool last)
+    {
+        for (int i = 0; i < header->count(); ++i) {
+            const int column = header->logicalIndex(last ? header->count() - 1 - i : i);
+            if (!header->isSectionHidden(column))
+                return column;
+        }
+        return -1;
+    }
+
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto *view = qobject_cast<const QAbstractItemView *>(option->widget);
+        if (view && view->currentIndex().row() == index.row()) {
+            QColor tint = option->palette.color(QPalette::Active, QPalette::Highlight);
+            tint.setAlpha(48);
+            option->backgroundBrush = tint;
+        }
+    }
+};
+
+} // namespace
 
 HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, StatementOutput *statementOutput,
                          ExportChooser *exportChooser, QWidget *parent)
@@ -43,6 +101,11 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     dat履歴 = new WorkTableModel(m_store.workName(), u"w履歴"_s, history::columns(), this);
     m_found = new history::SearchFilterModel(history::Col氏名, history::Colタイトル, this);
     Grid履歴->bind(dat履歴, m_found);
+    auto *currentRow = new CurrentRowDelegate(Grid履歴);
+    for (int c = 0; c < dat履歴->columns().size(); ++c)
+        Grid履歴->setItemDelegateForColumn(c, currentRow);
+    connect(Grid履歴->selectionModel(), &QItemSelectionModel::currentRowChanged, Grid履歴->viewport(),
+            qOverload<>(&QWidget::update));
 
     cmd履歴読込 = button(u"cmd履歴読込"_s, u"読込"_s);
     cmd履歴選択 = button(u"cmd履歴選択"_s, u"選択"_s);
@@ -87,6 +150,8 @@ void HistoryPage::Clear履歴()
         m_dialogs.fail(Dialogs::notShown(u"作業ファイルに書き込めないため、履歴をクリアできませんでした。"_s));
         return;
     }
+    // The next 読込 lists every sheet, as the first one did.
+    txt検索->clear();
     refresh(Grid履歴, m_dialogs);
 }
 

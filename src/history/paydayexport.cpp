@@ -2,9 +2,7 @@
 
 #include "controls/formats.h"
 
-#include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -41,22 +39,6 @@ QByteArray csv(const QStringList &header, const QList<QStringList> &rows)
     for (const QStringList &row : rows)
         line(row);
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-}
-
-QString reasonFor(QFileDevice::FileError error, const QString &fileName)
-{
-    const QFileInfo folder(QFileInfo(fileName).absolutePath());
-    if (!folder.exists() || !folder.isDir())
-        return u"保存先のフォルダーがありません。"_s;
-    switch (error) {
-    case QFileDevice::OpenError:
-    case QFileDevice::PermissionsError:
-        return u"保存先のフォルダーにファイルを作れません（書き込みが許されていない可能性があります）。"_s;
-    case QFileDevice::RenameError:
-        return u"同じ名前のファイルを置き換えられません（他のプログラムが使用中か、フォルダーです）。"_s;
-    default:
-        return u"ファイルに書き込めません（ディスクがいっぱいの可能性があります）。"_s;
-    }
 }
 
 } // namespace
@@ -109,18 +91,6 @@ QByteArray linesCsv(const QList<sql::Row> &lines)
     return csv({u"氏名"_s, u"タイトル"_s, u"行番号"_s, u"日付"_s, u"開始時間"_s, u"終了時間"_s, u"時間"_s,
                 u"時給"_s, u"調整額"_s, u"金額"_s},
                rows);
-}
-
-bool saveFile(const QString &fileName, const QByteArray &content, QString *reason)
-{
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
-        return true;
-    const QFileDevice::FileError error = file.error();
-    file.cancelWriting();
-    if (reason)
-        *reason = reasonFor(error, fileName);
-    return false;
 }
 
 } // namespace history

@@ -34,9 +34,4 @@ QString csvField(const QString &text);
 // A stored value as text: the shortest decimal that reads back as the same number.
 QString storedText(const QVariant &value);
 
-// Writes content to fileName all or nothing: into a temporary file beside it,
-// renamed over it at the end. On failure nothing is left and reason says why,
-// in words for the operator.
-bool saveFile(const QString &fileName, const QByteArray &content, QString *reason);
-
 } // namespace history

@@ -6,11 +6,15 @@
 #include "controls/datagrid.h"
 #include "controls/worktablemodel.h"
 #include "data/datastore.h"
+#include "data/wholefile.h"
 #include "history/exportchooser.h"
 #include "history/historycolumns.h"
 #include "history/paydayexport.h"
 #include "history/paydaystore.h"
 #include "report/statementoutput.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -78,10 +82,12 @@ void HistoryPage::Export履歴()
         m_dialogs.fail(u"データファイルを読み込めないため、CSVファイルを書き出せませんでした。ファイルは作っていません。"_s);
         return;
     }
-    QString reason;
-    if (!history::saveFile(choice->fileName, *content, &reason)) {
-        m_dialogs.fail(u"CSVファイルを書き出せませんでした（%1）。ファイルは作っていません。"_s.arg(reason));
+    const bool oldFile = QFileInfo(choice->fileName).isFile();
+    if (const files::WriteError error = files::writeWhole(choice->fileName, *content);
+        error != files::WriteError::None) {
+        m_dialogs.fail(Dialogs::notWritten(u"CSVファイルを書き出せませんでした"_s, files::reason(error), oldFile));
         return;
     }
-    m_dialogs.tell(u"%1 件のシートを CSV ファイルに書き出しました。\n%2"_s.arg(sheetCount).arg(choice->fileName));
+    m_dialogs.tellWritten(u"%1 件のシートを CSV ファイルに書き出しました。\n%2"_s.arg(sheetCount).arg(
+        QDir::toNativeSeparators(choice->fileName)));
 }

@@ -67,6 +67,8 @@ const QList<CatalogEntry> &messageCatalog()
         withText(u"その他"_s, u"コピー完了"_s, u"コピー完了"_s, {}, u"コピーしました。"_s, K::Info),
         withText(u"その他"_s, u"読込み完了"_s, u"読込完了"_s, {}, u"読込みしました。"_s, K::Info),
         withText(u"その他"_s, u"メッセージ"_s, QString(), {}, {}, K::Info),
+        // Pelora's own: a file written for the operator (CSV出力), what and where.
+        withText(u"その他"_s, u"書出し完了"_s, u"書出し完了"_s, {}, {}, K::Info),
         withText(u"その他"_s, u"確認"_s, u"確認"_s, {}, u"、よろしいですか"_s, K::AskYes),
     };
     return catalog;

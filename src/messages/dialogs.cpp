@@ -14,6 +14,17 @@ void Dialogs::tell(const QString &text) const
     ShowMessage(m_presenter, u"その他"_s, u"メッセージ"_s, text);
 }
 
+void Dialogs::tellWritten(const QString &text) const
+{
+    ShowMessage(m_presenter, u"その他"_s, u"書出し完了"_s, text);
+}
+
+QString Dialogs::notWritten(const QString &what, const QString &reason, bool oldFileKept)
+{
+    return what + u"（"_s + reason + u"）。"_s
+        + (oldFileKept ? u"同じ名前の前のファイルはそのままです。"_s : u"ファイルは作っていません。"_s);
+}
+
 QString Dialogs::notStored(const QString &what)
 {
     return what + u"保存されているデータは変わっていません。"_s;

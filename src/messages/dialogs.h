@@ -23,11 +23,17 @@ public:
     void tell(const QString &text) const;
     // An operation that could not be done: told the same way.
     void fail(const QString &text) const { tell(text); }
+    // A file written for the operator: the catalog's completion box, titled
+    // 「書出し完了」, with the text (what was written, and where) as its prompt.
+    void tellWritten(const QString &text) const;
 
     // A write that failed: what could not be done, then "保存されているデータは変わっていません。"
     static QString notStored(const QString &what);
     // A read that failed: what could not be done, then "画面は前のままです。"
     static QString notShown(const QString &what);
+    // A file that could not be written: what could not be done, why (in
+    // brackets), then that the file of that name is as it was, or that none was made.
+    static QString notWritten(const QString &what, const QString &reason, bool oldFileKept);
     // A value typed into a grid that could not be written to its work table yet.
     static QString typedNotWritten();
 

@@ -1,16 +1,18 @@
 #include "report/previewoutput.h"
 
+#include "data/wholefile.h"
+#include "messages/dialogs.h"
+#include "report/pdfchooser.h"
 #include "report/statementbatch.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileDialog>
+#include <QBuffer>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QToolBar>
 
 using namespace Qt::StringLiterals;
@@ -47,19 +49,58 @@ QString PreviewOutput::proposedFileName(const QList<StatementValues> &statements
     return u"給与明細_%1件_%2.pdf"_s.arg(statements.size()).arg(date.toString(u"yyyyMMdd"_s));
 }
 
-bool PreviewOutput::writePdf(const StatementValues &values, const QString &fileName)
+QByteArray PreviewOutput::pdf(const QList<StatementValues> &statements)
 {
-    return writePdf(QList<StatementValues>{values}, fileName);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(u"給与明細"_s);
+        writer.setCreator(u"Pelora"_s);
+        writer.setResolution(600);
+        writer.setPageLayout(pageLayout());
+        if (!printStatements(writer, statements))
+            return QByteArray();
+    } // the document is finished when the writer goes
+    const QByteArray document = buffer.data();
+    // A whole document: its header, and its end marker after the cross-reference table.
+    return document.startsWith("%PDF-") && document.trimmed().endsWith("%%EOF") ? document : QByteArray();
 }
 
-bool PreviewOutput::writePdf(const QList<StatementValues> &statements, const QString &fileName)
+bool PreviewOutput::writePdf(const StatementValues &values, const QString &fileName, files::WriteError *error)
 {
-    QPdfWriter writer(fileName);
-    writer.setTitle(u"給与明細"_s);
-    writer.setCreator(u"Pelora"_s);
-    writer.setResolution(600);
-    writer.setPageLayout(pageLayout());
-    return printStatements(writer, statements);
+    return writePdf(QList<StatementValues>{values}, fileName, error);
+}
+
+bool PreviewOutput::writePdf(const QList<StatementValues> &statements, const QString &fileName,
+                             files::WriteError *error)
+{
+    const QByteArray document = pdf(statements);
+    const files::WriteError written =
+        document.isEmpty() ? files::WriteError::Incomplete : files::writeWhole(fileName, document);
+    if (error)
+        *error = written;
+    return written == files::WriteError::None;
+}
+
+PreviewOutput::PreviewOutput(MessagePresenter &presenter, PdfChooser *pdfChooser)
+    : m_presenter(presenter)
+    , m_pdfChooser(pdfChooser)
+{
+}
+
+void PreviewOutput::savePdf(const QList<StatementValues> &statements, QWidget *owner)
+{
+    if (!m_pdfChooser)
+        return;
+    const std::optional<QString> file = m_pdfChooser->choosePdf(owner, proposedFileName(statements));
+    if (!file)
+        return;
+    const bool oldFile = QFileInfo(*file).isFile();
+    files::WriteError error = files::WriteError::None;
+    if (!writePdf(statements, *file, &error))
+        Dialogs(m_presenter).fail(
+            Dialogs::notWritten(u"PDFファイルに保存できませんでした"_s, files::reason(error), oldFile));
 }
 
 void PreviewOutput::show(const StatementValues &values, QWidget *owner)
@@ -80,14 +121,9 @@ void PreviewOutput::showAll(const QList<StatementValues> &statements, QWidget *o
         toolbar->addSeparator();
         QAction *save = toolbar->addAction(u"PDFに保存"_s);
         save->setToolTip(u"給与明細をPDFファイルに保存します"_s);
-        QObject::connect(save, &QAction::triggered, &dialog, [&dialog, &statements] {
-            const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-            const QString file = QFileDialog::getSaveFileName(
-                &dialog, u"PDFに保存"_s, QDir(folder).filePath(proposedFileName(statements)),
-                u"PDF ファイル (*.pdf)"_s);
-            if (!file.isEmpty())
-                writePdf(statements, file);
-        });
+        save->setObjectName(u"actPDF保存"_s);
+        QObject::connect(save, &QAction::triggered, &dialog,
+                         [this, &dialog, &statements] { savePdf(statements, &dialog); });
     }
     dialog.resize(900, 700);
     dialog.exec();

@@ -11,6 +11,7 @@
 #include "hints/hintkeys.h"
 #include "settings/settingsstore.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,6 +39,7 @@ SettingsPage::SettingsPage(const DataStore &store, MessagePresenter &presenter, 
     connect(cmd設定削除, &QPushButton::clicked, this, &SettingsPage::Delete設定);
     connect(cmd設定クリア, &QPushButton::clicked, this, &SettingsPage::Clear設定);
     connect(cmd一括削除7, &QPushButton::clicked, this, &SettingsPage::cmd一括削除7_Click);
+    connect(cmdデータ場所, &QPushButton::clicked, this, &SettingsPage::dataFolderRequested);
     connect(Image2, &Banner::clicked, this, &SettingsPage::homePageRequested);
     connect(cmdHint4, &QToolButton::clicked, this, [this] { emit hintRequested(hints::SettingsPage); });
 }
@@ -106,10 +108,32 @@ void SettingsPage::build()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(company);
     layout->addWidget(deleteAll);
+    layout->addLayout(buildDataFolderRow());
     layout->addStretch();
     layout->addWidget(lblInfo);
     layout->addWidget(lblSupport);
     layout->addLayout(bottom);
+}
+
+// Where the data lives (beside the program or in the user's folder), shown
+// so that the operator can find the files and the backup copies.
+QLayout *SettingsPage::buildDataFolderRow()
+{
+    txtデータ場所 = new QLineEdit(QDir::toNativeSeparators(QDir::cleanPath(m_store.paths().DataPath)));
+    txtデータ場所->setObjectName(u"txtデータ場所"_s);
+    txtデータ場所->setFont(fonts::gothic(fonts::Field));
+    txtデータ場所->setReadOnly(true);
+    txtデータ場所->setCursorPosition(0);
+    QLabel *lblデータ場所 = fieldLabel(u"lblデータ場所"_s, u"データの場所"_s, txtデータ場所);
+    txtデータ場所->setAccessibleName(lblデータ場所->text());
+    cmdデータ場所 = button(u"cmdデータ場所"_s, u"開く"_s);
+    cmdデータ場所->setAccessibleName(u"データの場所を開く"_s);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(lblデータ場所);
+    row->addWidget(txtデータ場所, 1);
+    row->addWidget(cmdデータ場所);
+    return row;
 }
 
 void SettingsPage::cmd設定登録_Click()

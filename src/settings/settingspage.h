@@ -8,6 +8,7 @@ class Banner;
 class DataStore;
 class MessagePresenter;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -34,10 +35,13 @@ signals:
     // Every sheet, employee and setting is gone: the other pages empty their lists.
     void allDataDeleted();
     void homePageRequested();
+    // The operator asked to see the data folder in the file manager.
+    void dataFolderRequested();
     void hintRequested(const QString &key);
 
 private:
     void build();
+    QLayout *buildDataFolderRow();
     void cmd設定登録_Click();
     void cmd一括削除7_Click();
 
@@ -45,10 +49,11 @@ private:
     Dialogs m_dialogs;
 
     QLineEdit *txt自社名 = nullptr;
+    QLineEdit *txtデータ場所 = nullptr;
     QPlainTextEdit *txt自社情報 = nullptr;
     QLabel *lblInfo = nullptr, *lblSupport = nullptr;
     QPushButton *cmd設定読込 = nullptr, *cmd設定登録 = nullptr, *cmd設定削除 = nullptr,
-                *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr;
+                *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr, *cmdデータ場所 = nullptr;
     QToolButton *cmdHint4 = nullptr;
     Banner *Image2 = nullptr;
 };

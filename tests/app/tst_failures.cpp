@@ -4,6 +4,7 @@
 // the stored data as it was and the screen as the operator left it.
 #include "fixture.h"
 #include "portable.h"
+#include "smalldisk.h"
 
 #include "controls/datagrid.h"
 #include "controls/worktablemodel.h"
@@ -294,27 +295,6 @@ private:
     bool m_ok = false;
 };
 
-// A data folder on a 4 MB file system of its own, for the disk-full rows.
-class SmallDisk
-{
-public:
-    explicit SmallDisk(const QString &folder)
-        : m_folder(folder)
-    {
-        m_mounted = QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=4m"_s, u"tmpfs"_s, folder}) == 0;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            QProcess::execute(u"umount"_s, {u"-l"_s, m_folder});
-    }
-    bool mounted() const { return m_mounted; }
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
-};
-
 } // namespace
 
 class TestFailures : public QObject
@@ -382,8 +362,6 @@ void TestFailures::aFailedOperationChangesNothingAndSaysSo()
     const Operation op = operations().value(operation);
     QVERIFY(op.act);
 
-    if (portable::Windows && fault == u"disk full")
-        QSKIP("Windows has no tmpfs to give the data folder a small file system of its own");
     if (portable::Windows && fault.endsWith(u"moved away"))
         QSKIP("Windows renames no file SQLite holds open (it opens its files without delete sharing)");
     Pelora app;
@@ -391,7 +369,7 @@ void TestFailures::aFailedOperationChangesNothingAndSaysSo()
     if (fault == u"disk full") {
         disk = std::make_unique<SmallDisk>(app.dir.path());
         if (!disk->mounted())
-            QSKIP("a file system of its own needs root (mount)");
+            QSKIP(SmallDisk::missing());
     }
     QVERIFY(startWithData(app));
     if (op.prepare)

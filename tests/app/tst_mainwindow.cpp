@@ -9,6 +9,7 @@
 #include "report/previewoutput.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -90,7 +91,7 @@ void TestMainWindow::controlsCarryTheirNamesAndCaptions_data()
         {"cmd従業員行削除", u"行削除"_s, 2}, {"cmdクリア従業員", u"クリア"_s, 2},
         {"cmd設定読込", u"読込"_s, 3},     {"cmd設定登録", u"登録"_s, 3},
         {"cmd設定削除", u"削除"_s, 3},     {"cmd設定クリア", u"クリア"_s, 3},
-        {"cmd一括削除7", u"実行"_s, 3},
+        {"cmd一括削除7", u"実行"_s, 3},    {"cmdデータ場所", u"開く"_s, 3},
     };
     for (const auto &[name, caption, page] : buttons)
         QTest::newRow(name) << QString::fromUtf8(name) << caption << page;
@@ -124,6 +125,7 @@ void TestMainWindow::fieldsAreBuddiesOfTheirLabels_data()
     QTest::newRow("調整額") << u"Label7"_s << u"調整額"_s << u"num調整額"_s;
     QTest::newRow("自社名") << u"Label9"_s << u"自社名"_s << u"txt自社名"_s;
     QTest::newRow("自社情報") << u"Label10"_s << u"自社情報"_s << u"txt自社情報"_s;
+    QTest::newRow("データの場所") << u"lblデータ場所"_s << u"データの場所"_s << u"txtデータ場所"_s;
 }
 
 void TestMainWindow::fieldsAreBuddiesOfTheirLabels()
@@ -194,6 +196,11 @@ void TestMainWindow::infoTextsAndBanner()
     op::click(ui::Image2(app.w));
     QCOMPARE(app.openedUrls.size(), 1);
     QVERIFY(app.openedUrls.first().isValid());
+    auto *dataFolder = app.w->findChild<QLineEdit *>(u"txtデータ場所"_s);
+    QVERIFY(dataFolder && dataFolder->isReadOnly());
+    QCOMPARE(dataFolder->text(), QDir::toNativeSeparators(app.dir.filePath(u"data"_s)));
+    op::click(app.w->findChild<QPushButton *>(u"cmdデータ場所"_s));
+    QCOMPARE(app.openedUrls.last(), QUrl::fromLocalFile(app.dir.filePath(u"data"_s)));
     for (QToolButton *hint : {ui::cmdHint(app.w), ui::cmdHint2(app.w), ui::cmdHint3(app.w), ui::cmdHint4(app.w)})
         QCOMPARE(hint->accessibleName(), u"ヒント"_s);
 }
@@ -257,7 +264,7 @@ void TestMainWindow::dialogsUseTheWindowFace()
     MessageBoxPresenter().present({u"確認"_s, u"登録しますか？"_s, MessageRequest::Icon::Question,
                                    MessageRequest::Buttons::YesNo, MessageRequest::Button::Yes});
     readAndClose();
-    PreviewOutput().show(StatementValues{}, app.w);
+    PreviewOutput(app.presenter, nullptr).show(StatementValues{}, app.w);
     op::click(ui::cmdHint(app.w));
     QVERIFY(app.w->hintWindow());
     faces(app.w->hintWindow());

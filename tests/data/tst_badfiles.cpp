@@ -347,7 +347,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         // its journal is rolled back to its last committed state.
         QVERIFY(QFile::rename(journal, oldMain + u"-journal"_s));
         Pelora app;
-        app.paths = chooseDataPaths(folder.folder(), false, [](const QString &) { return false; });
+        app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
         QVERIFY2(app.start(), qPrintable(app.presenter.last().prompt));
         QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
         const QString templateMain = QDir(m_template.path()).filePath(u"Pelora.mdb"_s);

@@ -331,7 +331,7 @@ void perform(FrmPelora *w, const Operation &op)
 int runChild()
 {
     const DataPaths paths =
-        chooseDataPaths(qEnvironmentVariable(ChildVariable), false, [](const QString &) { return false; });
+        chooseDataPaths(qEnvironmentVariable(ChildVariable), false, QString(), {});
     YesPresenter presenter;
     std::unique_ptr<FrmPelora> window = startPelora(paths, Services{&presenter, nullptr, {}});
     if (!window) {
@@ -485,7 +485,7 @@ void TestCrashSafety::killedDuringTheFirstStart()
     qint64 startMs = 400;
     for (int k = 0; k < kills; ++k) {
         QTemporaryDir dir;
-        const DataPaths paths = chooseDataPaths(dir.path(), false, [](const QString &) { return false; });
+        const DataPaths paths = chooseDataPaths(dir.path(), false, QString(), {});
         if (k == 0) // one full start tells how long a start takes
             killChild(dir.path(), -1, 0, true, &startMs);
         else
@@ -508,7 +508,7 @@ void TestCrashSafety::killedDuringTheFirstStart()
 void TestCrashSafety::killedAtRandomMoments()
 {
     QTemporaryDir dir;
-    const DataPaths paths = chooseDataPaths(dir.path(), false, [](const QString &) { return false; });
+    const DataPaths paths = chooseDataPaths(dir.path(), false, QString(), {});
     QVERIFY(QDir().mkpath(paths.DataPath));
 
     State model;

@@ -2,12 +2,19 @@
 
 #include <QCoreApplication>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include "realprogram.h"
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
-// The data folder rule, with the file system replaced by a set of paths that
-// "exist", so that every machine can play a Windows office PC or a developer's one.
+// The data folder rule, with the file system replaced by sets of paths that
+// exist or take new files, so that every machine can play a Windows office PC,
+// a developer's one or a Linux installation.
 class TestDataPaths : public QObject
 {
     Q_OBJECT
@@ -16,64 +23,99 @@ private slots:
     void chooseDataPaths_data();
     void chooseDataPaths();
     void thisProgramUsesDataBesideIt();
+    void theProgramProbesItsFolderForReal_data();
+    void theProgramProbesItsFolderForReal();
 };
 
 void TestDataPaths::chooseDataPaths_data()
 {
     QTest::addColumn<QString>("applicationDir");
     QTest::addColumn<bool>("windows");
-    QTest::addColumn<QStringList>("existingFiles");
+    QTest::addColumn<QStringList>("existing"); // files, and folders ending in a separator
+    QTest::addColumn<QStringList>("writable");
     QTest::addColumn<QString>("dataPath");
     QTest::addColumn<QStringList>("askedFor");
 
     const QString marker = u"c:\\vmkdevelop.txt"_s;
     const QString developer = u"c:\\develop4\\Pelora\\data\\"_s;
+    const QString roaming = u"C:\\Users\\山田\\AppData\\Roaming\\Pelora\\data\\"_s;
+    const QString local = u"/home/op/.local/share/Pelora/data/"_s;
+    const auto file = [](const QString &path) { return u"file "_s + path; };
+    const auto folder = [](const QString &path) { return u"folder "_s + path; };
+    const auto write = [](const QString &path) { return u"write "_s + path; };
 
     QTest::newRow("windows, developer marker")
-        << u"C:\\Program Files\\Pelora"_s << true << QStringList{marker} << developer
-        << QStringList{marker};
+        << u"C:\\Program Files\\Pelora"_s << true << QStringList{marker} << QStringList{} << developer
+        << QStringList{file(marker)};
     QTest::newRow("windows, marker wins over a data folder beside the program")
-        << u"D:\\Tools\\Pelora"_s << true
-        << QStringList{marker, u"D:\\Tools\\Pelora\\data\\Pelora.mdb"_s,
-                       u"D:\\Tools\\Pelora\\data\\PeloraWork.mdb"_s}
-        << developer << QStringList{marker};
-    QTest::newRow("windows, office machine")
-        << u"C:\\Program Files\\Pelora"_s << true << QStringList{}
-        << u"C:\\Program Files\\Pelora\\data\\"_s << QStringList{marker};
+        << u"D:\\Tools\\Pelora"_s << true << QStringList{marker, u"D:\\Tools\\Pelora\\data\\"_s}
+        << QStringList{u"D:\\Tools\\Pelora"_s} << developer << QStringList{file(marker)};
+    QTest::newRow("windows, program folder writable")
+        << u"D:\\Tools\\Pelora"_s << true << QStringList{} << QStringList{u"D:\\Tools\\Pelora"_s}
+        << u"D:\\Tools\\Pelora\\data\\"_s
+        << QStringList{file(marker), folder(u"D:\\Tools\\Pelora\\data\\"_s), write(u"D:\\Tools\\Pelora"_s)};
+    QTest::newRow("windows, under Program Files: the user's folder with backslashes")
+        << u"C:\\Program Files\\Pelora"_s << true << QStringList{} << QStringList{} << roaming
+        << QStringList{file(marker), folder(u"C:\\Program Files\\Pelora\\data\\"_s),
+                       write(u"C:\\Program Files\\Pelora"_s)};
+    QTest::newRow("windows, data folder already beside a read-only program folder")
+        << u"C:\\Program Files\\Pelora"_s << true << QStringList{u"C:\\Program Files\\Pelora\\data\\"_s}
+        << QStringList{} << u"C:\\Program Files\\Pelora\\data\\"_s
+        << QStringList{file(marker), folder(u"C:\\Program Files\\Pelora\\data\\"_s)};
     QTest::newRow("windows, files near the marker's name do not count")
         << u"C:\\Pelora"_s << true
-        << QStringList{u"c:\\vmkdevelop.txt.bak"_s, u"c:\\develop4\\Pelora\\data\\Pelora.mdb"_s,
+        << QStringList{u"c:\\vmkdevelop.txt.bak"_s, u"c:\\develop4\\Pelora\\data\\"_s,
                        u"C:\\Pelora\\vmkdevelop.txt"_s}
-        << u"C:\\Pelora\\data\\"_s << QStringList{marker};
+        << QStringList{u"C:\\Pelora"_s} << u"C:\\Pelora\\data\\"_s
+        << QStringList{file(marker), folder(u"C:\\Pelora\\data\\"_s), write(u"C:\\Pelora"_s)};
     QTest::newRow("windows, program at a drive root keeps both backslashes")
-        << u"C:\\"_s << true << QStringList{} << u"C:\\\\data\\"_s << QStringList{marker};
+        << u"C:\\"_s << true << QStringList{u"C:\\\\data\\"_s} << QStringList{} << u"C:\\\\data\\"_s
+        << QStringList{file(marker), folder(u"C:\\\\data\\"_s)};
     QTest::newRow("windows, program at another drive root")
-        << u"E:\\"_s << true << QStringList{} << u"E:\\\\data\\"_s << QStringList{marker};
+        << u"E:\\"_s << true << QStringList{} << QStringList{u"E:\\"_s} << u"E:\\\\data\\"_s
+        << QStringList{file(marker), folder(u"E:\\\\data\\"_s), write(u"E:\\"_s)};
     QTest::newRow("unix, folder without trailing slash")
-        << u"/opt/pelora"_s << false << QStringList{} << u"/opt/pelora/data/"_s << QStringList{};
+        << u"/opt/pelora"_s << false << QStringList{} << QStringList{u"/opt/pelora"_s} << u"/opt/pelora/data/"_s
+        << QStringList{folder(u"/opt/pelora/data/"_s), write(u"/opt/pelora"_s)};
     QTest::newRow("unix, folder with trailing slash")
-        << u"/opt/pelora/"_s << false << QStringList{} << u"/opt/pelora/data/"_s << QStringList{};
-    QTest::newRow("unix, root folder") << u"/"_s << false << QStringList{} << u"/data/"_s
-                                       << QStringList{};
+        << u"/opt/pelora/"_s << false << QStringList{u"/opt/pelora/data/"_s} << QStringList{}
+        << u"/opt/pelora/data/"_s << QStringList{folder(u"/opt/pelora/data/"_s)};
+    QTest::newRow("unix, root folder") << u"/"_s << false << QStringList{} << QStringList{u"/"_s} << u"/data/"_s
+                                       << QStringList{folder(u"/data/"_s), write(u"/"_s)};
+    QTest::newRow("unix, program folder not writable")
+        << u"/opt/pelora"_s << false << QStringList{} << QStringList{} << local
+        << QStringList{folder(u"/opt/pelora/data/"_s), write(u"/opt/pelora"_s)};
+    QTest::newRow("unix, an installation's bin folder even when writable")
+        << u"/usr/bin"_s << false << QStringList{} << QStringList{u"/usr/bin"_s} << local
+        << QStringList{folder(u"/usr/bin/data/"_s)};
+    QTest::newRow("unix, data folder already beside the bin folder")
+        << u"/usr/local/bin"_s << false << QStringList{u"/usr/local/bin/data/"_s} << QStringList{}
+        << u"/usr/local/bin/data/"_s << QStringList{folder(u"/usr/local/bin/data/"_s)};
     QTest::newRow("unix, a marker-named file is no developer machine")
-        << u"/home/op/pelora"_s << false << QStringList{marker} << u"/home/op/pelora/data/"_s
-        << QStringList{};
+        << u"/home/op/pelora"_s << false << QStringList{marker} << QStringList{u"/home/op/pelora"_s}
+        << u"/home/op/pelora/data/"_s << QStringList{folder(u"/home/op/pelora/data/"_s), write(u"/home/op/pelora"_s)};
 }
 
 void TestDataPaths::chooseDataPaths()
 {
     QFETCH(QString, applicationDir);
     QFETCH(bool, windows);
-    QFETCH(QStringList, existingFiles);
+    QFETCH(QStringList, existing);
+    QFETCH(QStringList, writable);
     QFETCH(QString, dataPath);
     QFETCH(QStringList, askedFor);
 
     QStringList asked;
-    const QSet<QString> files(existingFiles.cbegin(), existingFiles.cend());
-    const DataPaths paths = ::chooseDataPaths(applicationDir, windows, [&](const QString &path) {
-        asked.append(path);
-        return files.contains(path);
-    });
+    const auto probe = [&](const QString &kind, const QStringList &yes) {
+        return [&asked, kind, yes](const QString &path) {
+            asked.append(kind + u' ' + path);
+            return yes.contains(path);
+        };
+    };
+    const QString userDataDir = windows ? u"C:/Users/山田/AppData/Roaming/Pelora"_s : u"/home/op/.local/share/Pelora"_s;
+    const DataPaths paths = ::chooseDataPaths(applicationDir, windows, userDataDir,
+                                              {probe(u"file"_s, existing), probe(u"folder"_s, existing),
+                                               probe(u"write"_s, writable)});
 
     QCOMPARE(asked, askedFor);
     QCOMPARE(paths.DataPath, dataPath);
@@ -90,6 +132,50 @@ void TestDataPaths::thisProgramUsesDataBesideIt()
     QCOMPARE(paths.DataPath, QCoreApplication::applicationDirPath() + u"/data/"_s);
     QCOMPARE(paths.MainDbPath, paths.DataPath + u"Pelora.mdb"_s);
     QCOMPARE(paths.WorkDbPath, paths.DataPath + u"PeloraWork.mdb"_s);
+#endif
+}
+
+void TestDataPaths::theProgramProbesItsFolderForReal_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("program folder writable: data beside it") << true;
+    QTest::newRow("program folder read-only: data in the user's folder") << false;
+}
+
+// The real program, started as an ordinary user (root's writes ignore the
+// permission bits) from a folder without a data folder: it makes its data
+// where it can write and leaves nothing else in the program's folder.
+void TestDataPaths::theProgramProbesItsFolderForReal()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("a folder made read-only here needs a Unix user without rights");
+#else
+    QFETCH(bool, writable);
+    ProgramFolder folder;
+    QTemporaryDir home;
+    QVERIFY(folder.isValid() && home.isValid());
+    QVERIFY(QDir(folder.dataPath()).removeRecursively());
+    QStringList runAs{u"env"_s, u"-u"_s, u"XDG_DATA_HOME"_s, u"HOME="_s + home.path()};
+    if (::geteuid() == 0) {
+        if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
+            QSKIP("running as root, and setpriv is missing to drop the rights");
+        runAs = QStringList{u"setpriv"_s, u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + runAs;
+        QVERIFY(::chown(QFile::encodeName(home.path()).constData(), 65534, 65534) == 0);
+        QVERIFY(::chown(QFile::encodeName(folder.folder()).constData(), 65534, 65534) == 0);
+    }
+    QVERIFY(::chmod(QFile::encodeName(home.path()).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder.folder()).constData(), writable ? 0755 : 0555) == 0);
+
+    std::unique_ptr<QProcess> pelora = folder.process(runAs);
+    pelora->start();
+    const QString mainFile = writable ? folder.mainFile() : home.filePath(u".local/share/Pelora/data/Pelora.mdb"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(mainFile) || pelora->state() == QProcess::NotRunning, 20000);
+    const QStringList beside = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    pelora->kill();
+    pelora->waitForFinished();
+    ::chmod(QFile::encodeName(folder.folder()).constData(), 0755); // so the folder can be removed
+    QVERIFY2(QFileInfo::exists(mainFile), qPrintable(QString::fromUtf8(pelora->readAllStandardError())));
+    QCOMPARE(beside, writable ? (QStringList{u"data"_s, u"pelora"_s}) : QStringList{u"pelora"_s});
 #endif
 }
 

@@ -108,7 +108,7 @@ void releaseHolder(QProcess &child)
 
 DataPaths pathsIn(const QString &folder)
 {
-    return chooseDataPaths(folder, false, [](const QString &) { return false; });
+    return chooseDataPaths(folder, false, QString(), {});
 }
 
 QByteArray bytesOf(const QString &path)

@@ -13,7 +13,7 @@ const QString AlreadyRunning = u"既にこのデータフォルダで起動し�
 
 DataPaths pathsOf(const ProgramFolder &folder)
 {
-    return chooseDataPaths(folder.folder(), false, [](const QString &) { return false; });
+    return chooseDataPaths(folder.folder(), false, QString(), {});
 }
 
 void stop(QProcess &process)

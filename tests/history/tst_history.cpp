@@ -239,12 +239,28 @@ void TestHistory::clearEmptiesOnlyTheList()
     storeHeader(app, u"青木"_s, u"4月"_s, 7000);
     readList(app.w);
     QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 2);
+    // The first line is current and shows so (the grid has no focus), without being chosen.
+    DataGrid *grid = ui::Grid履歴(app.w);
+    QVERIFY(!grid->hasFocus());
+    QCOMPARE(grid->row(), 0);
+    QVERIFY(grid->selectedModelRows().isEmpty());
+    const QImage shown = grid->viewport()->grab().toImage();
+    const auto pixel = [&](int row) { return shown.pixel(grid->visualRect(grid->model()->index(row, Colタイトル)).center()); };
+    QVERIFY(pixel(0) != pixel(1));
+    auto *search = ui::find<QLineEdit>(app.w, u"txt検索"_s);
+    op::fill(search, u"山田"_s);
+    QCOMPARE(grid->model()->rowCount(), 1);
 
+    // クリア empties the search too: the next 読込 lists every sheet.
     op::click(ui::cmd履歴クリア(app.w));
     QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 0);
     QCOMPARE(ui::Grid履歴(app.w)->model()->rowCount(), 0);
     QCOMPARE(workListCount(app), 0);
     QCOMPARE(headerCount(app), 2);
+    QCOMPARE(search->text(), QString());
+    op::click(ui::cmd履歴読込(app.w));
+    QCOMPARE(grid->model()->rowCount(), 2);
+    op::click(ui::cmd履歴クリア(app.w));
 
     op::click(ui::cmd履歴選択(app.w));
     QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 1);

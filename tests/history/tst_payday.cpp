@@ -2,21 +2,28 @@
 // their statements and their figures as CSV.
 #include "fixture.h"
 #include "portable.h"
+#include "smalldisk.h"
 
 #include "controls/worktablemodel.h"
+#include "data/wholefile.h"
 #include "history/historycolumns.h"
 #include "history/historysearch.h"
 #include "history/paydayexport.h"
 #include "history/paydaystore.h"
+#include "report/previewoutput.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -65,6 +72,27 @@ bool sameAsStored(const QVariant &field, const QVariant &stored)
     return field.toString() == stored.toString();
 }
 
+// The bytes of a file, or the names in a folder.
+QByteArray contentOf(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        return QDir(path).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).join(u'|').toUtf8();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Presses 「PDFに保存」 in the print preview as soon as it is shown, then closes it.
+void saveFromThePreview()
+{
+    QTimer::singleShot(0, [] {
+        auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+        if (!preview)
+            return saveFromThePreview();
+        preview->findChild<QAction *>(u"actPDF保存"_s)->trigger();
+        preview->reject();
+    });
+}
+
 } // namespace
 
 class TestPayday : public QObject
@@ -79,6 +107,8 @@ private slots:
     void statementIsTheOneThePagePrints();
     void csvGivesBackTheStoredValuesOrNothing();
     void readsInKeyOrderAndTellsAFailedReadApart();
+    void aFileIsWrittenWholeOrNotAtAll_data();
+    void aFileIsWrittenWholeOrNotAtAll();
 };
 
 void TestPayday::findsByNameOrTitleInEitherWidthAndCase_data()
@@ -226,7 +256,6 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
         op::click(ui::find<QPushButton>(app.w, u"cmd履歴CSV"_s));
     }
     QVERIFY(app.chooser.proposed.endsWith(u".csv"_s));
-    QString reason;
 
     QFile bytes(sheetsFile);
     QVERIFY(bytes.open(QIODevice::ReadOnly));
@@ -238,8 +267,7 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
 
     // A folder that is a file: a reason, and no file anywhere.
     const QStringList before = QDir(app.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
-    QVERIFY(!history::saveFile(sheetsFile + u"/x.csv"_s, content, &reason));
-    QCOMPARE(reason, u"保存先のフォルダーがありません。"_s);
+    QCOMPARE(files::writeWhole(sheetsFile + u"/x.csv"_s, content), files::WriteError::NoFolder);
     QCOMPARE(QDir(app.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), before);
     QCOMPARE(QFileInfo(sheetsFile).size(), content.size());
 
@@ -284,6 +312,103 @@ void TestPayday::readsInKeyOrderAndTellsAFailedReadApart()
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"ALTER TABLE 時給ヘッダ RENAME TO 退避"_s));
     QVERIFY(!history::readHeaders(app.w->mainDb(), keys));
     QVERIFY(history::readLines(app.w->mainDb(), keys)); // the lines are still there
+}
+
+void TestPayday::aFileIsWrittenWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("told"); // the failure message, empty when the file is written
+    const QString kept = u"同じ名前の前のファイルはそのままです。"_s;
+    const QList<std::pair<QString, QString>> faults{
+        {u"none"_s, QString()},
+        {u"disk full"_s, u"（ディスクの空きが足りません）。"_s + kept},
+        {u"read-only folder"_s, u"（保存先のフォルダーは読み取り専用です）。"_s + kept},
+        {u"folder given"_s, u"（指定した名前はファイルではなくフォルダーです）。ファイルは作っていません。"_s},
+    };
+    for (const QString &output : {u"CSV 履歴"_s, u"PDF 入力シート"_s, u"PDF 履歴"_s})
+        for (const auto &[fault, told] : faults)
+            QTest::addRow("%s, %s", qPrintable(output), qPrintable(fault))
+                << output << fault
+                << (told.isEmpty() ? told
+                                   : (output.startsWith(u"CSV"_s) ? u"CSVファイルを書き出せませんでした"_s
+                                                                  : u"PDFファイルに保存できませんでした"_s)
+                           + told);
+}
+
+void TestPayday::aFileIsWrittenWholeOrNotAtAll()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, fault);
+    QFETCH(QString, told);
+    const bool csv = output.startsWith(u"CSV"_s);
+    QTemporaryDir folder;
+    std::unique_ptr<SmallDisk> disk;
+    if (fault == u"disk full"_s || fault == u"read-only folder"_s) {
+        disk = std::make_unique<SmallDisk>(folder.path(), u"32k"_s);
+        if (!disk->mounted())
+            QSKIP(SmallDisk::missing());
+    }
+    // An earlier file of that name, or a folder.
+    const QString target = folder.filePath(csv ? u"out.csv"_s : u"out.pdf"_s);
+    if (fault == u"folder given"_s) {
+        QVERIFY(QDir().mkpath(target));
+        QFile inside(target + u"/inside.txt"_s);
+        QVERIFY(inside.open(QIODevice::WriteOnly) && inside.write("kept") == 4);
+    } else {
+        QFile earlier(target);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier file\r\n") == 14);
+    }
+    if (fault == u"disk full"_s)
+        QVERIFY(disk->fill());
+    if (fault == u"read-only folder"_s)
+        QVERIFY(disk->makeReadOnly());
+    const QByteArray before = contentOf(target);
+    const QStringList listed = QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+
+    Pelora app;
+    ScriptedPdfChooser pdfChooser;
+    pdfChooser.answer = target;
+    PreviewOutput preview(app.presenter, &pdfChooser);
+    app.statementOutput = &preview;
+    QVERIFY(app.start());
+    storeHeader(app, {u"山田"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
+    storeHeader(app, {u"佐藤"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
+    app.chooser.answer = ExportChooser::Choice{target, ExportChooser::Kind::Sheets};
+    if (csv) {
+        op::click(ui::find<QPushButton>(app.w, u"cmd履歴CSV"_s));
+    } else {
+        saveFromThePreview();
+        if (output.endsWith(u"履歴"_s)) {
+            op::click(ui::find<QPushButton>(app.w, u"cmd履歴印刷"_s));
+        } else {
+            ui::SSTab1(app.w)->setCurrentIndex(0);
+            op::click(ui::Cmd印刷(app.w));
+        }
+    }
+
+    // Nothing else is left in the folder: no temporary file.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), listed);
+    if (!told.isEmpty()) {
+        // The old file byte for byte, and one message that says why.
+        QCOMPARE(contentOf(target), before);
+        QCOMPARE(app.presenter.shown.size(), 1);
+        QCOMPARE(app.presenter.last().prompt, told);
+        return;
+    }
+    const QByteArray written = contentOf(target);
+    if (csv) {
+        QVERIFY(written.startsWith("\xEF\xBB\xBF" "氏名,タイトル"));
+        QCOMPARE(app.presenter.shown.size(), 1);
+        QCOMPARE(app.presenter.last().title, u"書出し完了"_s);
+        QCOMPARE(app.presenter.last().prompt,
+                 u"2 件のシートを CSV ファイルに書き出しました。\n"_s + QDir::toNativeSeparators(target));
+    } else {
+        QVERIFY(written.startsWith("%PDF-") && written.trimmed().endsWith("%%EOF"));
+        QVERIFY(app.presenter.shown.isEmpty());
+    }
 }
 
 QTEST_MAIN(TestPayday)

@@ -76,6 +76,7 @@ const QList<Dialog> &dialogs()
         {u"その他"_s, u"コピー完了"_s, u"コピー完了"_s, u"{text}コピーしました。"_s, Kind::Info},
         {u"その他"_s, u"読込み完了"_s, u"読込完了"_s, u"{text}読込みしました。"_s, Kind::Info},
         {u"その他"_s, u"メッセージ"_s, u"{text}"_s, u"{text}"_s, Kind::Info},
+        {u"その他"_s, u"書出し完了"_s, u"書出し完了"_s, u"{text}"_s, Kind::Info}, // Pelora's own
         {u"その他"_s, u"確認"_s, u"確認"_s, u"{text}、よろしいですか"_s, Kind::AskYes},
     };
     return all;

@@ -17,7 +17,7 @@
 
 Pelora::Pelora()
 {
-    paths = chooseDataPaths(dir.path(), false, [](const QString &) { return false; });
+    paths = chooseDataPaths(dir.path(), false, QString(), {});
 }
 
 Pelora::~Pelora()
@@ -27,7 +27,7 @@ Pelora::~Pelora()
 
 Services Pelora::services()
 {
-    return Services{&presenter, &output, [this](const QUrl &url) { openedUrls.append(url); }, &chooser};
+    return Services{&presenter, statementOutput, [this](const QUrl &url) { openedUrls.append(url); }, &chooser};
 }
 
 bool Pelora::start()

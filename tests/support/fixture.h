@@ -27,6 +27,7 @@ public:
     FrmPelora *w = nullptr;
     ScriptedPresenter presenter;
     RecordingOutput output;
+    StatementOutput *statementOutput = &output; // another (the real preview) set before start()
     ScriptedChooser chooser;
     QList<QUrl> openedUrls;
     DataPaths paths;

@@ -2,6 +2,7 @@
 
 #include "history/exportchooser.h"
 #include "messages/presenter.h"
+#include "report/pdfchooser.h"
 #include "report/statementoutput.h"
 
 #include <QList>
@@ -46,4 +47,12 @@ public:
         proposed = proposedName;
         return answer;
     }
+};
+
+// Answers the question where a PDF goes from a script.
+class ScriptedPdfChooser : public PdfChooser
+{
+public:
+    std::optional<QString> answer; // nothing: the operator cancels
+    std::optional<QString> choosePdf(QWidget *, const QString &) override { return answer; }
 };
