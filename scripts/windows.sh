@@ -170,6 +170,9 @@ run_tests() {
   # ctest starts a Wine process per test: one server for the whole run keeps them fast and
   # lets the tests' own child processes see each other's locks.
   wineserver -p
+  # Wine's own services start with the first program; started here, they hold none
+  # of ctest's output pipes (ctest would wait for them until the test's timeout).
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   local rc=0
   xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-windows --output-on-failure -j"$jobs" \
     >build-windows/ctest.log 2>&1 || rc=$?

@@ -452,6 +452,10 @@ void TestBackup::aMainFileRemovedWhileRunningIsCopiedAtClose()
     Pelora app;
     QVERIFY(app.start());
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 2);
+    if (portable::Windows) {
+        QVERIFY(!QFile::remove(app.paths.MainDbPath));
+        QSKIP("Windows removes no file SQLite holds open (it opens its files without delete sharing)");
+    }
     QVERIFY(QFile::remove(app.paths.MainDbPath));
     // SQLite refuses to write to a file whose name is gone; the operator is told.
     registerSheet(app, u"佐藤一郎"_s, u"4月分"_s, 3);
