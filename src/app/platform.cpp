@@ -3,7 +3,9 @@
 #include "controls/fonts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QLibraryInfo>
@@ -14,6 +16,8 @@
 #include <windows.h>
 #include <imm.h>
 #endif
+
+using namespace Qt::StringLiterals;
 
 namespace platform {
 
@@ -35,6 +39,12 @@ void installFontSubstitutes()
     if (done)
         return;
     done = true;
+    // The IPA faces shipped in "fonts" beside the program (the Windows
+    // package), so that a statement looks the same on every machine that
+    // lacks the Windows faces.
+    const QDir shipped(QCoreApplication::applicationDirPath() + u"/fonts"_s);
+    for (const QString &name : shipped.entryList({u"*.ttf"_s, u"*.otf"_s}, QDir::Files))
+        QFontDatabase::addApplicationFont(shipped.filePath(name));
     QFont::insertSubstitutions(fonts::Gothic,
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
                                 QStringLiteral("Noto Sans CJK JP")});

@@ -10,7 +10,8 @@ namespace platform {
 void installTranslations(QApplication &app);
 
 // The screen and statement fonts are named by their Windows faces; where those
-// are missing they map to the IPA faces (P Gothic, P Mincho).
+// are missing they map to the IPA faces (P Gothic, P Mincho), installed or
+// shipped in the "fonts" folder beside the program.
 void installFontSubstitutes();
 
 // The window's Japanese face, at a size for reading, for everything that sets

@@ -5,8 +5,9 @@
 
 // What a database file is and what state it is in, read from the file system
 // and the first bytes of the file, never from its contents: which file it is
-// (device and inode on Unix; on other systems its creation time, so that a
-// copy put in its place under the same name counts as another file), its
+// (device and inode on Unix, the volume's serial number and the file index on
+// Windows, so that a copy put in its place under the same name counts as
+// another file), its
 // size, its modification time and SQLite's change counter (header bytes
 // 24–27, raised by every commit in rollback-journal mode; a modification time
 // alone may not move between two writes close together).

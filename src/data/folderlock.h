@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <memory>
@@ -15,7 +16,9 @@ class QLockFile;
 // The lock file Pelora.lock is still written beside the data, naming the
 // process, its computer and user, when it was taken and what Pelora is doing
 // (checking its data or running), so that a refused start can say who holds
-// the folder; on Windows it is the lock (held open, it cannot be removed).
+// the folder. On Windows the lock file is the lock: held open without delete
+// sharing (it cannot be removed while Pelora runs) and locked with LockFileEx,
+// which the system releases when the process dies.
 class FolderLock
 {
 public:
@@ -57,10 +60,17 @@ public:
     static bool moveAside(const QString &folder);
 
 private:
+    QByteArray content(State state) const;
     void writeContent(State state);
 
     int m_folder = -1;
     std::unique_ptr<QLockFile> m_file;
+    void *m_handle = nullptr; // Windows: the open, locked Pelora.lock
     QString m_path;
     QDateTime m_taken;
 };
+
+// Whether another process holds a lock on any byte of [start, start + length)
+// of the file at path (SQLite's locks, for instance). Our own probe is released
+// at once.
+bool lockedByAnother(const QString &path, qint64 start, qint64 length);

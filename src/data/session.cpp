@@ -1,14 +1,10 @@
 #include "data/session.h"
 
+#include "data/folderlock.h"
 #include "data/wholefile.h"
 
 #include <QDir>
 #include <QFile>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -17,27 +13,6 @@ namespace session {
 namespace {
 
 const QString FileName = u"Pelora.session"_s;
-
-// Whether another process holds any of SQLite's locks on the file (the bytes
-// from 2^30 on, where the unix VFS places them). Our own descriptor is closed
-// at once; no connection of ours is open on the file yet.
-bool lockedByAnother(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = 0x40000000;
-    probe.l_len = 512;
-    return ::fcntl(file.handle(), F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-#else
-    Q_UNUSED(path);
-    return false;
-#endif
-}
 
 // The main file's change counter as it stood when the journal's transaction
 // began, read from the image of page 1 the journal keeps (SQLite raises the
@@ -126,7 +101,9 @@ Journal judgeJournal(const QString &mainPath, const std::optional<Record> &recor
     char first = 0;
     if (!journal.getChar(&first) || first == 0)
         return Journal::None; // SQLite ignores an empty journal or one whose header was cleared
-    if (main && lockedByAnother(mainPath))
+    // SQLite's locks, from byte 2^30 on (where both its Unix and its Windows
+    // file layers place them).
+    if (main && lockedByAnother(mainPath, 0x40000000, 512))
         return Journal::InUse;
     const bool crashed = record && !record->closed;
     if (!crashed || !record->main || !main || !sameFileAsRecorded(record, main))

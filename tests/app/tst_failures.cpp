@@ -3,6 +3,7 @@
 // refuses the write, a full disk. Each must stop, say so in one message, leave
 // the stored data as it was and the screen as the operator left it.
 #include "fixture.h"
+#include "portable.h"
 #include "smalldisk.h"
 
 #include "controls/datagrid.h"
@@ -405,12 +406,14 @@ void TestFailures::aFailedOperationChangesNothingAndSaysSo()
     const Operation op = operations().value(operation);
     QVERIFY(op.act);
 
+    if (portable::Windows && fault.endsWith(u"moved away"))
+        QSKIP("Windows renames no file SQLite holds open (it opens its files without delete sharing)");
     Pelora app;
     std::unique_ptr<SmallDisk> disk;
     if (fault == u"disk full") {
         disk = std::make_unique<SmallDisk>(app.dir.path());
         if (!disk->mounted())
-            QSKIP("a file system of its own needs root (mount)");
+            QSKIP(SmallDisk::missing());
     }
     QVERIFY(startWithData(app));
     if (op.prepare)

@@ -2,7 +2,8 @@
 
 // The real pelora program, run as its own process from a folder of its own:
 // its data folder is "data" beside the program file, so each test gets a
-// private copy (a hard link where the file system allows) of the executable.
+// private copy (a hard link where the file system allows) of the executable,
+// under the executable's own name (Pelora.exe on Windows).
 // PELORA_NO_DIALOGS makes it write a start-up refusal to stderr instead of
 // showing a dialog that nobody would answer.
 
@@ -16,7 +17,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <memory>
-#include <unistd.h>
+
+#include "portable.h"
 
 #ifndef PELORA_PROGRAM
 #error "PELORA_PROGRAM must name the built pelora executable"
@@ -43,11 +45,9 @@ class ProgramFolder
 public:
     ProgramFolder()
     {
-        m_program = QDir(m_dir.path()).filePath(QStringLiteral("pelora"));
-        const QByteArray from = QFile::encodeName(QStringLiteral(PELORA_PROGRAM));
-        const QByteArray to = QFile::encodeName(m_program);
-        if (::link(from.constData(), to.constData()) != 0)
-            QFile::copy(QStringLiteral(PELORA_PROGRAM), m_program);
+        const QString built = QStringLiteral(PELORA_PROGRAM);
+        m_program = QDir(m_dir.path()).filePath(QFileInfo(built).fileName());
+        portable::linkOrCopy(built, m_program);
         QDir(m_dir.path()).mkpath(QStringLiteral("data"));
     }
 

@@ -425,7 +425,7 @@ QByteArray TestCrashSafety::killChild(const QString &folder, qint64 from, int de
     child.setStandardErrorFile(QProcess::nullDevice());
     QElapsedTimer clock;
     clock.start();
-    child.start(QCoreApplication::applicationFilePath(), {});
+    child.start(QCoreApplication::applicationFilePath(), {}, QIODevice::ReadWrite | QIODevice::Text); // CRLF on Windows
     child.waitForStarted();
     QByteArray output;
     if (afterReady) {

@@ -87,7 +87,7 @@ bool startHolder(QProcess &child, const char *mode, const QString &path)
 {
     child.setProgram(QCoreApplication::applicationFilePath());
     child.setArguments({QString::fromLatin1(mode), path});
-    child.start();
+    child.start(QIODevice::ReadWrite | QIODevice::Text); // CRLF on Windows
     if (!child.waitForStarted(5000))
         return false;
     QByteArray out;

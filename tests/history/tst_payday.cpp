@@ -1,6 +1,7 @@
 // Pay day: finding sheets in the history list, reading many sheets at once,
 // their statements and their figures as CSV.
 #include "fixture.h"
+#include "portable.h"
 #include "smalldisk.h"
 
 #include "controls/worktablemodel.h"
@@ -256,19 +257,6 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     }
     QVERIFY(app.chooser.proposed.endsWith(u".csv"_s));
 
-    const QList<QVariantList> stored = app.mainRows(u"SELECT 氏名, タイトル, 時給, 休憩, 時間, 調整額, 合計 FROM 時給ヘッダ ORDER BY 氏名"_s);
-    const QList<QVariantList> storedLines = app.mainRows(
-        u"SELECT 氏名, タイトル, 行番号, replace(日付, '-', '/'), 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
-        u"FROM 時給明細 ORDER BY 行番号"_s);
-    for (const auto &[file, expected] : {std::pair(sheetsFile, stored), std::pair(linesFile, storedLines)}) {
-        const QList<QVariantList> read = readCsv(file);
-        QCOMPARE(read.size(), expected.size() + 1);
-        for (int r = 0; r < expected.size(); ++r)
-            for (int c = 0; c < expected[r].size(); ++c)
-                QVERIFY2(sameAsStored(read[r + 1][c], expected[r][c]),
-                         qPrintable(u"%1: %2 ≠ %3"_s.arg(file).arg(read[r + 1][c].toString(), expected[r][c].toString())));
-    }
-    QCOMPARE(readCsv(linesFile)[2][4], u"0000"_s);
     QFile bytes(sheetsFile);
     QVERIFY(bytes.open(QIODevice::ReadOnly));
     const QByteArray content = bytes.readAll();
@@ -282,6 +270,23 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     QCOMPARE(files::writeWhole(sheetsFile + u"/x.csv"_s, content), files::WriteError::NoFolder);
     QCOMPARE(QDir(app.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), before);
     QCOMPARE(QFileInfo(sheetsFile).size(), content.size());
+
+    // Read back as Python's csv module reads it.
+    if (portable::Windows)
+        QSKIP("no Python under Wine to read the files back with its csv module");
+    const QList<QVariantList> stored = app.mainRows(u"SELECT 氏名, タイトル, 時給, 休憩, 時間, 調整額, 合計 FROM 時給ヘッダ ORDER BY 氏名"_s);
+    const QList<QVariantList> storedLines = app.mainRows(
+        u"SELECT 氏名, タイトル, 行番号, replace(日付, '-', '/'), 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
+        u"FROM 時給明細 ORDER BY 行番号"_s);
+    for (const auto &[file, expected] : {std::pair(sheetsFile, stored), std::pair(linesFile, storedLines)}) {
+        const QList<QVariantList> read = readCsv(file);
+        QCOMPARE(read.size(), expected.size() + 1);
+        for (int r = 0; r < expected.size(); ++r)
+            for (int c = 0; c < expected[r].size(); ++c)
+                QVERIFY2(sameAsStored(read[r + 1][c], expected[r][c]),
+                         qPrintable(u"%1: %2 ≠ %3"_s.arg(file).arg(read[r + 1][c].toString(), expected[r][c].toString())));
+    }
+    QCOMPARE(readCsv(linesFile)[2][4], u"0000"_s);
 }
 
 void TestPayday::readsInKeyOrderAndTellsAFailedReadApart()
@@ -342,7 +347,7 @@ void TestPayday::aFileIsWrittenWholeOrNotAtAll()
     if (fault == u"disk full"_s || fault == u"read-only folder"_s) {
         disk = std::make_unique<SmallDisk>(folder.path(), u"32k"_s);
         if (!disk->mounted())
-            QSKIP("a file system of its own needs root (mount)");
+            QSKIP(SmallDisk::missing());
     }
     // An earlier file of that name, or a folder.
     const QString target = folder.filePath(csv ? u"out.csv"_s : u"out.pdf"_s);

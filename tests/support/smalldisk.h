@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QString>
 
+#include "portable.h"
+
 // A folder on a small file system of its own (tmpfs), for the faults of a
 // full or a read-only disk. Mounting needs root: mounted() says whether it
 // worked, and a test without it is skipped.
@@ -13,7 +15,8 @@ public:
     explicit SmallDisk(const QString &folder, const QString &size = QStringLiteral("4m"))
         : m_folder(folder)
     {
-        m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+        m_mounted = !portable::Windows
+            && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
                                                                 QStringLiteral("-o"), QStringLiteral("size=") + size,
                                                                 QStringLiteral("tmpfs"), folder})
             == 0;
@@ -27,6 +30,12 @@ public:
     SmallDisk &operator=(const SmallDisk &) = delete;
 
     bool mounted() const { return m_mounted; }
+    // Why a test goes without it.
+    static const char *missing()
+    {
+        return portable::Windows ? "Windows has no tmpfs to give a folder a small file system of its own"
+                                 : "a file system of its own needs root (mount)";
+    }
 
     // Takes every byte left with a file of its own: the next byte written finds no room.
     bool fill() const

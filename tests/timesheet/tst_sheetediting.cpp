@@ -3,6 +3,7 @@
 // work file, the Enter key in the amount column, deleting a line, the wage of
 // the name field and the input method.
 #include "fixture.h"
+#include "portable.h"
 
 #include "controls/datagrid.h"
 #include "controls/namecombo.h"
@@ -712,6 +713,9 @@ void TestSheetEditing::totalBeyondTheFieldRangeIsStillShown()
 
 void TestSheetEditing::inputMethodOpenForTheNameClosedForTheGrid()
 {
+    if (portable::Windows)
+        QSKIP("on Windows the input method opens and closes through imm32 on the window, which the offscreen "
+              "platform does not have");
     Pelora app;
     QVERIFY(app.start());
     DataGrid *grid = ui::Grid明細(app.w);
