@@ -2,13 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTest>
-
-#ifdef Q_OS_UNIX
-#include "realprogram.h"
-#include <sys/stat.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -23,8 +17,6 @@ private slots:
     void chooseDataPaths_data();
     void chooseDataPaths();
     void thisProgramUsesDataBesideIt();
-    void theProgramProbesItsFolderForReal_data();
-    void theProgramProbesItsFolderForReal();
 };
 
 void TestDataPaths::chooseDataPaths_data()
@@ -132,50 +124,6 @@ void TestDataPaths::thisProgramUsesDataBesideIt()
     QCOMPARE(paths.DataPath, QCoreApplication::applicationDirPath() + u"/data/"_s);
     QCOMPARE(paths.MainDbPath, paths.DataPath + u"Pelora.mdb"_s);
     QCOMPARE(paths.WorkDbPath, paths.DataPath + u"PeloraWork.mdb"_s);
-#endif
-}
-
-void TestDataPaths::theProgramProbesItsFolderForReal_data()
-{
-    QTest::addColumn<bool>("writable");
-    QTest::newRow("program folder writable: data beside it") << true;
-    QTest::newRow("program folder read-only: data in the user's folder") << false;
-}
-
-// The real program, started as an ordinary user (root's writes ignore the
-// permission bits) from a folder without a data folder: it makes its data
-// where it can write and leaves nothing else in the program's folder.
-void TestDataPaths::theProgramProbesItsFolderForReal()
-{
-#ifndef Q_OS_UNIX
-    QSKIP("a folder made read-only here needs a Unix user without rights");
-#else
-    QFETCH(bool, writable);
-    ProgramFolder folder;
-    QTemporaryDir home;
-    QVERIFY(folder.isValid() && home.isValid());
-    QVERIFY(QDir(folder.dataPath()).removeRecursively());
-    QStringList runAs{u"env"_s, u"-u"_s, u"XDG_DATA_HOME"_s, u"HOME="_s + home.path()};
-    if (::geteuid() == 0) {
-        if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
-            QSKIP("running as root, and setpriv is missing to drop the rights");
-        runAs = QStringList{u"setpriv"_s, u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + runAs;
-        QVERIFY(::chown(QFile::encodeName(home.path()).constData(), 65534, 65534) == 0);
-        QVERIFY(::chown(QFile::encodeName(folder.folder()).constData(), 65534, 65534) == 0);
-    }
-    QVERIFY(::chmod(QFile::encodeName(home.path()).constData(), 0755) == 0);
-    QVERIFY(::chmod(QFile::encodeName(folder.folder()).constData(), writable ? 0755 : 0555) == 0);
-
-    std::unique_ptr<QProcess> pelora = folder.process(runAs);
-    pelora->start();
-    const QString mainFile = writable ? folder.mainFile() : home.filePath(u".local/share/Pelora/data/Pelora.mdb"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(mainFile) || pelora->state() == QProcess::NotRunning, 20000);
-    const QStringList beside = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    pelora->kill();
-    pelora->waitForFinished();
-    ::chmod(QFile::encodeName(folder.folder()).constData(), 0755); // so the folder can be removed
-    QVERIFY2(QFileInfo::exists(mainFile), qPrintable(QString::fromUtf8(pelora->readAllStandardError())));
-    QCOMPARE(beside, writable ? (QStringList{u"data"_s, u"pelora"_s}) : QStringList{u"pelora"_s});
 #endif
 }
 
