@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUuid>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +27,21 @@ DataPaths inFolder(const QString &dataPath)
 
 } // namespace
 
+// An installed program's folder (a bin folder, Program Files): writable only
+// with more rights (root, an administrator), it never gets a data folder of
+// its own, so that a run with those rights does not leave the data where a
+// normal run cannot write it.
+static bool isInstalledProgramFolder(const QString &applicationDir, bool windows)
+{
+    if (!windows)
+        return QFileInfo(QDir::cleanPath(applicationDir)).fileName() == u"bin"_s;
+    static const QRegularExpression programFiles(u"^program files( \\(x86\\))?$"_s,
+                                                 QRegularExpression::CaseInsensitiveOption);
+    const QStringList parts = QString(applicationDir).replace(u'\\', u'/').split(u'/');
+    return std::any_of(parts.cbegin(), parts.cend(),
+                       [](const QString &part) { return programFiles.match(part).hasMatch(); });
+}
+
 DataPaths chooseDataPaths(const QString &applicationDir, bool windows, const QString &userDataDir,
                           const DataPathProbes &probes)
 {
@@ -36,7 +53,7 @@ DataPaths chooseDataPaths(const QString &applicationDir, bool windows, const QSt
                                    : withSeparator(applicationDir, separator) + u"data/"_s;
     if (userDataDir.isEmpty() || probes.isFolder(beside))
         return inFolder(beside);
-    const bool installed = !windows && QFileInfo(QDir::cleanPath(applicationDir)).fileName() == u"bin"_s;
+    const bool installed = isInstalledProgramFolder(applicationDir, windows);
     if (!installed && probes.canWriteIn(applicationDir))
         return inFolder(beside);
 

@@ -48,8 +48,10 @@ void TestDataPaths::chooseDataPaths_data()
         << QStringList{file(marker), folder(u"D:\\Tools\\Pelora\\data\\"_s), write(u"D:\\Tools\\Pelora"_s)};
     QTest::newRow("windows, under Program Files: the user's folder with backslashes")
         << u"C:\\Program Files\\Pelora"_s << true << QStringList{} << QStringList{} << roaming
-        << QStringList{file(marker), folder(u"C:\\Program Files\\Pelora\\data\\"_s),
-                       write(u"C:\\Program Files\\Pelora"_s)};
+        << QStringList{file(marker), folder(u"C:\\Program Files\\Pelora\\data\\"_s)};
+    QTest::newRow("windows, under Program Files even when an administrator can write there")
+        << u"C:\\Program Files (x86)\\Pelora"_s << true << QStringList{} << QStringList{u"C:\\Program Files (x86)\\Pelora"_s}
+        << roaming << QStringList{file(marker), folder(u"C:\\Program Files (x86)\\Pelora\\data\\"_s)};
     QTest::newRow("windows, data folder already beside a read-only program folder")
         << u"C:\\Program Files\\Pelora"_s << true << QStringList{u"C:\\Program Files\\Pelora\\data\\"_s}
         << QStringList{} << u"C:\\Program Files\\Pelora\\data\\"_s
