@@ -170,11 +170,15 @@ run_tests() {
   # ctest starts a Wine process per test: one server for the whole run keeps them fast and
   # lets the tests' own child processes see each other's locks.
   wineserver -p || true   # (fails when one already runs for this prefix)
-  # Wine's own services start with the first program; started here, they hold none
-  # of ctest's output pipes (ctest would wait for them until the test's timeout).
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # Wine's own processes (its services, and the desktop's explorer.exe that the first
+  # program with a window starts) inherit that program's output handles and outlive it:
+  # started by a program of ours whose output goes nowhere, on the display the tests
+  # use, they hold none of ctest's pipes (ctest would wait for them until the timeout).
   local rc=0
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-windows --output-on-failure -j"$jobs" \
+  xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR="$(pwd)/build-windows/fonts" \
+      wine build-windows/tests/tst_mainwindow.exe </dev/null >/dev/null 2>&1
+    exec ctest --test-dir build-windows --output-on-failure -j"$1"' sh "$jobs" \
     >build-windows/ctest.log 2>&1 || rc=$?
   wineserver -k || true
   if [ $rc -ne 0 ]; then

@@ -315,6 +315,8 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         break;
     case Damage::SwappedWhileRunning: {
         // A sync tool renames an older file into place while Pelora runs on a newer one.
+        if (portable::Windows)
+            QSKIP("Windows renames nothing over a file SQLite holds open (it opens its files without delete sharing)");
         Pelora app;
         app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
         QVERIFY(app.start());
