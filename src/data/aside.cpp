@@ -11,6 +11,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Work read aside may match regular expressions (the names of the copies), and
+// Qt keeps the JIT's stack for that in a thread_local object with a destructor.
+// With the MinGW runtime on Windows a thread's thread_local storage is freed
+// before those destructors run: the thread faults as it ends, the fault leaves
+// a lock of the runtime's taken, and the program then never ends after its
+// window has closed. Matching without the JIT never creates that object. Qt
+// reads the switch once, at the first pattern it compiles, so it is set before
+// main(); a value given in the environment stands.
+void matchWithoutJit()
+{
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
+        qputenv("QT_ENABLE_REGEXP_JIT", "0");
+}
+Q_CONSTRUCTOR_FUNCTION(matchWithoutJit)
+
 std::optional<QString> runOnOwnConnection(
     const QString &file, const std::function<std::optional<QString>(const QSqlDatabase &, OpenSteps &)> &work,
     OpenSteps &steps)
