@@ -248,24 +248,41 @@ check_zip() {
   local xvfb=$!
   export DISPLAY=$display
   sleep 2
-  (cd "$app" && WINEDEBUG=err+module wine Pelora.exe >"$repo/build-windows/office.log" 2>&1) &
-  local window=""
-  for _ in $(seq 120); do
-    window=$(xdotool search --name '^Pelora Ver' 2>/dev/null | head -1) && [ -n "$window" ] && break
-    sleep 1
-  done
-  local rc=0
-  if [ -z "$window" ]; then
-    echo "Pelora's window did not appear"; rc=1
-  else
-    sleep 3
-    import -window root build-windows/windows.png
-    if [ -f "$app/data/Pelora.mdb" ] && [ -f "$app/data/PeloraWork.mdb" ]; then
-      echo "window up, data\\ made beside Pelora.exe: $(cd "$app/data" && echo *)"
-    else
-      echo "no data folder beside Pelora.exe"; rc=1
+  local rc=0 run
+  : >build-windows/office.log
+  # Twice: the second start finds the files of the first (and takes its copy of them),
+  # and each time the program must end when its window is closed, as an office closes it.
+  for run in 1 2; do
+    (cd "$app" && WINEDEBUG=err+module wine Pelora.exe >>"$repo/build-windows/office.log" 2>&1) &
+    local window=""
+    for _ in $(seq 120); do
+      window=$(xdotool search --name '^Pelora Ver' 2>/dev/null | head -1) && [ -n "$window" ] && break
+      sleep 1
+    done
+    if [ -z "$window" ]; then
+      echo "start $run: Pelora's window did not appear"; rc=1; break
     fi
-  fi
+    sleep 3
+    if [ $run = 1 ]; then
+      import -window root build-windows/windows.png
+      if [ -f "$app/data/Pelora.mdb" ] && [ -f "$app/data/PeloraWork.mdb" ]; then
+        echo "window up, data\\ made beside Pelora.exe: $(cd "$app/data" && echo *)"
+      else
+        echo "no data folder beside Pelora.exe"; rc=1
+      fi
+    fi
+    # (taskkill without /f asks the window to close, as its close button does.)
+    wine taskkill /im Pelora.exe >/dev/null 2>&1 || true
+    local ended=""
+    for _ in $(seq 30); do
+      pgrep -f '(^|[/\\])Pelora\.exe( |$)' >/dev/null || { ended=yes; break; }
+      sleep 1
+    done
+    if [ -z "$ended" ]; then
+      echo "start $run: Pelora.exe did not end after its window was closed"; rc=1; break
+    fi
+    echo "start $run: window closed, Pelora.exe ended"
+  done
   if grep -E 'err:module' build-windows/office.log; then
     echo "a DLL or plugin is missing from the zip"; rc=1
   fi
