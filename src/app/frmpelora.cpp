@@ -65,12 +65,11 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     });
     connect(m_settings, &SettingsPage::restoreChosen, this, &FrmPelora::restoreCopy);
     connect(m_settings, &SettingsPage::homePageRequested, this, [this] {
-        if (m_services.openUrl)
-            m_services.openUrl(QUrl(appinfo::HomePage));
+        openOnDesktop(QUrl(appinfo::HomePage), u"ホームページを開けませんでした。アドレスは次のとおりです。"_s);
     });
     connect(m_settings, &SettingsPage::dataFolderRequested, this, [this] {
-        if (m_services.openUrl)
-            m_services.openUrl(QUrl::fromLocalFile(QDir::cleanPath(QDir::fromNativeSeparators(m_store->paths().DataPath))));
+        openOnDesktop(QUrl::fromLocalFile(QDir::cleanPath(QDir::fromNativeSeparators(m_store->paths().DataPath))),
+                      u"データの場所を開けませんでした。場所は次のとおりです。"_s);
     });
     connect(m_sheet, &TimeSheetPage::hintRequested, this, &FrmPelora::showHint);
     connect(m_history, &HistoryPage::hintRequested, this, &FrmPelora::showHint);
@@ -113,6 +112,14 @@ void FrmPelora::showHint(const QString &key)
     }
     m_hint->raise();
     m_hint->activateWindow();
+}
+
+void FrmPelora::openOnDesktop(const QUrl &url, const QString &failure)
+{
+    if (!m_services.openUrl || m_services.openUrl(url))
+        return;
+    const QString where = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    Dialogs(*m_services.presenter).fail(failure + u"\n"_s + where);
 }
 
 void FrmPelora::restoreCopy(const QString &copy)

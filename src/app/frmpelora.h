@@ -43,6 +43,9 @@ private:
     void openSheet(const QString &name, const QString &title);
     void showHint(const QString &key);
     void restoreCopy(const QString &copy);
+    // Hands the address to the desktop (browser, file manager); when nothing
+    // takes it, says so with the address written out.
+    void openOnDesktop(const QUrl &url, const QString &failure);
     void shutdown();
 
     std::unique_ptr<DataStore> m_store;

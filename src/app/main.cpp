@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
     PreviewOutput statementOutput(dialogs, &pdfChooser);
     FileDialogChooser exportChooser;
     Services services{&dialogs, &statementOutput,
-                      [](const QUrl &url) { QDesktopServices::openUrl(url); }, &exportChooser};
+                      [](const QUrl &url) { return QDesktopServices::openUrl(url); }, &exportChooser};
 
     std::unique_ptr<FrmPelora> window = startPelora(dataPathsForThisProgram(), services, startupMessages);
     if (!window)

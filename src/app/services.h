@@ -15,6 +15,8 @@ struct Services
 {
     MessagePresenter *presenter = nullptr;
     StatementOutput *statementOutput = nullptr;
-    std::function<void(const QUrl &)> openUrl;
+    // False when nothing on the desktop took the address (no browser, no file
+    // manager): the operator is then told it, and where it points.
+    std::function<bool(const QUrl &)> openUrl;
     ExportChooser *exportChooser = nullptr;
 };

@@ -201,6 +201,12 @@ void TestMainWindow::infoTextsAndBanner()
     QCOMPARE(dataFolder->text(), QDir::toNativeSeparators(app.dir.filePath(u"data"_s)));
     op::click(app.w->findChild<QPushButton *>(u"cmdデータ場所"_s));
     QCOMPARE(app.openedUrls.last(), QUrl::fromLocalFile(app.dir.filePath(u"data"_s)));
+    QVERIFY(app.presenter.shown.isEmpty());
+    // Where nothing takes the address, the operator is told once, with the address.
+    app.desktopOpens = false;
+    op::click(app.w->findChild<QPushButton *>(u"cmdデータ場所"_s));
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY(app.presenter.last().prompt.endsWith(u"\n"_s + dataFolder->text()));
     for (QToolButton *hint : {ui::cmdHint(app.w), ui::cmdHint2(app.w), ui::cmdHint3(app.w), ui::cmdHint4(app.w)})
         QCOMPARE(hint->accessibleName(), u"ヒント"_s);
 }

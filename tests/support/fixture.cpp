@@ -27,7 +27,10 @@ Pelora::~Pelora()
 
 Services Pelora::services()
 {
-    return Services{&presenter, statementOutput, [this](const QUrl &url) { openedUrls.append(url); }, &chooser};
+    return Services{&presenter, statementOutput, [this](const QUrl &url) {
+                        openedUrls.append(url);
+                        return desktopOpens;
+                    }, &chooser};
 }
 
 bool Pelora::start()

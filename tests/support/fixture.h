@@ -31,6 +31,7 @@ public:
     ScriptedChooser chooser;
     RecordingProgress progress;
     QList<QUrl> openedUrls;
+    bool desktopOpens = true; // false: as a desktop without a browser or file manager
     DataPaths paths;
     QTemporaryDir dir;
 
