@@ -64,7 +64,9 @@ bool writeState(const QString &folder, const State &state)
     // Replaced whole: a start-up killed while writing it keeps the previous state.
     const QString text = u"%1\n%2\n%3\n"_s.arg(state.copy, state.copyStamp.toText(),
                                                 state.main ? state.main->toText() : QString());
-    return files::writeWhole(QDir(folder).filePath(StateFileName), text.toUtf8()) == files::WriteError::None;
+    const QString file = QDir(folder).filePath(StateFileName);
+    files::removeLeftParts(file);
+    return files::writeWhole(file, text.toUtf8()) == files::WriteError::None;
 }
 
 struct CopyName

@@ -75,7 +75,9 @@ bool write(const QString &dataPath, const Record &record)
         + (record.main ? record.main->toText() : QString()) + u'\n';
     // Synced before it replaces the old record: after a power cut the record
     // must still say whether the session closed.
-    return files::writeWhole(QDir(dataPath).filePath(FileName), text.toUtf8()) == files::WriteError::None;
+    const QString file = QDir(dataPath).filePath(FileName);
+    files::removeLeftParts(file);
+    return files::writeWhole(file, text.toUtf8()) == files::WriteError::None;
 }
 
 bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main)

@@ -1,5 +1,6 @@
 #include "data/wholefile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -7,13 +8,18 @@ using namespace Qt::StringLiterals;
 
 namespace files {
 
+namespace {
+// The new file beside the target: its name, this mark and eight hex digits.
+const QString PartMark = u".part-"_s;
+} // namespace
+
 WriteError writeWhole(const QString &fileName, const QByteArray &content)
 {
     const QFileInfo target(fileName);
     if (target.isDir())
         return WriteError::IsFolder;
-    const QString part = target.absoluteFilePath()
-        + u".part-%1"_s.arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+    const QString part = target.absoluteFilePath() + PartMark
+        + u"%1"_s.arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
     NewFile file;
     WriteError error = file.create(part);
     if (error != WriteError::None)
@@ -31,6 +37,14 @@ WriteError writeWhole(const QString &fileName, const QByteArray &content)
     if (error != WriteError::None)
         remove(part);
     return error;
+}
+
+void removeLeftParts(const QString &fileName)
+{
+    const QFileInfo target(fileName);
+    const QDir folder = target.absoluteDir();
+    for (const QString &name : folder.entryList({target.fileName() + PartMark + u"????????"_s}, QDir::Files))
+        QFile::remove(folder.filePath(name));
 }
 
 QString reason(WriteError error)

@@ -16,6 +16,11 @@ namespace files {
 // fileName is as it was, and the result says why.
 WriteError writeWhole(const QString &fileName, const QByteArray &content);
 
+// Removes the new files a write to fileName left when the process was killed
+// before it could rename or remove them. Only for files no one else writes
+// at the same time (those in the data folder Pelora holds the lock of).
+void removeLeftParts(const QString &fileName);
+
 // Why a file could not be written, in words for the operator: a phrase
 // without a full stop, to stand in brackets after what could not be done.
 QString reason(WriteError error);

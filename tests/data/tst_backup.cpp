@@ -316,12 +316,15 @@ void TestBackup::aCopyCutShortIsNeverKept()
     QVERIFY(app.start());
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 1);
     app.stop();
-    // What a Pelora killed while copying leaves: a part-written copy.
+    // What a Pelora killed while copying leaves: a part-written copy, and the
+    // new session record and copy state it had not yet put in place.
     const QString folder = folderOf(app);
     QVERIFY(QDir().mkpath(folder));
     const QString part = QDir(folder).filePath(u"Pelora-20240401-120000.mdb.part"_s);
-    {
-        QFile file(part);
+    const QStringList leftovers{part, QDir(app.paths.DataPath).filePath(u"Pelora.session.part-0badc0de"_s),
+                                QDir(folder).filePath(u"last-copy.txt.part-00c0ffee"_s)};
+    for (const QString &name : leftovers) {
+        QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(3000, 'x'));
     }
@@ -330,7 +333,8 @@ void TestBackup::aCopyCutShortIsNeverKept()
     QCOMPARE(before.size(), 1);
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"UPDATE 時給ヘッダ SET 合計 = 1"_s));
     QVERIFY(app.start());
-    QVERIFY(!QFileInfo::exists(part));
+    for (const QString &name : leftovers)
+        QVERIFY2(!QFileInfo::exists(name), qPrintable(name));
     const QStringList copies = backup::copies(folder);
     QCOMPARE(copies.size(), 2);
     QCOMPARE(copyRows(copies.first(), u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
