@@ -100,6 +100,10 @@ WriteError NewFile::sync()
     return ::FlushFileBuffers(handleOf(m_handle)) ? WriteError::None : fromSystem(::GetLastError());
 }
 
+void NewFile::takePermissionsOf(const QString &)
+{
+}
+
 qint64 NewFile::size() const
 {
     LARGE_INTEGER size;
@@ -195,6 +199,13 @@ WriteError NewFile::create(const QString &path)
         return fromSystem(errno);
     m_handle = fd;
     return WriteError::None;
+}
+
+void NewFile::takePermissionsOf(const QString &file)
+{
+    struct stat old;
+    if (m_handle != -1 && ::stat(QFile::encodeName(file).constData(), &old) == 0)
+        ::fchmod(handleOf(m_handle), old.st_mode & 07777);
 }
 
 WriteError NewFile::write(const QByteArray &bytes)

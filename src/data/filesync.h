@@ -35,6 +35,9 @@ public:
     NewFile &operator=(const NewFile &) = delete;
 
     WriteError create(const QString &path);
+    // Gives the new file the permissions of the one it is to replace. On
+    // Windows nothing is done: a new file takes the folder's access list.
+    void takePermissionsOf(const QString &file);
     WriteError write(const QByteArray &bytes);
     // Flushes the system's buffers to the disk (fsync, FlushFileBuffers).
     WriteError sync();

@@ -24,6 +24,9 @@ WriteError writeWhole(const QString &fileName, const QByteArray &content)
     WriteError error = file.create(part);
     if (error != WriteError::None)
         return error;
+    // A file written again keeps the permissions it was given (a payroll file
+    // readable by its owner alone stays so), before anything is in it.
+    file.takePermissionsOf(fileName);
     error = file.write(content);
     if (error == WriteError::None)
         error = file.sync();

@@ -10,10 +10,11 @@
 // that such a file is either whole or untouched.
 namespace files {
 
-// Writes content to fileName whole or not at all: into a new file beside it,
-// checked (every byte taken by the system, the size on the disk), synced to
-// the disk, then renamed over fileName. On failure the new file is removed,
-// fileName is as it was, and the result says why.
+// Writes content to fileName whole or not at all: into a new file beside it
+// (with the permissions fileName had, if it was there), checked (every byte
+// taken by the system, the size on the disk), synced to the disk, then renamed
+// over fileName. On failure the new file is removed, fileName is as it was,
+// and the result says why.
 WriteError writeWhole(const QString &fileName, const QByteArray &content);
 
 // Removes the new files a write to fileName left when the process was killed

@@ -260,6 +260,7 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     QFile bytes(sheetsFile);
     QVERIFY(bytes.open(QIODevice::ReadOnly));
     const QByteArray content = bytes.readAll();
+    bytes.close();
     QVERIFY(content.startsWith("\xEF\xBB\xBF" "氏名,タイトル,時給,休憩,時間,調整額,合計\r\n"));
     // Every line ends in CRLF; the one bare LF is inside the quoted title.
     QCOMPARE(content.count("\r\n"), 4);
@@ -270,6 +271,14 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     QCOMPARE(files::writeWhole(sheetsFile + u"/x.csv"_s, content), files::WriteError::NoFolder);
     QCOMPARE(QDir(app.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), before);
     QCOMPARE(QFileInfo(sheetsFile).size(), content.size());
+
+    // Written again: the file keeps the permissions the office gave it (Windows
+    // has only the read-only attribute).
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+    QVERIFY(QFile::setPermissions(sheetsFile, ownerOnly));
+    QCOMPARE(files::writeWhole(sheetsFile, content), files::WriteError::None);
+    if (!portable::Windows)
+        QCOMPARE(QFile::permissions(sheetsFile), ownerOnly);
 
     // Read back as Python's csv module reads it.
     if (portable::Windows)
