@@ -12,7 +12,6 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <cstdio>
-#include <cstdio>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;

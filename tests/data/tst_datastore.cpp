@@ -586,15 +586,11 @@ void TestDataStore::aLongStartShowsWhatItIsDoing()
 {
     // Shown at once here; at start-up only once the work has lasted a moment.
     StartupProgressDialog dialog(0);
-    auto text = [&dialog](const char *name) { return dialog.findChild<QLabel *>(QString::fromUtf8(name))->text(); };
     dialog.begin();
     QVERIFY(dialog.isVisible());
     dialog.advance(OpenSteps::Phase::Checking, 2, 4);
-    QCOMPARE(text("lbl進行"), u"データを点検しています…"_s);
-    QCOMPARE(text("lbl段階"), u"2 / 4"_s);
+    QCOMPARE(dialog.findChild<QLabel *>(u"lbl段階"_s)->text(), u"2 / 4"_s);
     QCOMPARE(dialog.findChild<QProgressBar *>(u"bar進行"_s)->value(), 2);
-    dialog.advance(OpenSteps::Phase::Copying, 0, 1);
-    QCOMPARE(text("lbl進行"), u"データの控えを作成しています…"_s);
     QVERIFY(!dialog.close()); // start-up goes on until the work is done
     dialog.end();
     QVERIFY(!dialog.isVisible());
