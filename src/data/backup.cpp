@@ -137,12 +137,6 @@ bool copyDatabase(const QSqlDatabase &main, const QString &file)
     return true;
 }
 
-bool syncFile(const QString &file)
-{
-    QFile written(file);
-    return written.open(QIODevice::ReadWrite) && files::syncToDisk(written);
-}
-
 // Whether a finished copy is whole: SQLite reads it as a database of exactly
 // its own size with every table of the main file.
 bool verifyCopy(const QString &file)
@@ -327,7 +321,7 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QStrin
     const QString target = freeName(folder);
     const QString part = target + PartSuffix;
     const QString workPath = QFileInfo(mainPath).dir().filePath(QStringView(WorkDbFileName).toString());
-    if (!copyDatabase(main, part) || !copyextras::addTo(part, workPath, reason) || !syncFile(part)
+    if (!copyDatabase(main, part) || !copyextras::addTo(part, workPath, reason) || !files::syncFile(part)
         || !verifyCopy(part) || !QFile::rename(part, target)) {
         qWarning().noquote() << "No backup of the main file could be made in" << folder;
         QFile::remove(part);

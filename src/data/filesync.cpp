@@ -141,7 +141,7 @@ void remove(const QString &path)
     ::DeleteFileW(native(path).c_str());
 }
 
-bool syncToDisk(QFileDevice &file)
+static bool syncToDisk(QFileDevice &file)
 {
     if (!file.flush() || file.handle() < 0)
         return false;
@@ -265,11 +265,17 @@ void remove(const QString &path)
     ::unlink(QFile::encodeName(path).constData());
 }
 
-bool syncToDisk(QFileDevice &file)
+static bool syncToDisk(QFileDevice &file)
 {
     return file.flush() && file.handle() >= 0 && ::fsync(file.handle()) == 0;
 }
 
 #endif
+
+bool syncFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && syncToDisk(file);
+}
 
 } // namespace files

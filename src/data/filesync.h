@@ -5,7 +5,6 @@
 #include <cstdint>
 
 class QByteArray;
-class QFileDevice;
 
 // The file calls whose behaviour differs between systems: a new file written
 // straight through the system (no library buffer that could fail unseen at
@@ -54,7 +53,7 @@ private:
 WriteError replace(const QString &from, const QString &to);
 void remove(const QString &path);
 
-// Pushes a file opened through Qt (for writing) to the disk.
-bool syncToDisk(QFileDevice &file);
+// Pushes a file already written (a copy SQLite or QFile made) to the disk.
+bool syncFile(const QString &path);
 
 } // namespace files

@@ -18,12 +18,6 @@ namespace restore {
 
 namespace {
 
-bool syncFile(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadWrite) && files::syncToDisk(f);
-}
-
 // The copy's own file as the main file: extras out, the main file's journal mode.
 bool prepare(const QString &file)
 {
@@ -116,7 +110,7 @@ Result putInPlace(const QString &copy, const DataPaths &paths)
     const QString part = mainPath + u".restore"_s;
     for (const QString &leftover : {part, part + u"-journal"_s})
         QFile::remove(leftover);
-    if (!QFile::copy(copy, part) || !prepare(part) || !syncFile(part) || !backup::wholeDatabase(part)) {
+    if (!QFile::copy(copy, part) || !prepare(part) || !files::syncFile(part) || !backup::wholeDatabase(part)) {
         QFile::remove(part);
         return {false, {}, u"控えを読み取れないか、控えが壊れています。"_s};
     }
