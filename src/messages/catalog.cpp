@@ -76,7 +76,7 @@ const QList<CatalogEntry> &messageCatalog()
                  u"控えを戻して起動します。\n「いいえ」: 何も変えずに終了します。"_s, K::AskNo),
         withText(u"起動"_s, u"このファイルを使う"_s, u"Pelora の起動"_s, {},
                  u"\n\nこのファイルで起動しますか。\n「はい」: このファイルで起動します。控えに戻すときは、"
-                 u"「設定・情報」の「バックアップから復元」で選べます。\n「いいえ」: 何も変えずに終了します。"_s, K::AskNo),
+                 u"「設定・情報」の「控えの一覧」で選べます。\n「いいえ」: 何も変えずに終了します。"_s, K::AskNo),
         withText(u"起動"_s, u"作業ファイルを作り直す"_s, u"Pelora の起動"_s, {},
                  u"\n\n作業ファイルを作り直しますか。\n「はい」: 壊れた作業ファイルを日付の付いた名前に変えて残し、"
                  u"新しく作ります。ヒントの文章は控えから戻します。\n「いいえ」: 何も変えずに終了します。"_s, K::AskNo),
@@ -88,7 +88,7 @@ const QList<CatalogEntry> &messageCatalog()
         withText(u"復元"_s, u"確認"_s, u"復元の確認"_s, u"控え "_s,
                  u" に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。よろしいですか"_s,
                  K::AskNo),
-        withText(u"復元"_s, u"完了"_s, u"復元の完了"_s, u"控え "_s, u" に戻しました。"_s, K::Info),
+        withText(u"復元"_s, u"完了"_s, u"復元の完了"_s, u"控え "_s, {}, K::Info),
     };
     return catalog;
 }

@@ -226,7 +226,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone_data()
     QTest::newRow("copy put over the file in place beside its journal")
         << Damage::CopyOverInPlaceBesideJournal << foreignJournal << restore;
     QTest::newRow("main file swapped for an older one while running")
-        << Damage::SwappedWhileRunning << u"前回 Pelora が使っていたファイルではありません"_s
+        << Damage::SwappedWhileRunning << u"前回 Pelora が使っていたときより古い内容のファイルです"_s
         << u"前回閉じたときの控え: Pelora-"_s;
     QTest::newRow("lock file of another computer")
         << Damage::LockOfAnotherComputer << u"別のコンピューター「buero-pc」（利用者 tanaka）が 2024/04/01 09:00 から"_s
