@@ -19,6 +19,7 @@ struct GridCell;
 struct GridKey;
 namespace sheet {
 struct Key;
+struct Totals;
 }
 
 // The page "入力シート": one time sheet (name, title, wage, break, the 60 day
@@ -72,7 +73,8 @@ private:
     void Grid明細_GotFocus();
     void Grid明細_RowColChange(int lastRow, int lastColumn);
     bool checkSheetKey();
-    bool commitLine(int row);
+    bool commitLines();
+    void showTotals(const sheet::Totals &totals);
     QSqlDatabase mainDb() const;
     QSqlDatabase workDb() const;
 
