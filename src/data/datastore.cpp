@@ -363,8 +363,12 @@ std::optional<StartupError> DataStore::openFile(File file, bool mayCreate, bool 
 std::optional<StartupError> DataStore::otherFile(const QSqlDatabase &main) const
 {
     const QString &path = m_paths.MainDbPath;
+    // A file that cannot be read that far is left to the check of its contents.
+    const std::optional<qint64> generation = generationOf(main);
+    if (!generation)
+        return std::nullopt;
     const bool copy = copyextras::isCopy(main);
-    if (!copy && !session::olderThanRecorded(session::read(m_paths.DataPath), stampOf(path), generationOf(main)))
+    if (!copy && !session::olderThanRecorded(session::read(m_paths.DataPath), stampOf(path), *generation))
         return std::nullopt;
     StartupError error{path,
                        copy ? u"バックアップの控えが、データファイルとして置かれています。"_s
@@ -426,7 +430,7 @@ void DataStore::close()
         // keeps the stamp of the one it wrote (and the count of writes read
         // through the connection, which still has that file), and the next
         // start asks before using another that is older.
-        const qint64 generation = generationOf(main());
+        const std::optional<qint64> generation = generationOf(main());
         closeConnection(m_mainName);
         closeConnection(m_workName);
         const std::optional<FileStamp> after = stampOf(m_paths.MainDbPath);

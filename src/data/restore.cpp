@@ -53,7 +53,7 @@ std::optional<backup::CopyName> asideName(QStringView fileName)
 void recordPutBack(const QString &copy, const DataPaths &paths)
 {
     backup::recordAsLastCopy(paths.MainDbPath, copy);
-    qint64 generation = 0;
+    std::optional<qint64> generation;
     sql::withFile(paths.MainDbPath, sql::Access::ReadOnly, [&generation](const QSqlDatabase &db) {
         generation = generationOf(db);
         return true;

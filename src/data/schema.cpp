@@ -122,11 +122,16 @@ bool upgradeSchema(const QSqlDatabase &db, const FileSchema &schema)
     return transaction.active() && from >= 0 && runUpgrades(db, schema, from) && transaction.commit();
 }
 
-qint64 generationOf(const QSqlDatabase &main)
+std::optional<qint64> generationOf(const QSqlDatabase &main)
 {
-    if (sql::scalar(main, u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '世代'"_s).toInt() == 0)
+    const QVariant counted =
+        sql::scalar(main, u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '世代'"_s);
+    if (!counted.isValid())
+        return std::nullopt;
+    if (counted.toInt() == 0)
         return 0;
-    return sql::scalar(main, u"SELECT 番号 FROM 世代"_s).toLongLong();
+    const QVariant generation = sql::scalar(main, u"SELECT 番号 FROM 世代"_s);
+    return generation.isValid() ? std::optional(generation.toLongLong()) : std::nullopt;
 }
 
 QString findMissingTable(const QSqlDatabase &db, const FileSchema &schema, bool *readable)

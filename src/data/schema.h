@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The tables of the two files. Names and titles are TEXT; yen and hours are
 // REAL so that nothing is rounded in storage; dates are ISO text (yyyy-mm-dd)
@@ -43,8 +44,9 @@ bool upgradeSchema(const QSqlDatabase &db, const FileSchema &schema);
 // How many writes the main file has seen: raised by every change of an
 // employee, a sheet's header or the company settings, whoever makes it, and
 // carried by every copy. A file with a lower number than the one Pelora last
-// used is an older state of the data. 0 for a file that does not count yet.
-qint64 generationOf(const QSqlDatabase &main);
+// used is an older state of the data. 0 for a file that does not count yet;
+// nothing when the file cannot be read.
+std::optional<qint64> generationOf(const QSqlDatabase &main);
 
 // Returns the name of the first table (or "table.column") that the database lacks,
 // or an empty string when everything the program needs is there.
