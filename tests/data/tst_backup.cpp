@@ -106,6 +106,7 @@ private slots:
     void deletingAllWhenTheCopiesAreDefeated_data();
     void deletingAllWhenTheCopiesAreDefeated();
     void aMainFileRemovedWhileRunningIsCopiedAtClose();
+    void aFolderCopiedElsewhereIsUsedWithoutAQuestion();
     void aCopyIsRestoredFromTheSettingsPage_data();
     void aCopyIsRestoredFromTheSettingsPage();
 };
@@ -511,6 +512,23 @@ void TestBackup::aMainFileRemovedWhileRunningIsCopiedAtClose()
     QVERIFY(app.start());
     QCOMPARE(app.presenter.shown.size(), 1);
     QCOMPARE(app.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
+}
+
+void TestBackup::aFolderCopiedElsewhereIsUsedWithoutAQuestion()
+{
+    // Its files are other files there (other inodes), holding the same data:
+    // a new computer, a synced folder.
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 2);
+    app.stop();
+    Pelora moved;
+    for (const QString &name : QDir(app.paths.DataPath).entryList(QDir::Files))
+        QVERIFY(QDir().mkpath(moved.paths.DataPath)
+                && QFile::copy(QDir(app.paths.DataPath).filePath(name), QDir(moved.paths.DataPath).filePath(name)));
+    QVERIFY(moved.start());
+    QCOMPARE(moved.presenter.shown.size(), 0);
+    QCOMPARE(moved.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
 }
 
 void TestBackup::aCopyIsRestoredFromTheSettingsPage_data()
