@@ -1,4 +1,5 @@
 #include "fixture.h"
+#include "portable.h"
 
 #include "app/startup.h"
 #include "app/progressdialog.h"
@@ -20,10 +21,6 @@
 #include <QTest>
 #include <cstdio>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -37,9 +34,7 @@ const char HoldFolderLockMode[] = "--hold-folder-lock";
 // and the alarm ends it should the test process hang.
 void waitForEndOfInput()
 {
-#ifdef Q_OS_UNIX
-    alarm(30);
-#endif
+    portable::endAfter(30);
     while (std::fgetc(stdin) != EOF) {
     }
 }
@@ -493,9 +488,6 @@ void TestDataStore::refusesASecondStoreOnTheSameFolder()
 
 void TestDataStore::takesOverTheLockOfAKilledProcess()
 {
-#ifndef Q_OS_UNIX
-    QSKIP("the helper process is killed with a Unix signal");
-#else
     QTemporaryDir tmp;
     const DataPaths paths = pathsIn(tmp.path());
     const QString folder = QDir::cleanPath(paths.DataPath);
@@ -517,7 +509,6 @@ void TestDataStore::takesOverTheLockOfAKilledProcess()
     const auto error = store.open(paths);
     QVERIFY2(!error, error ? qPrintable(error->message()) : "");
     QVERIFY(store.main().isOpen());
-#endif
 }
 
 void TestDataStore::startupTellsTheOperatorAndStops_data()
