@@ -92,8 +92,8 @@ QString freeName(const QString &folder)
 void removeLeftovers(const QString &folder)
 {
     const QDir dir(folder);
-    for (const QString &name : dir.entryList({u"Pelora-*.mdb.part*"_s}, QDir::Files))
-        if (parseCopyName(QStringView(name).left(name.indexOf(PartSuffix))))
+    for (const QString &name : files::namesStartingWith(folder, u"Pelora-"_s))
+        if (name.contains(PartSuffix) && parseCopyName(QStringView(name).left(name.indexOf(PartSuffix))))
             QFile::remove(dir.filePath(name));
 }
 
@@ -160,7 +160,7 @@ QStringList copies(const QString &folder)
 {
     QList<std::pair<CopyName, QString>> found;
     const QDir dir(folder);
-    for (const QString &name : dir.entryList({u"Pelora-*.mdb"_s}, QDir::Files))
+    for (const QString &name : files::namesStartingWith(folder, u"Pelora-"_s))
         if (const std::optional<CopyName> parsed = parseCopyName(name))
             found.append({*parsed, dir.filePath(name)});
     std::sort(found.begin(), found.end(),

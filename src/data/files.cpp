@@ -78,12 +78,20 @@ WriteError copyWhole(const QString &from, const QString &to)
     });
 }
 
+QStringList namesStartingWith(const QString &folder, const QString &prefix)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.removeIf([&prefix](const QString &name) { return !name.startsWith(prefix); });
+    return names;
+}
+
 void removeLeftParts(const QString &fileName)
 {
     const QFileInfo target(fileName);
     const QDir folder = target.absoluteDir();
-    for (const QString &name : folder.entryList({target.fileName() + PartMark + u"????????"_s}, QDir::Files))
-        QFile::remove(folder.filePath(name));
+    for (const QString &name : namesStartingWith(folder.path(), target.fileName() + PartMark))
+        if (name.size() == target.fileName().size() + PartMark.size() + 8)
+            QFile::remove(folder.filePath(name));
 }
 
 namespace {

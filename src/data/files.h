@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -72,6 +73,11 @@ WriteError writeWhole(const QString &fileName, const QByteArray &content);
 // Copies from into the new file to, synced to the disk; on failure nothing is
 // left under to. A source that cannot be read is Other.
 WriteError copyWhole(const QString &from, const QString &to);
+
+// The names of the files in folder that start with prefix. Read without
+// QDir's name filters, which match regular expressions: this runs on worker
+// threads too (see Worker).
+QStringList namesStartingWith(const QString &folder, const QString &prefix);
 
 // Removes the new files a write to fileName left when the process was killed
 // before it could rename or remove them. Only for files no one else writes

@@ -128,7 +128,7 @@ QList<CopyInfo> copies(const QString &mainPath)
         all.append(describe(path));
     QList<CopyInfo> replaced;
     const QDir folder = QFileInfo(mainPath).absoluteDir();
-    for (const QString &name : folder.entryList({AsidePrefix + u"*.mdb"_s}, QDir::Files))
+    for (const QString &name : files::namesStartingWith(folder.path(), AsidePrefix))
         if (asideName(name))
             replaced.append(describe(folder.filePath(name)));
     std::sort(replaced.begin(), replaced.end(), [](const CopyInfo &a, const CopyInfo &b) {
