@@ -26,6 +26,7 @@ EmployeePage::EmployeePage(const DataStore &store, MessagePresenter &presenter, 
     dat従業員 = new WorkTableModel(m_store.workName(), u"w従業員"_s, employees::columns(), this);
     dat従業員->setAddNewRow(true);
     Grid従業員->bind(dat従業員);
+    Grid従業員->setTabMovesBetweenCells(true);
 
     cmd従業員読込 = button(u"cmd従業員読込"_s, u"読込"_s);
     cmd従業員登録 = button(u"cmd従業員登録"_s, u"登録"_s);

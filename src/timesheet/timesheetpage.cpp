@@ -99,6 +99,7 @@ void TimeSheetPage::build()
 
     Grid明細 = pagewidgets::grid(u"Grid明細"_s, u"明細"_s);
     Grid明細->verticalHeader()->hide();
+    Grid明細->setTabMovesBetweenCells(true);
     dat明細 = new WorkTableModel(m_store.workName(), u"w明細"_s, sheet::columns(), this);
     Grid明細->bind(dat明細);
 

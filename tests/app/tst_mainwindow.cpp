@@ -225,7 +225,15 @@ void TestMainWindow::tabOrderRunsThroughTheHeaderIntoTheGrid()
     QCOMPARE(order.at(2), static_cast<QWidget *>(ui::txtタイトル(app.w)));
     QCOMPARE(order.at(3), static_cast<QWidget *>(ui::num休憩(app.w)));
     QCOMPARE(order.at(4), static_cast<QWidget *>(ui::Grid明細(app.w)));
-    QCOMPARE(order.at(5), static_cast<QWidget *>(ui::cmd登録(app.w)));
+    // Tab stays in the grid; Ctrl+Tab leaves it, forwards or back, and turns no page.
+    QCOMPARE(order.at(5), static_cast<QWidget *>(ui::Grid明細(app.w)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::cmd登録(app.w)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::Grid明細(app.w)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::num休憩(app.w)));
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
 }
 
 void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
