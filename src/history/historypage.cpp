@@ -9,6 +9,7 @@
 #include "history/historycolumns.h"
 #include "history/historysearch.h"
 #include "history/historystore.h"
+#include "history/paydayexport.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -112,8 +113,15 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     cmd履歴クリア = button(u"cmd履歴クリア"_s, u"クリア"_s);
     cmd履歴印刷 = button(u"cmd履歴印刷"_s, u"印刷"_s);
     cmd履歴印刷->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）の給与明細を印刷します"_s);
-    cmd履歴CSV = button(u"cmd履歴CSV"_s, u"CSV出力"_s);
-    cmd履歴CSV->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）をCSVファイルに書き出します"_s);
+    // The two forms of the figures, each its own button and its own file name.
+    cmd履歴CSV合計 = button(u"cmd履歴CSV合計"_s, u"CSV（合計）"_s);
+    cmd履歴CSV合計->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）を、シートごとの合計を 1 行として"
+                               u"CSVファイルに書き出します"_s);
+    cmd履歴CSV明細 = button(u"cmd履歴CSV明細"_s, u"CSV（明細）"_s);
+    cmd履歴CSV明細->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）の日ごとの明細を、1 日 1 行として"
+                               u"CSVファイルに書き出します"_s);
+    for (QPushButton *csv : {cmd履歴CSV合計, cmd履歴CSV明細})
+        csv->setAccessibleDescription(csv->toolTip());
     cmdHint2 = hintButton(u"cmdHint2"_s);
 
     auto *search = new QHBoxLayout;
@@ -124,7 +132,7 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     list->addWidget(Grid履歴, 1);
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(list, 1);
-    layout->addLayout(commandBar({cmd履歴読込, cmd履歴選択, cmd履歴クリア, cmd履歴印刷, cmd履歴CSV}, cmdHint2));
+    layout->addLayout(commandBar({cmd履歴読込, cmd履歴選択, cmd履歴クリア, cmd履歴印刷, cmd履歴CSV合計, cmd履歴CSV明細}, cmdHint2));
     QWidget::setTabOrder(txt検索, Grid履歴);
 
     connect(txt検索, &QLineEdit::textChanged, this, [this](const QString &text) {
@@ -135,7 +143,8 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
                                                          QItemSelectionModel::NoUpdate);
     });
     connect(cmd履歴印刷, &QPushButton::clicked, this, &HistoryPage::Print履歴);
-    connect(cmd履歴CSV, &QPushButton::clicked, this, &HistoryPage::Export履歴);
+    connect(cmd履歴CSV合計, &QPushButton::clicked, this, [this] { Export履歴(history::CsvKind::Sheets); });
+    connect(cmd履歴CSV明細, &QPushButton::clicked, this, [this] { Export履歴(history::CsvKind::Lines); });
 
     connect(cmd履歴読込, &QPushButton::clicked, this, &HistoryPage::Read履歴);
     connect(cmd履歴クリア, &QPushButton::clicked, this, &HistoryPage::Clear履歴);
