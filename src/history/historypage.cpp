@@ -78,6 +78,27 @@ protected:
     }
 };
 
+// The listed sheets as the grid shows them, narrowed by the search. A name or
+// a title too long for its column shows whole on hover; every cell tells a
+// screen reader which sheet its line is.
+class ListedSheets : public history::SearchFilterModel
+{
+public:
+    using SearchFilterModel::SearchFilterModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::ToolTipRole && index.column() != history::Col合計)
+            return SearchFilterModel::data(index, Qt::DisplayRole);
+        if (role == Qt::AccessibleDescriptionRole) {
+            const auto cell = [&](int column) { return index.siblingAtColumn(column).data(Qt::DisplayRole).toString(); };
+            return u"%1「%2」 金額 %3 円"_s.arg(cell(history::Col氏名), cell(history::Colタイトル),
+                                               cell(history::Col合計));
+        }
+        return SearchFilterModel::data(index, role);
+    }
+};
+
 } // namespace
 
 HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, StatementOutput *statementOutput,
@@ -100,7 +121,7 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     Grid履歴->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid履歴->verticalHeader()->hide();
     dat履歴 = new WorkTableModel(m_store.workName(), u"w履歴"_s, history::columns(), this);
-    m_found = new history::SearchFilterModel(history::Col氏名, history::Colタイトル, this);
+    m_found = new ListedSheets(history::Col氏名, history::Colタイトル, this);
     Grid履歴->bind(dat履歴, m_found);
     auto *currentRow = new CurrentRowDelegate(Grid履歴);
     for (int c = 0; c < dat履歴->columns().size(); ++c)
@@ -150,6 +171,13 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     connect(cmd履歴クリア, &QPushButton::clicked, this, &HistoryPage::Clear履歴);
     connect(cmd履歴選択, &QPushButton::clicked, this, &HistoryPage::cmd履歴選択_Click);
     connect(Grid履歴, &QAbstractItemView::doubleClicked, this, &HistoryPage::cmd履歴選択_Click);
+    // Enter on a line opens it, as 選択 does.
+    connect(Grid履歴, &DataGrid::keyDown, this, [this](GridKey *key) {
+        if (key->key != Qt::Key_Return && key->key != Qt::Key_Enter)
+            return;
+        key->consumed = true;
+        cmd履歴選択_Click();
+    });
     connect(cmdHint2, &QToolButton::clicked, this, [this] { emit hintRequested(hints::HistoryPage); });
 }
 
@@ -161,7 +189,8 @@ void HistoryPage::Clear履歴()
     }
     // The next 読込 lists every sheet, as the first one did.
     txt検索->clear();
-    refresh(Grid履歴, m_dialogs);
+    if (refresh(Grid履歴, m_dialogs))
+        fitColumns();
 }
 
 void HistoryPage::Read履歴()
@@ -170,7 +199,23 @@ void HistoryPage::Read履歴()
         m_dialogs.fail(Dialogs::notShown(u"ファイルを読み書きできないため、履歴を読み込めませんでした。"_s));
         return;
     }
-    refresh(Grid履歴, m_dialogs);
+    if (refresh(Grid履歴, m_dialogs))
+        fitColumns();
+}
+
+void HistoryPage::fitColumns()
+{
+    // Each column as wide as what it lists, never narrower than its own
+    // width; a name takes at most half the list, the rest of it shows on hover.
+    // Qt measures the lines in view and a thousand more, not every line.
+    const QList<GridColumn> &columns = dat履歴->columns();
+    for (int c = 0; c < columns.size(); ++c) {
+        const int own = twipsToPixels(columns.at(c).widthTwips, Grid履歴->logicalDpiX());
+        int width = std::max(own, static_cast<const QAbstractItemView *>(Grid履歴)->sizeHintForColumn(c));
+        if (c == history::Col氏名)
+            width = std::min(width, std::max(own, Grid履歴->viewport()->width() / 2));
+        Grid履歴->setColumnWidth(c, width);
+    }
 }
 
 void HistoryPage::cmd履歴選択_Click()

@@ -49,6 +49,7 @@ signals:
 
 private:
     QList<sheet::Key> chosenSheets() const;
+    void fitColumns();
 
     const DataStore &m_store;
     Dialogs m_dialogs;
