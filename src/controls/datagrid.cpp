@@ -252,7 +252,7 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     const int columns = model()->columnCount();
     int row = current.row();
     int column = current.column();
-    for (int tried = 0; tried < columns; ++tried) {
+    for (int tried = 0; tried < 2 * columns; ++tried) {
         column += step;
         if (column < 0 || column >= columns) {
             row += step;
@@ -260,8 +260,10 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
                 return current; // the end of the grid: Tab stays
             column = step > 0 ? 0 : columns - 1;
         }
-        if (!isColumnHidden(column))
-            return model()->index(row, column);
+        // A tick box is no stop: Tab goes from what is typed to what is typed.
+        const QModelIndex cell = model()->index(row, column);
+        if (!isColumnHidden(column) && (cell.flags() & Qt::ItemIsEditable))
+            return cell;
     }
     return current;
 }

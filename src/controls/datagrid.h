@@ -49,8 +49,9 @@ public:
     void processKey(int key, Qt::KeyboardModifiers modifiers);
 
     // In a grid the operator types into, Tab and Shift+Tab go from cell to
-    // cell (along the line, then on to the next) and stop at the last cell
-    // (the first, going back) rather than leave: what is typed next lands in
+    // cell that takes typing (along the line, then on to the next; tick boxes
+    // are passed) and stop at the last such cell (the first, going back)
+    // rather than leave: what is typed next lands in
     // a cell, never on a button. Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
     void setTabMovesBetweenCells(bool on) { m_tabInCells = on; }
     bool tabMovesBetweenCells() const { return m_tabInCells; }

@@ -38,6 +38,8 @@ private slots:
     void infoTextsAndBanner();
     void tabOrderRunsThroughTheHeaderIntoTheGrid();
     void closeButtonEndsTheWindowAndReleasesTheData();
+    void currentCellIsFramedWhileTheGridHasTheFocus_data();
+    void currentCellIsFramedWhileTheGridHasTheFocus();
     void dialogsUseTheWindowFace();
 };
 
@@ -249,6 +251,39 @@ void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
     // The data folder is free again: a new start succeeds on it.
     app.stop();
     QVERIFY(app.start());
+}
+
+void TestMainWindow::currentCellIsFramedWhileTheGridHasTheFocus_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("column");
+    QTest::newRow("明細") << u"Grid明細"_s << 0 << 3;
+    QTest::newRow("従業員") << u"Grid従業員"_s << 2 << 1;
+}
+
+void TestMainWindow::currentCellIsFramedWhileTheGridHasTheFocus()
+{
+    QFETCH(QString, grid);
+    QFETCH(int, page);
+    QFETCH(int, column);
+    Pelora app;
+    QVERIFY(app.start());
+    ui::SSTab1(app.w)->setCurrentIndex(page);
+    auto *g = ui::find<DataGrid>(app.w, grid);
+    g->setCurrentIndex(g->model()->index(0, column));
+    // The cell's left edge, as a mouse click and as Tab bring the focus.
+    const QRect cell = g->visualRect(g->model()->index(0, column));
+    const auto edge = [&] { return g->viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.center().y()); };
+    op::focus(ui::cmd登録(app.w)->isVisible() ? static_cast<QWidget *>(ui::cmd登録(app.w)) : ui::cmd従業員読込(app.w));
+    const QColor unfocused = edge();
+    for (Qt::FocusReason reason : {Qt::MouseFocusReason, Qt::TabFocusReason}) {
+        g->setFocus(reason);
+        QApplication::processEvents();
+        QVERIFY(g->hasFocus());
+        QVERIFY2(edge() != unfocused, qPrintable(edge().name()));
+        QVERIFY(edge().value() < unfocused.value()); // a dark line
+    }
 }
 
 void TestMainWindow::dialogsUseTheWindowFace()
