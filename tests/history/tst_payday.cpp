@@ -143,6 +143,8 @@ private slots:
     void filterFollowsTheList();
     void statementIsTheOneThePagePrints_data();
     void statementIsTheOneThePagePrints();
+    void csvTimesAndHours_data();
+    void csvTimesAndHours();
     void csvGivesBackTheStoredValuesOrNothing();
     void readsInKeyOrderAndTellsAFailedReadApart();
     void aFileIsWrittenWholeOrNotAtAll_data();
@@ -268,6 +270,33 @@ void TestPayday::statementIsTheOneThePagePrints()
     };
     QCOMPARE(fields(built), fields(printed));
     QCOMPARE(fields(app.output.statements.at(1)), fields(printed));
+}
+
+void TestPayday::csvTimesAndHours_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("hours");
+    QTest::newRow("0900") << QVariant(u"0900"_s) << u"9:00"_s << u"900.0"_s;
+    QTest::newRow("1730") << QVariant(u"1730"_s) << u"17:30"_s << u"1730.0"_s;
+    QTest::newRow("0000") << QVariant(u"0000"_s) << u"0:00"_s << u"0.0"_s;
+    QTest::newRow("2400, the end of the day") << QVariant(u"2400"_s) << u"24:00"_s << u"2400.0"_s;
+    QTest::newRow("not four digits") << QVariant(u"930"_s) << u"930"_s << u"930.0"_s;
+    QTest::newRow("empty") << QVariant() << QString() << QString();
+    QTest::newRow("7.5 hours") << QVariant(7.5) << u"7.5"_s << u"7.5"_s;
+    QTest::newRow("8 hours") << QVariant(8.0) << u"8"_s << u"8.0"_s;
+    QTest::newRow("0.1 + 0.2 hours") << QVariant(0.1 + 0.2) << u"0.30000000000000004"_s << u"0.3"_s;
+    QTest::newRow("a half rounded away from zero") << QVariant(-0.25) << u"-0.25"_s << u"-0.3"_s;
+    QTest::newRow("many hours, no separator") << QVariant(1234.56) << u"1234.56"_s << u"1234.6"_s;
+}
+
+void TestPayday::csvTimesAndHours()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, time);
+    QFETCH(QString, hours);
+    QCOMPARE(history::csvTime(stored), time);
+    QCOMPARE(history::csvHours(stored), hours);
 }
 
 void TestPayday::csvGivesBackTheStoredValuesOrNothing()
