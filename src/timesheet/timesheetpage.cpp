@@ -56,6 +56,12 @@ TimeSheetPage::TimeSheetPage(const DataStore &store, MessagePresenter &presenter
     connect(Grid明細, &DataGrid::keyDown, this, &TimeSheetPage::Grid明細_KeyDown);
     connect(Grid明細, &DataGrid::gotFocus, this, &TimeSheetPage::Grid明細_GotFocus);
     connect(Grid明細, &DataGrid::rowColChange, this, &TimeSheetPage::Grid明細_RowColChange);
+
+    // What the operator types, as against what the page fills in (the wage of
+    // a name, the totals, a sheet read).
+    for (NumberEdit *typed : {num時給, num休憩})
+        connect(typed, &QLineEdit::textEdited, this, &TimeSheetPage::markTyped);
+    connect(dat明細, &WorkTableModel::cellEdited, this, &TimeSheetPage::markTyped);
 }
 
 void TimeSheetPage::build()
@@ -144,6 +150,16 @@ void TimeSheetPage::focusName()
     cmb氏名->setFocus();
 }
 
+bool TimeSheetPage::hasUnregisteredInput() const
+{
+    return m_typed || Grid明細->hasTypedEdit();
+}
+
+bool TimeSheetPage::mayDiscardInput()
+{
+    return !hasUnregisteredInput() || m_dialogs.mayDiscard({u"「入力シート」"_s});
+}
+
 void TimeSheetPage::setCompany(const QString &name, const QString &info)
 {
     m_company = {name, info};
@@ -201,6 +217,7 @@ void TimeSheetPage::Grid明細_KeyDown(GridKey *key)
     if (Grid明細->moveNext()) {
         if (const auto next = sheet::nextDay(date)) {
             Grid明細->setValue(sheet::Col日付, *next);
+            markTyped();
             commitLine(Grid明細->row());
         }
     }

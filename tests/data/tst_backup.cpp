@@ -512,14 +512,18 @@ void TestBackup::aMainFileRemovedWhileRunningIsCopiedAtClose()
 void TestBackup::aCopyIsRestoredFromTheSettingsPage_data()
 {
     QTest::addColumn<bool>("damagedCopy");
-    QTest::newRow("whole copy") << false;
+    QTest::addColumn<bool>("typed"); // a line typed on 入力シート and not registered
+    QTest::newRow("whole copy") << false << false;
+    // The confirmation says that the typed line goes; the page shows the restored file.
+    QTest::newRow("whole copy, a line typed") << false << true;
     // Checked whole before anything is moved: the file in use stays in place, untouched.
-    QTest::newRow("copy damaged since it was taken") << true;
+    QTest::newRow("copy damaged since it was taken") << true << false;
 }
 
 void TestBackup::aCopyIsRestoredFromTheSettingsPage()
 {
     QFETCH(bool, damagedCopy);
+    QFETCH(bool, typed);
     Pelora app;
     QVERIFY(app.start());
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 3);
@@ -529,6 +533,8 @@ void TestBackup::aCopyIsRestoredFromTheSettingsPage()
     registerSheet(app, u"佐藤一郎"_s, u"5月分"_s, 2);
     QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"DELETE FROM ClHint"_s));
 
+    if (typed)
+        op::typeCell(ui::Grid明細(app.w), 0, 1, u"20070402"_s);
     // 設定・情報: the copies listed, one chosen, はい to the confirmation.
     ui::SSTab1(app.w)->setCurrentIndex(3);
     op::click(ui::find<QPushButton>(app.w, u"cmd控え一覧"_s));
@@ -555,6 +561,9 @@ void TestBackup::aCopyIsRestoredFromTheSettingsPage()
     }
     QVERIFY2(app.presenter.shown.first().prompt.contains(u"（閉じたとき）、シート 1 件"_s),
              qPrintable(app.presenter.shown.first().prompt));
+    QCOMPARE(app.presenter.shown.first().prompt.contains(u"入力シートと従業員の登録していない入力は破棄されます。"_s), typed);
+    QVERIFY(ui::dat明細(app.w)->value(0, 1).isNull());
+    QVERIFY(!ui::sheetPage(app.w)->hasUnregisteredInput());
 
     // The pages read the restored file; the hint text is back.
     ui::SSTab1(app.w)->setCurrentIndex(1);
