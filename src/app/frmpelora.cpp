@@ -63,7 +63,10 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
         m_employees->Clear従業員();
         m_history->Clear履歴();
         m_sheet->Clear明細();
+        m_sheet->ReadComb氏名();
     });
+    // The name list offers the master as it is now.
+    connect(m_employees, &EmployeePage::masterChanged, m_sheet, &TimeSheetPage::ReadComb氏名);
     m_settings->setUnregisteredInputQuery([this] { return !pagesWithUnregisteredInput().isEmpty(); });
     connect(m_settings, &SettingsPage::restoreChosen, this, &FrmPelora::restoreCopy);
     connect(m_settings, &SettingsPage::homePageRequested, this, [this] {

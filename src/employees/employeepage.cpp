@@ -85,6 +85,7 @@ void EmployeePage::Entry従業員マスタ()
         return;
     }
     m_typed = false;
+    emit masterChanged();
 }
 
 void EmployeePage::LineDelete従業員()
@@ -95,6 +96,7 @@ void EmployeePage::LineDelete従業員()
         m_dialogs.fail(Dialogs::notStored(u"ファイルに書き込めないため、従業員を削除できませんでした。"_s));
         return;
     }
+    emit masterChanged();
     refresh(Grid従業員, m_dialogs);
 }
 

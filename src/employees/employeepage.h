@@ -32,6 +32,8 @@ public:
     void Clear従業員();
 
 signals:
+    // The master was registered or employees deleted from it.
+    void masterChanged();
     void hintRequested(const QString &key);
 
 private:
