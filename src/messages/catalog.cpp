@@ -29,7 +29,7 @@ const QList<CatalogEntry> &messageCatalog()
         fixed(u"登録"_s, u"コード指定"_s, u"登録注意"_s, u"コードが指定されていません。コードを指定してください。"_s, K::Info),
         withText(u"登録"_s, u"完了"_s, u"登録完了"_s, {}, u" を登録しました。"_s, K::Info),
         // Pelora's own: a registered sheet the page was not read from; the text names what is stored.
-        withText(u"登録"_s, u"上書き確認"_s, u"上書きの確認"_s, {}, u"。上書きしますか"_s, K::AskNo),
+        withText(u"登録"_s, u"上書き確認"_s, u"上書きの確認"_s, {}, u"。\n上書きしますか"_s, K::AskNo),
         withText(u"登録"_s, u"完了2"_s, u"登録完了"_s, u"データ  "_s, u" を登録しました。"_s, K::Info),
         fixed(u"登録"_s, u"チェック"_s, u"入力項目のチェック"_s, u"入力必須項目が空白です。"_s, K::Info),
         fixed(u"登録"_s, u"商品未登録"_s, u"入力項目のチェック"_s, u"登録商品データがありません。"_s, K::Info),

@@ -37,7 +37,7 @@ const QList<Dialog> &dialogs()
         {u"登録"_s, u"データ確認"_s, u"登録の確認"_s, u"データ {text} を登録します。よろしいですか"_s, Kind::AskYes},
         {u"登録"_s, u"コード指定"_s, u"登録注意"_s, u"コードが指定されていません。コードを指定してください。"_s, Kind::Info},
         {u"登録"_s, u"完了"_s, u"登録完了"_s, u"{text} を登録しました。"_s, Kind::Info},
-        {u"登録"_s, u"上書き確認"_s, u"上書きの確認"_s, u"{text}。上書きしますか"_s, Kind::AskNo}, // Pelora's own
+        {u"登録"_s, u"上書き確認"_s, u"上書きの確認"_s, u"{text}。\n上書きしますか"_s, Kind::AskNo}, // Pelora's own
         {u"登録"_s, u"完了2"_s, u"登録完了"_s, u"データ  {text} を登録しました。"_s, Kind::Info},
         {u"登録"_s, u"チェック"_s, u"入力項目のチェック"_s, u"入力必須項目が空白です。"_s, Kind::Info},
         {u"登録"_s, u"商品未登録"_s, u"入力項目のチェック"_s, u"登録商品データがありません。"_s, Kind::Info},

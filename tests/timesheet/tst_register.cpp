@@ -322,7 +322,7 @@ void TestRegister::registeringAgainReplacesTheSheet()
     app.presenter.answerYes();
     op::click(ui::cmd登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 2);
-    QCOMPARE(app.presenter.last().prompt, u"山田花子「4月」は登録済みです（3 行、合計 21,000 円）。上書きしますか"_s);
+    QCOMPARE(app.presenter.last().prompt, u"山田花子「4月」は登録済みです（3 行、合計 21,000 円）。\n上書きしますか"_s);
 
     const auto second = app.mainRows(u"SELECT rowid FROM 時給ヘッダ"_s);
     QCOMPARE(second.size(), 1);
@@ -461,7 +461,7 @@ void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed()
     if (!told.isEmpty()) {
         const MessageRequest asked = app.presenter.last();
         QCOMPARE(asked.title, u"上書きの確認"_s);
-        QCOMPARE(asked.prompt, told + u"。上書きしますか"_s);
+        QCOMPARE(asked.prompt, told + u"。\n上書きしますか"_s);
         QCOMPARE(asked.buttons, MessageRequest::Buttons::YesNo);
         QCOMPARE(asked.defaultButton, MessageRequest::Button::No);
     }
