@@ -206,15 +206,27 @@ void HistoryPage::Read履歴()
 void HistoryPage::fitColumns()
 {
     // Each column as wide as what it lists, never narrower than its own
-    // width; a name takes at most half the list, the rest of it shows on hover.
-    // Qt measures the lines in view and a thousand more, not every line.
+    // width; a name takes at most half the list (the rest of it shows on
+    // hover), the title whatever the list has left when that is more; an
+    // empty list has its own widths. Qt measures the lines in view and a
+    // thousand more, not every line.
+    const auto *view = static_cast<const QAbstractItemView *>(Grid履歴);
     const QList<GridColumn> &columns = dat履歴->columns();
+    const int shown = Grid履歴->viewport()->width();
+    int used = 0;
     for (int c = 0; c < columns.size(); ++c) {
         const int own = twipsToPixels(columns.at(c).widthTwips, Grid履歴->logicalDpiX());
-        int width = std::max(own, static_cast<const QAbstractItemView *>(Grid履歴)->sizeHintForColumn(c));
+        if (Grid履歴->model()->rowCount() == 0) {
+            Grid履歴->setColumnWidth(c, own);
+            continue;
+        }
+        int width = std::max(own, view->sizeHintForColumn(c));
         if (c == history::Col氏名)
-            width = std::min(width, std::max(own, Grid履歴->viewport()->width() / 2));
+            width = std::min(width, std::max(own, shown / 2));
+        if (c == history::Colタイトル)
+            width = std::max(view->sizeHintForColumn(c), shown - used);
         Grid履歴->setColumnWidth(c, width);
+        used += width;
     }
 }
 
