@@ -58,12 +58,16 @@ void TimeSheetPage::Calc明細()
 
 void TimeSheetPage::Delete行()
 {
+    // A line with something on it is a change to the sheet; a blank one is not.
+    bool blank = true;
+    for (int c = sheet::Col日付; c <= sheet::Col金額; ++c)
+        blank = blank && Grid明細->value(c).isNull();
     const bool deleted = Grid明細->deleteCurrentRow();
     if (!deleted && !Grid明細->eof()) {
         m_dialogs.fail(Dialogs::notShown(u"作業ファイルに書き込めないため、行を削除できませんでした。"_s));
         return;
     }
-    if (deleted)
+    if (deleted && !blank)
         markTyped();
     Grid明細->viewport()->update();
     Grid明細->setFocus();

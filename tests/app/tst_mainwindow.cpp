@@ -63,36 +63,38 @@ void prepareInput(Pelora &app, const QString &input)
     FrmPelora *w = app.w;
     DataGrid *lines = ui::Grid明細(w);
     ui::SSTab1(w)->setCurrentIndex(0);
-    if (input.contains(u"read"_s)) {
+    const QStringList what = input.split(u", "_s);
+    if (what.contains(u"read"_s)) {
         op::fill(ui::cmb氏名(w), u"山田"_s);
         op::fill(ui::txtタイトル(w), u"4月"_s);
         op::click(ui::cmd読込(w));
     }
-    if (input.contains(u"key"_s)) { // a name and a title only: what 読込 reads by
+    if (what.contains(u"key"_s)) { // a name and a title only: what 読込 reads by
         op::fill(ui::cmb氏名(w), u"佐藤"_s);
         op::fill(ui::txtタイトル(w), u"5月"_s);
     }
-    if (input.contains(u"line"_s))
+    if (what.contains(u"line"_s))
         op::typeCell(lines, 3, 1, u"20070405"_s);
-    if (input.contains(u"wage"_s))
+    if (what.contains(u"wage"_s))
         op::fill(ui::num時給(w), u"1300"_s);
-    if (input.contains(u"open cell"_s)) { // typed, the cell still open
+    if (what.contains(u"line deleted"_s) || what.contains(u"blank line deleted"_s)) { // read, or blank
+        op::selectCell(lines, what.contains(u"blank line deleted"_s) ? 10 : 0, 1);
+        op::click(ui::cmd行削除(w));
+    }
+    if (what.contains(u"open cell"_s)) { // typed, the cell still open
         op::selectCell(lines, 3, 6);
         QTest::keyClick(lines, Qt::Key_F2);
         op::type(QApplication::focusWidget(), u"500"_s);
     }
-    if (input.contains(u"employee"_s) || input.contains(u"tick"_s)) {
+    if (what.contains(u"employee"_s) || what.contains(u"tick"_s))
         ui::SSTab1(w)->setCurrentIndex(2);
-        if (input.contains(u"employee"_s))
-            op::typeCell(ui::Grid従業員(w), 1, 1, u"新井"_s);
-        else
-            op::click(ui::Grid従業員(w)); // (a tick is typed below)
-        if (input.contains(u"tick"_s)) {
-            op::selectCell(ui::Grid従業員(w), 0, 0);
-            QTest::keyClick(ui::Grid従業員(w), Qt::Key_Space);
-        }
+    if (what.contains(u"employee"_s))
+        op::typeCell(ui::Grid従業員(w), 1, 1, u"新井"_s);
+    if (what.contains(u"tick"_s)) { // ticks are never stored
+        op::selectCell(ui::Grid従業員(w), 0, 0);
+        QTest::keyClick(ui::Grid従業員(w), Qt::Key_Space);
     }
-    if (input.contains(u"registered"_s)) {
+    if (what.contains(u"registered"_s)) {
         op::click(ui::cmd登録(w));
         app.presenter.clear();
     }
@@ -361,6 +363,8 @@ void TestMainWindow::discardsAskOnlyWhenTypedInputWouldGo_data()
         {"閉じる", u"line"_s, true, sheet},
         {"閉じる", u"employee"_s, false, employees},
         {"閉じる", u"read, line, registered"_s, true, {}},
+        {"閉じる", u"read, line deleted"_s, false, sheet},
+        {"閉じる", u"read, blank line deleted"_s, true, {}},
         {"履歴 double click", u"nothing"_s, true, {}},
         {"close box", u"nothing"_s, true, {}},
         {"close box", u"key"_s, true, {}},
