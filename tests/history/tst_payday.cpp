@@ -143,8 +143,6 @@ private slots:
     void filterFollowsTheList();
     void statementIsTheOneThePagePrints_data();
     void statementIsTheOneThePagePrints();
-    void csvTimesAndHours_data();
-    void csvTimesAndHours();
     void csvGivesBackTheStoredValuesOrNothing();
     void readsInKeyOrderAndTellsAFailedReadApart();
     void aFileIsWrittenWholeOrNotAtAll_data();
@@ -272,33 +270,6 @@ void TestPayday::statementIsTheOneThePagePrints()
     QCOMPARE(fields(app.output.statements.at(1)), fields(printed));
 }
 
-void TestPayday::csvTimesAndHours_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("hours");
-    QTest::newRow("0900") << QVariant(u"0900"_s) << u"9:00"_s << u"900.0"_s;
-    QTest::newRow("1730") << QVariant(u"1730"_s) << u"17:30"_s << u"1730.0"_s;
-    QTest::newRow("0000") << QVariant(u"0000"_s) << u"0:00"_s << u"0.0"_s;
-    QTest::newRow("2400, the end of the day") << QVariant(u"2400"_s) << u"24:00"_s << u"2400.0"_s;
-    QTest::newRow("not four digits") << QVariant(u"930"_s) << u"930"_s << u"930.0"_s;
-    QTest::newRow("empty") << QVariant() << QString() << QString();
-    QTest::newRow("7.5 hours") << QVariant(7.5) << u"7.5"_s << u"7.5"_s;
-    QTest::newRow("8 hours") << QVariant(8.0) << u"8"_s << u"8.0"_s;
-    QTest::newRow("0.1 + 0.2 hours") << QVariant(0.1 + 0.2) << u"0.30000000000000004"_s << u"0.3"_s;
-    QTest::newRow("a half rounded away from zero") << QVariant(-0.25) << u"-0.25"_s << u"-0.3"_s;
-    QTest::newRow("many hours, no separator") << QVariant(1234.56) << u"1234.56"_s << u"1234.6"_s;
-}
-
-void TestPayday::csvTimesAndHours()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(QString, time);
-    QFETCH(QString, hours);
-    QCOMPARE(history::csvTime(stored), time);
-    QCOMPARE(history::csvHours(stored), hours);
-}
-
 void TestPayday::csvGivesBackTheStoredValuesOrNothing()
 {
     Pelora app;
@@ -310,8 +281,9 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     storeHeader(app, {keys[2].name, keys[2].title, 999.5, QVariant(), QVariant(), 7, 6996.5});
     QVERIFY(Pelora::execute(app.paths.MainDbPath,
                             u"INSERT INTO 時給明細 VALUES (?, ?, 1, '2007-04-02', '0900', '1730', 7.5, 1000, NULL, 7500), "
-                            u"(?, ?, 2, '2007-04-03', '0000', '0600', 6, 1000.5, -10, 5993)"_s,
-                            {keys[0].name, keys[0].title, keys[0].name, keys[0].title}));
+                            u"(?, ?, 2, '2007-04-03', '0000', '0600', 6, 1000.5, -10, 5993), "
+                            u"(?, ?, 3, '2007-04-03', '2200', '2400', 2.25, 1000, NULL, 2250)"_s,
+                            {keys[0].name, keys[0].title, keys[0].name, keys[0].title, keys[0].name, keys[0].title}));
     // Written through the page, every listed sheet (none chosen), in the order listed.
     const QString sheetsFile = app.dir.filePath(u"figures.csv"_s);
     const QString linesFile = app.dir.filePath(u"lines.csv"_s);
@@ -375,6 +347,7 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
                                      u"時間"_s, u"時給"_s, u"調整額"_s, u"金額"_s}));
     QCOMPARE(lines[1].mid(3, 4), (QVariantList{u"2007/04/02"_s, u"9:00"_s, u"17:30"_s, u"7.5"_s}));
     QCOMPARE(lines[2].mid(3, 4), (QVariantList{u"2007/04/03"_s, u"0:00"_s, u"6:00"_s, u"6.0"_s}));
+    QCOMPARE(lines[3].mid(3, 4), (QVariantList{u"2007/04/03"_s, u"22:00"_s, u"24:00"_s, u"2.3"_s})); // half away from zero
     QCOMPARE(readCsv(sheetsFile)[2].mid(0, 5), (QVariantList{keys[0].name, keys[0].title, u"1100"_s, u"1"_s, u"0.3"_s}));
 
     // A spreadsheet (LibreOffice, as a Japanese office's would) takes the
@@ -382,7 +355,8 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     if (QStandardPaths::findExecutable(u"soffice"_s).isEmpty())
         QSKIP("LibreOffice is not installed (scripts/setup.sh installs it)");
     const QList<QStringList> sheet = asSpreadsheet(linesFile, app.dir.filePath(u"office"_s));
-    QVERIFY(sheet.size() >= 3);
+    QVERIFY(sheet.size() >= 4);
+    QCOMPARE(sheet[3].mid(4, 2), (QStringList{u"time PT22H00M00S"_s, u"time PT24H00M00S"_s}));
     QCOMPARE(sheet[1].mid(3, 7), (QStringList{u"date 2007-04-02"_s, u"time PT09H00M00S"_s, u"time PT17H30M00S"_s,
                                               u"float 7.5"_s, u"float 1000"_s, u"empty "_s, u"float 7500"_s}));
     QCOMPARE(sheet[2].mid(3, 7), (QStringList{u"date 2007-04-03"_s, u"time PT00H00M00S"_s, u"time PT06H00M00S"_s,
