@@ -14,6 +14,7 @@
 #include "controls/numberedit.h"
 #include "controls/worktablemodel.h"
 #include "data/backup.h"
+#include "data/filecheck.h"
 #include "dataset.h"
 #include "history/historycolumns.h"
 #include "history/historysearch.h"
@@ -1048,10 +1049,10 @@ QList<Result> measureChecks(const QList<Dataset> &sets, int runs)
             if (!db.open())
                 fail(u"cannot open %1"_s.arg(set.paths.MainDbPath));
             const QList<std::pair<QString, std::function<bool()>>> checks{
-                {u"integrity_check"_s, [&] { return backup::integrityCheck(db); }},
-                {u"quick_check"_s, [&] { return backup::quickCheck(db); }},
+                {u"integrity_check"_s, [&] { return filecheck::integrityCheck(db); }},
+                {u"quick_check"_s, [&] { return filecheck::quickCheck(db); }},
                 {u"start-up check: quick_check, each index's count and rowid sum against its table's"_s,
-                 [&] { return backup::checkWhole(db); }},
+                 [&] { return filecheck::checkWhole(db); }},
             };
             QList<double> wall[3], cpu[3];
             for (int i = 0; i < runs; ++i) {

@@ -8,7 +8,7 @@
 #include "app/frmpelora.h"
 #include "app/platform.h"
 #include "app/startup.h"
-#include "app/startupprogress.h"
+#include "app/progressdialog.h"
 #include "controls.h"
 #include "controls/worktablemodel.h"
 #include "dataset.h"
@@ -41,7 +41,7 @@ protected:
 };
 
 // The real progress window, timed from the moment the check begins to its end.
-class TimedProgress : public StartupProgressDialog
+class TimedProgress : public ProgressDialog
 {
 public:
     QElapsedTimer timer;
@@ -49,12 +49,12 @@ public:
     void begin() override
     {
         timer.start();
-        StartupProgressDialog::begin();
+        ProgressDialog::begin();
     }
     void end() override
     {
         ms = timer.nsecsElapsed() / 1e6;
-        StartupProgressDialog::end();
+        ProgressDialog::end();
     }
 };
 

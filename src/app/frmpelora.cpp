@@ -2,6 +2,7 @@
 
 #include "app/appinfo.h"
 #include "app/platform.h"
+#include "app/progressdialog.h"
 #include "controls/fonts.h"
 #include "data/backup.h"
 #include "data/restore.h"
@@ -145,11 +146,15 @@ void FrmPelora::restoreCopy(const QString &copy)
     const Dialogs dialogs(*m_services.presenter);
     const QString summary = restore::describe(copy).summary();
     // The copy is checked whole before it is put in place: seconds on a large file.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::optional<QString> failure = m_store->restoreCopy(copy);
-    QApplication::restoreOverrideCursor();
-    if (failure) {
-        dialogs.fail(Dialogs::notStored(u"控えに戻せませんでした（%1）。"_s.arg(*failure)));
+    std::optional<ProgressDialog> window;
+    OpenProgress *progress = m_services.progress ? m_services.progress : &window.emplace();
+    const restore::Result result = m_store->restoreCopy(copy, progress);
+    if (!result.done) {
+        dialogs.fail(Dialogs::notStored(u"控えに戻せませんでした（%1）。"_s.arg(result.failure)));
+        return;
+    }
+    if (!result.failure.isEmpty()) {
+        dialogs.fail(result.failure);
         return;
     }
     // Every page shows the restored file from here on.
@@ -158,7 +163,11 @@ void FrmPelora::restoreCopy(const QString &copy)
     m_employees->Read従業員();
     m_settings->Read設定();
     m_settings->List控え();
-    dialogs.ask(u"復元"_s, u"完了"_s, summary);
+    const QString replaced = result.movedAside.isEmpty()
+        ? QString()
+        : u"\n\n今までのデータファイルは、次の名前で残っています（控えの一覧からも戻せます）。\n"_s
+            + QDir::toNativeSeparators(result.movedAside);
+    dialogs.ask(u"復元"_s, u"完了"_s, summary + u" に戻しました。"_s + replaced);
 }
 
 void FrmPelora::closeEvent(QCloseEvent *event)

@@ -4,6 +4,7 @@
 
 class ExportChooser;
 class MessagePresenter;
+class OpenProgress;
 class StatementOutput;
 class QUrl;
 
@@ -19,4 +20,6 @@ struct Services
     // manager): the operator is then told it, and where it points.
     std::function<bool(const QUrl &)> openUrl;
     ExportChooser *exportChooser = nullptr;
+    // Told how far a long check of a data file has come; null: a progress window of the window's own.
+    OpenProgress *progress = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "app/frmpelora.h"
-#include "app/startupprogress.h"
+#include "app/progressdialog.h"
 #include "messages/dialogs.h"
 #include "messages/presenter.h"
 
@@ -27,7 +27,6 @@ bool askRemedy(const StartupError &error, MessagePresenter &presenter)
     case Remedy::TakeOverLock:
         return dialogs.ask(u"起動"_s, u"鍵を引き継ぐ"_s, text);
     case Remedy::None:
-    case Remedy::Repair:
         break;
     }
     return false;
@@ -49,7 +48,7 @@ void showStartupError(const StartupError &error, MessagePresenter *presenter)
 std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,
                                        MessagePresenter *startupMessages, OpenProgress *progress)
 {
-    std::optional<StartupProgressDialog> dialog;
+    std::optional<ProgressDialog> dialog;
     if (!progress)
         progress = &dialog.emplace();
     MessagePresenter *presenter = startupMessages ? startupMessages : services.presenter;
@@ -58,17 +57,22 @@ std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &s
     QList<Remedy> taken;
     for (;;) {
         const std::optional<StartupError> error = store->open(paths, progress);
-        if (!error)
-            return std::make_unique<FrmPelora>(std::move(store), services);
+        if (!error) {
+            const QString notice = store->notice();
+            auto window = std::make_unique<FrmPelora>(std::move(store), services);
+            if (!notice.isEmpty() && presenter)
+                Dialogs(*presenter).tell(notice);
+            return window;
+        }
         qWarning().noquote() << "Start-up failed:" << error->file << error->cause;
-        if (error->remedy == Remedy::None || error->remedy == Remedy::Repair || taken.contains(error->remedy)) {
+        if (error->remedy == Remedy::None || taken.contains(error->remedy)) {
             showStartupError(*error, presenter);
             return nullptr;
         }
         if (!presenter || !askRemedy(*error, *presenter))
             return nullptr;
         taken.append(error->remedy);
-        if (const std::optional<QString> failed = store->applyRemedy(*error)) {
+        if (const std::optional<QString> failed = store->applyRemedy(*error, progress)) {
             showStartupError(StartupError{error->file, *failed, u"ファイルは前のままです。"_s}, presenter);
             return nullptr;
         }

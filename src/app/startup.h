@@ -16,7 +16,7 @@ struct StartupError;
 // they were. A refusal that has a way forward (a copy to put back, a work
 // file to make again, a lock of another computer) asks in the same dialog;
 // "はい" takes it and starts, "いいえ" changes nothing. While the main file is
-// checked or copied, progress is told how far it is (a StartupProgressDialog
+// checked or copied, progress is told how far it is (a ProgressDialog
 // of its own when null), so that a long start shows a window within a
 // fraction of a second.
 std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,

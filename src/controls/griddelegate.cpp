@@ -26,6 +26,21 @@ public:
             return false;
         return QLineEdit::inputMethodQuery(query);
     }
+
+protected:
+    // A click into a date or time cell being edited puts the cursor where the
+    // click landed; past the digits typed so far, the next digits would fill
+    // the mask from its middle ("__:09") and the entry would be refused. The
+    // cursor goes to the first blank instead, where typing goes on.
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        QLineEdit::mousePressEvent(event);
+        if (inputMask().isEmpty())
+            return;
+        const qsizetype firstBlank = displayText().indexOf(u'_');
+        if (firstBlank >= 0 && cursorPosition() > firstBlank)
+            setCursorPosition(int(firstBlank));
+    }
 };
 
 bool isTickBox(const QModelIndex &index)

@@ -31,26 +31,9 @@ bool tableExists(const QSqlDatabase &db, const QString &schema, const QString &t
 
 } // namespace
 
-bool withFile(const QString &file, bool readOnly, const std::function<bool(const QSqlDatabase &)> &fn)
-{
-    static int counter = 0;
-    const QString name = u"pelora-copy-%1"_s.arg(++counter);
-    bool result = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-        db.setDatabaseName(file);
-        db.setConnectOptions(readOnly ? u"QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"_s : u"QSQLITE_OPEN_URI"_s);
-        if (db.open())
-            result = fn(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
-}
-
 bool addTo(const QString &copy, const QString &workFile, const QString &reason)
 {
-    return withFile(copy, false, [&](const QSqlDatabase &db) {
+    return sql::withFile(copy, sql::Access::ReadWrite, [&](const QSqlDatabase &db) {
         // A main file put back by hand still carries the extras of its copy.
         bool ok = strip(db) && sql::exec(db, u"CREATE TABLE %1 (理由 TEXT)"_s.arg(InfoTable))
             && sql::exec(db, u"INSERT INTO %1 (理由) VALUES (?)"_s.arg(InfoTable), {reason})
@@ -63,6 +46,11 @@ bool addTo(const QString &copy, const QString &workFile, const QString &reason)
             qWarning().noquote() << "The hint texts could not be copied from" << workFile;
         return true;
     });
+}
+
+bool isCopy(const QSqlDatabase &file)
+{
+    return tableExists(file, u"main"_s, InfoTable) || tableExists(file, u"main"_s, u"ClHint"_s);
 }
 
 QString reason(const QSqlDatabase &copy)
@@ -80,13 +68,12 @@ bool hasHints(const QSqlDatabase &copy)
 bool hintsToWork(const QSqlDatabase &work, const QString &copy)
 {
     const sql::Attachment source(work, copy, u"source"_s);
-    if (!source.attached())
-        return false;
-    sql::Transaction transaction(work);
-    return transaction.active() && sql::exec(work, u"DELETE FROM ClHint"_s)
-        && sql::exec(work, u"INSERT INTO ClHint (FormName, CtlName, FormTitle, Contents) "
-                           u"SELECT FormName, CtlName, FormTitle, Contents FROM source.ClHint"_s)
-        && transaction.commit();
+    if (!source.attached() || !tableExists(work, u"source"_s, u"ClHint"_s))
+        return source.attached();
+    return sql::exec(work, u"INSERT INTO ClHint (FormName, CtlName, FormTitle, Contents) "
+                           u"SELECT FormName, CtlName, FormTitle, Contents FROM source.ClHint AS copied "
+                           u"WHERE NOT EXISTS (SELECT 1 FROM ClHint WHERE FormName = copied.FormName "
+                           u"AND CtlName = copied.CtlName)"_s);
 }
 
 bool strip(const QSqlDatabase &file)

@@ -2,7 +2,7 @@
 
 #include "data/backup.h"
 #include "data/copyextras.h"
-#include "data/restore.h"
+#include "data/filecheck.h"
 #include "data/schema.h"
 #include "data/session.h"
 #include "data/sql.h"
@@ -22,11 +22,6 @@ int nextConnectionNumber()
 {
     static int counter = 0;
     return ++counter;
-}
-
-QString connectionError(const QSqlDatabase &db)
-{
-    return db.lastError().text();
 }
 
 enum class FirstRead { Ok, Busy, NotADatabase };
@@ -71,9 +66,11 @@ bool createFile(const QString &path, const FileSchema &schema)
 QString StartupError::message() const
 {
     const QString text = u"データファイルを開けないため、Pelora を起動できません。\n\n"
-                         u"ファイル: %1\n原因: %2\n\n"
-                         u"ファイルには手を加えていません。"_s
-                             .arg(QDir::toNativeSeparators(file), cause);
+                         u"ファイル: %1\n原因: %2\n\n%3"_s
+                             .arg(QDir::toNativeSeparators(file), cause,
+                                  touched ? u"前回書きかけだった変更は取り消され、ファイルは最後に保存された状態に"
+                                            u"戻っています。それ以外には手を加えていません。"_s
+                                          : u"ファイルには手を加えていません。"_s);
     return advice.isEmpty() ? text : text + u"\n\n"_s + advice;
 }
 
@@ -103,69 +100,39 @@ std::optional<StartupError> DataStore::open(const DataPaths &paths, OpenProgress
 {
     m_paths = paths;
     m_progress = progress;
-    const auto forgetProgress = qScopeGuard([this] { m_progress = nullptr; });
+    const auto forget = qScopeGuard([this] {
+        m_progress = nullptr;
+        m_journalRolledBack = false;
+    });
     const QString folder = QDir::cleanPath(paths.DataPath);
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        return StartupError{folder, u"データフォルダの場所に、同じ名前のファイルがあります。"_s,
+                            u"そのファイルの名前を変えるか、別の場所へ移してから、起動してください。"_s};
     if (!QDir().mkpath(folder))
         return StartupError{folder, u"データフォルダを作成できません。"_s, {}};
     if (!m_lock.isLocked())
         if (auto error = lockFolder(folder))
             return error;
+    if (const QString aside = restore::finishInterrupted(m_paths); !aside.isEmpty())
+        m_notice = u"前回、控えに戻す途中で Pelora が終了したため、その続きを済ませました。"
+                   u"置き換えたファイルは次の名前で残っています（「設定・情報」の控えの一覧からも戻せます）。\n"_s
+            + QDir::toNativeSeparators(aside);
     if (auto error = openBoth()) {
         // The lock stays for the remedy the refusal may offer.
         closeConnection(m_mainName);
         closeConnection(m_workName);
-        if (error->remedy == StartupError::Remedy::Repair) {
-            const bool work = error->file == m_paths.WorkDbPath;
-            const bool copied = !backup::copies(backup::folderFor(m_paths.MainDbPath)).isEmpty();
-            error->remedy = work ? StartupError::Remedy::RebuildWork
-                : copied         ? StartupError::Remedy::RestoreNewest
-                                 : StartupError::Remedy::None;
-            if (error->remedy == StartupError::Remedy::RestoreNewest)
-                error->offer = u"最新の控え（%1）"_s.arg(restore::describe(backup::copies(
-                    backup::folderFor(m_paths.MainDbPath)).first()).summary());
-        }
         return error;
     }
     m_lock.setState(FolderLock::State::Running);
-    if (!m_hintsFrom.isEmpty() && !copyextras::hintsToWork(work(), m_hintsFrom))
-        qWarning().noquote() << "The hint texts could not be brought back from" << m_hintsFrom;
+    if (!m_hintsFrom.isEmpty()) {
+        if (!copyextras::hintsToWork(work(), m_hintsFrom))
+            qWarning().noquote() << "The hint texts could not be brought back from" << m_hintsFrom;
+        // A copy the operator chose to use as the main file is a copy no more.
+        if (m_hintsFrom == m_paths.MainDbPath)
+            copyextras::strip(main());
+    }
     m_hintsFrom.clear();
     return std::nullopt;
-}
-
-std::optional<StartupError> DataStore::lockFolder(const QString &folder)
-{
-    switch (m_lock.lock(folder)) {
-    case FolderLock::Result::Locked:
-        return std::nullopt;
-    case FolderLock::Result::HeldByAnother: {
-        const std::optional<FolderLock::Owner> owner = FolderLock::owner(folder);
-        if (owner && owner->state == FolderLock::State::Checking)
-            return StartupError{folder, u"Pelora がこのデータフォルダのデータを検査しています（起動の途中です）。"_s,
-                                u"検査が終わると Pelora の画面が開きます。そのままお待ちください。"_s};
-        return StartupError{folder, u"Pelora は既にこのデータフォルダで起動しています。"_s, {}};
-    }
-    case FolderLock::Result::OtherComputer: {
-        const std::optional<FolderLock::Owner> owner = FolderLock::owner(folder);
-        const QString user = owner && !owner->user.isEmpty() ? u"（利用者 %1）"_s.arg(owner->user) : QString();
-        const QString since = owner && owner->taken.isValid()
-            ? owner->taken.toString(u"yyyy/MM/dd HH:mm"_s) + u" から"_s : QString();
-        StartupError error{FolderLock::lockFilePath(folder),
-                           u"別のコンピューター「%1」%2が %3このデータフォルダで Pelora を使っています。"_s.arg(
-                               owner ? owner->host : QString(), user, since),
-                           {}};
-        error.remedy = StartupError::Remedy::TakeOverLock;
-        return error;
-    }
-    case FolderLock::Result::LockIsFolder:
-        return StartupError{FolderLock::lockFilePath(folder),
-                            u"「Pelora.lock」という名前のフォルダーがあります。この名前は、Pelora が起動中であることを"
-                            u"記録するファイルに使います。"_s,
-                            u"このフォルダーの名前を変えるか、別の場所へ移してから、起動してください。"_s};
-    case FolderLock::Result::CannotWrite:
-        break;
-    }
-    return StartupError{folder, u"データフォルダに書き込めません。"_s, {}};
 }
 
 std::optional<StartupError> DataStore::openBoth()
@@ -176,61 +143,50 @@ std::optional<StartupError> DataStore::openBoth()
     const std::optional<FileStamp> before = stampOf(mainPath);
     const bool laterStart = last || QFileInfo::exists(m_paths.WorkDbPath) || backup::anyCopyTaken(mainPath);
     if (laterStart && !QFileInfo::exists(mainPath)) {
-        const bool copied = !backup::copies(backup::folderFor(mainPath)).isEmpty();
-        StartupError error{
-            mainPath, u"ファイルがありません（移動または削除されています）。空のファイルを新しく作ることはしません。"_s,
-            copied ? backup::restoreAdvice(mainPath)
-                   : u"backup フォルダーに控えがありません。Pelora.mdb を data フォルダーに戻してから起動してください。"
-                     u"空のデータで新しく始めるときは、data フォルダーの名前を変えて（例: data-old）から起動してください。"_s};
-        error.remedy = StartupError::Remedy::Repair;
+        StartupError error = damaged(
+            File::Main, u"ファイルがありません（移動または削除されています）。空のファイルを新しく作ることはしません。"_s);
+        if (backup::copies(backup::folderFor(mainPath)).isEmpty())
+            error.advice = u"backup フォルダーに控えがありません。Pelora.mdb を data フォルダーに戻してから起動してください。"
+                           u"空のデータで新しく始めるときは、data フォルダーの名前を変えて（例: data-old）から起動してください。"_s;
         return error;
     }
     switch (session::judgeJournal(mainPath, last, before)) {
     case session::Journal::None:
+        break;
     case session::Journal::Own: // rolled back by SQLite at the first read, as after any crash
+        m_journalRolledBack = true;
         break;
     case session::Journal::InUse:
         return StartupError{mainPath, u"他のプログラムがこのファイルを使用中です。"_s, {}};
     case session::Journal::Foreign: {
-        StartupError error{
-            mainPath + u"-journal"_s,
-            u"このデータファイルのものではない書きかけの記録（Pelora.mdb-journal）があります。"
-            u"このまま開くと別のファイルの内容が書き込まれます。"_s,
-            u"書きかけの記録は、それを書いたファイルと組でしか使えません。消したり、ファイルと別々に動かしたり"
-            u"しないでください。"_s};
-        error.remedy = StartupError::Remedy::Repair;
+        StartupError error =
+            damaged(File::Main, u"このデータファイルのものではない書きかけの記録（Pelora.mdb-journal）があります。"
+                                u"このまま開くと別のファイルの内容が書き込まれます。"_s);
+        error.advice = u"書きかけの記録は、それを書いたファイルと組でしか使えません。消したり、ファイルと別々に動かしたり"
+                       u"しないでください。"_s;
         return error;
     }
     }
-    if (!m_acceptOtherFile && !session::sameFileAsRecorded(last, before))
-        return replacedFile(mainPath);
-
-    const bool trusted = session::trusts(last, before);
-    if (auto error = openFile(m_mainName, mainPath, true, trusted))
+    if (auto error = openFile(File::Main, !laterStart, session::trusts(last, before)))
         return error;
-    if (auto error = openFile(m_workName, m_paths.WorkDbPath, false, false))
+    if (auto error = openFile(File::Work, true, false))
         return error;
-
+    m_acceptOtherFile = false;
     // From here until close() the main file may change: a session that does
     // not get to close() is not trusted at the next start, and only its own
-    // journal is rolled back. The record is synced to the disk beside the
-    // window coming up (a sync costs several milliseconds), long before the
-    // operator can register anything.
+    // journal is rolled back.
     m_opened = stampOf(mainPath);
     if (!m_opened)
         return StartupError{mainPath, u"ファイルを読み取れません（アクセス権がありません）。"_s, {}};
-    m_acceptOtherFile = false;
-    m_recordWritten = std::async(std::launch::async, [dataPath = m_paths.DataPath, opened = m_opened] {
-        return session::write(dataPath, {false, opened});
-    });
+    recordSession(false);
     return std::nullopt;
 }
 
-std::optional<StartupError> DataStore::openFile(const QString &connectionName, const QString &path,
-                                                bool mainFile, bool trusted)
+std::optional<StartupError> DataStore::openFile(File file, bool mayCreate, bool trusted)
 {
+    const bool mainFile = file == File::Main;
+    const QString &path = mainFile ? m_paths.MainDbPath : m_paths.WorkDbPath;
     const FileSchema &schema = mainFile ? mainSchema() : workSchema();
-    constexpr auto Repair = StartupError::Remedy::Repair;
     const QFileInfo info(path);
     const bool existed = info.exists();
     if (existed) {
@@ -241,18 +197,21 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
         if (!info.isWritable())
             return StartupError{path, u"ファイルが読み取り専用のため書き込めません。"_s, {}};
         if (info.size() == 0)
-            return StartupError{path, u"ファイルが空です（0 バイト）。データベースではありません。"_s, {}, Repair};
+            return damaged(file, u"ファイルが空です（0 バイト）。データベースではありません。"_s);
     }
     if (!QFileInfo(info.absolutePath()).isWritable())
         return StartupError{path, u"データフォルダが読み取り専用のため書き込めません。"_s, {}};
+    if (!existed && !mayCreate)
+        return StartupError{path, u"ファイルがありません（移動または削除されています）。"_s, {}};
     if (!existed && !createFile(path, schema))
         return StartupError{path, u"新しいデータファイルを作成できません。"_s, {}};
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
+    const QString name = mainFile ? m_mainName : m_workName;
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
     db.setDatabaseName(path);
     db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"_s); // URIs: see sql::Attachment
     if (!db.open())
-        return StartupError{path, u"開けません（%1）。"_s.arg(connectionError(db)), {}};
+        return StartupError{path, u"開けません（%1）。"_s.arg(db.lastError().text()), {}};
 
     const FirstRead read = firstRead(db);
     if (read == FirstRead::Busy)
@@ -260,31 +219,46 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
     bool readable = false;
     const QString missing = read == FirstRead::Ok ? findMissingTable(db, schema, &readable) : QString();
     if (!readable)
-        return StartupError{path, u"データベースではないか、壊れています。"_s, {}, Repair};
+        return damaged(file, u"データベースではないか、壊れています。"_s);
     if (!missing.isEmpty())
-        return StartupError{path, u"必要な表「%1」がありません。"_s.arg(missing), {}, Repair};
+        return damaged(file, u"必要な表「%1」がありません。"_s.arg(missing));
 
     // A read-only or locked file shows itself only when a write lock is asked for.
     if (!sql::exec(db, u"BEGIN IMMEDIATE"_s))
         return StartupError{path, u"他のプログラムが使用中か、書き込みできません。"_s, {}};
     sql::exec(db, u"ROLLBACK"_s);
+    if (fileVersion(db) > schema.version())
+        return StartupError{path, u"新しい版の Pelora で使われたファイルです。この版の Pelora では開けません。"_s,
+                            u"新しい版の Pelora で開いてください。"_s};
 
     // The main file is read whole (and copied when it changed) unless Pelora
     // closed it itself and it is still as it was then; the small work file is
     // read whole every time. Both before the journal mode is set below, which
     // may write to the file: a damaged file stays untouched. The main file's
-    // check and copy take seconds on a large file; they run on a connection of
-    // their own beside this one.
+    // check and copy take seconds on a large file; they run aside, on a
+    // connection of their own.
     if (mainFile) {
-        const auto checkAndCopy = [&](const QSqlDatabase &aside, OpenSteps &steps) {
-            return backup::atStartup(aside, path, trusted, &steps);
-        };
-        const std::optional<QString> cause = readAside(path, checkAndCopy, m_progress);
+        if (!m_acceptOtherFile)
+            if (auto error = otherFile(db))
+                return error;
+        std::optional<QString> cause = u"開けません。"_s;
+        runAside(
+            [&](OpenSteps &steps) {
+                sql::withFile(path, sql::Access::ReadOnly, [&](const QSqlDatabase &aside) {
+                    cause = backup::atStartup(aside, path, trusted, &steps);
+                    return true;
+                });
+            },
+            m_progress);
         if (cause)
-            return StartupError{path, *cause, backup::restoreAdvice(path), Repair};
-    } else if (!backup::quickCheck(db)) {
-        return StartupError{path, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s, {}, Repair};
+            return damaged(File::Main, *cause);
+        if (m_acceptOtherFile && copyextras::isCopy(db))
+            m_hintsFrom = path;
+    } else if (!filecheck::quickCheck(db)) {
+        return damaged(File::Work, u"ファイルの中身が壊れています（整合性の検査で誤りが見つかりました）。"_s);
     }
+    if (auto error = bringUpToDate(db, file))
+        return error;
 
     // The main file keeps a rollback journal synced in full at every commit:
     // what an operation registered is on the disk when it ends. The work file
@@ -302,6 +276,20 @@ std::optional<StartupError> DataStore::openFile(const QString &connectionName, c
     return std::nullopt;
 }
 
+std::optional<StartupError> DataStore::bringUpToDate(const QSqlDatabase &db, File file)
+{
+    const FileSchema &schema = file == File::Main ? mainSchema() : workSchema();
+    if (fileVersion(db) >= schema.version())
+        return std::nullopt;
+    const QString &path = file == File::Main ? m_paths.MainDbPath : m_paths.WorkDbPath;
+    if (file == File::Main && !backup::ensureCopy(db, path, copyextras::BeforeUpgrade))
+        return StartupError{path, u"新しい版に合わせる前の控えを作成できないため、ファイルを新しい版に合わせられません。"_s,
+                            {}};
+    if (!upgradeSchema(db, schema))
+        return StartupError{path, u"ファイルを新しい版に合わせられません（書き込めません）。"_s, {}};
+    return std::nullopt;
+}
+
 void DataStore::closeConnection(const QString &name)
 {
     if (!QSqlDatabase::contains(name))
@@ -313,22 +301,30 @@ void DataStore::closeConnection(const QString &name)
     QSqlDatabase::removeDatabase(name);
 }
 
+void DataStore::recordSession(bool closed)
+{
+    if (!session::write(m_paths.DataPath, {closed, m_opened, generationOf(main())}))
+        qWarning().noquote() << "The session record could not be written in" << m_paths.DataPath;
+}
+
 void DataStore::close()
 {
-    const bool sessionRan = m_opened.has_value();
-    closeConnection(m_mainName);
-    closeConnection(m_workName);
-    if (m_recordWritten.valid() && !m_recordWritten.get())
-        qWarning().noquote() << "The session record could not be written in" << m_paths.DataPath;
-    if (sessionRan) {
+    if (m_opened) {
         // Trusted next time only as the very file that was opened. One put in
         // its place while Pelora ran is not the file Pelora wrote: the record
-        // keeps the stamp of the one it wrote, and the next start asks before
-        // using another.
+        // keeps the stamp of the one it wrote (and the count of writes read
+        // through the connection, which still has that file), and the next
+        // start asks before using another that is older.
+        const std::optional<qint64> generation = generationOf(main());
+        closeConnection(m_mainName);
+        closeConnection(m_workName);
         const std::optional<FileStamp> after = stampOf(m_paths.MainDbPath);
         const bool same = after && after->sameFile(*m_opened);
-        session::write(m_paths.DataPath, {true, same ? after : m_opened});
+        if (!session::write(m_paths.DataPath, {true, same ? after : m_opened, generation}))
+            qWarning().noquote() << "The session record could not be written in" << m_paths.DataPath;
         m_opened.reset();
     }
+    closeConnection(m_mainName);
+    closeConnection(m_workName);
     m_lock.unlock();
 }

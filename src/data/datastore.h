@@ -1,13 +1,13 @@
 #pragma once
 
-#include "data/aside.h"
+#include "data/background.h"
 #include "data/datapaths.h"
 #include "data/filestamp.h"
 #include "data/folderlock.h"
+#include "data/restore.h"
 
 #include <QSqlDatabase>
 #include <QString>
-#include <future>
 #include <optional>
 
 // Why start-up could not open the data: which file, what is wrong with it and,
@@ -18,10 +18,9 @@ struct StartupError
 {
     enum class Remedy {
         None,
-        Repair,        // set where a file is found unusable; open() turns it into one of the next two
-        RestoreNewest, // put the newest copy in place of the main file
+        RestoreNewest, // put the copy named in copy in place of the main file
         RebuildWork,   // move the work file aside and make a new one
-        UseThisFile,   // a main file other than the one Pelora left: use it after all
+        UseThisFile,   // a main file older than the one Pelora left, or a copy: use it after all
         TakeOverLock,  // the lock file of another computer: move it aside
     };
     StartupError(QString file, QString cause, QString advice = {}, Remedy remedy = Remedy::None, QString offer = {})
@@ -35,17 +34,19 @@ struct StartupError
     QString advice;
     Remedy remedy = Remedy::None;
     QString offer;
+    QString copy;         // the copy RestoreNewest puts back
+    bool touched = false; // SQLite rolled an unfinished write of the file back before the refusal
     QString message() const;
 };
 
 // Owns the two connections (main and work), the lock that keeps a second
 // Pelora away from the same data folder and the record of the session
-// (data/session.h). Opening never recreates, alters or empties an existing
-// file. Both files are created with their tables at the first start on a
-// folder; at a later start (the work file, a session record or a backup copy
-// is there) a missing main file is refused rather than replaced by an empty
-// one, while a missing work file, which holds only editing copies and hint
-// texts, is created again.
+// (data/session.h). Opening never empties an existing file; it brings a file
+// of an earlier version up to date (after a copy of it is taken). Both files
+// are created with their tables at the first start on a folder; at a later
+// start (the work file, a session record or a backup copy is there) a missing
+// main file is refused rather than replaced by an empty one, while a missing
+// work file, which holds only editing copies and hint texts, is created again.
 class DataStore
 {
 public:
@@ -60,13 +61,18 @@ public:
     // keeps handling events, told to progress when one is given.
     std::optional<StartupError> open(const DataPaths &paths, OpenProgress *progress = nullptr);
     void close();
-    // Takes the way forward a refusal offered; why it could not be taken, or nothing.
-    std::optional<QString> applyRemedy(const StartupError &error);
-    // Puts a backup copy in place of the main file while the window runs: the
-    // main connection is closed, the files moved, and the connection reopened
-    // on the copy (on the old file again when the copy could not be put in
-    // place). Returns why it could not be done, or nothing.
-    std::optional<QString> restoreCopy(const QString &copy);
+    // Takes the way forward a refusal offered; why it could not be taken, or
+    // nothing. A copy put back is checked first, told to progress.
+    std::optional<QString> applyRemedy(const StartupError &error, OpenProgress *progress = nullptr);
+    // What the operator is to be told once the window is up (a put-back that a
+    // killed Pelora left half-done and this start finished), or empty.
+    QString notice() const { return m_notice; }
+    // Puts a backup copy in place of the main file while the window runs. The
+    // copy is checked whole first, aside with progress, while everything stays
+    // as it is; only then is the main connection closed, the files renamed and
+    // the connection opened again, on the copy or (when a rename failed and was
+    // undone) on the file as it was.
+    restore::Result restoreCopy(const QString &copy, OpenProgress *progress = nullptr);
 
     const DataPaths &paths() const { return m_paths; }
     QString mainName() const { return m_mainName; }
@@ -75,21 +81,24 @@ public:
     QSqlDatabase work() const;
 
 private:
+    enum class File { Main, Work };
     std::optional<StartupError> lockFolder(const QString &folder);
     std::optional<StartupError> openBoth();
-    std::optional<StartupError> replacedFile(const QString &mainPath) const;
+    std::optional<StartupError> openFile(File file, bool mayCreate, bool trusted);
+    std::optional<StartupError> bringUpToDate(const QSqlDatabase &db, File file);
+    std::optional<StartupError> otherFile(const QSqlDatabase &main) const;
+    StartupError damaged(File file, const QString &cause) const;
     void closeConnection(const QString &name);
-    void recordOpenSession();
-    std::optional<StartupError> openFile(const QString &connectionName, const QString &path,
-                                         bool mainFile, bool trusted);
+    void recordSession(bool closed);
 
     DataPaths m_paths;
     QString m_mainName;
     QString m_workName;
     FolderLock m_lock;
-    OpenProgress *m_progress = nullptr; // during open() only
-    std::optional<FileStamp> m_opened; // the main file as it was opened; set while a session runs
-    std::future<bool> m_recordWritten;
-    bool m_acceptOtherFile = false; // the operator chose to use a main file Pelora did not leave
-    QString m_hintsFrom;            // a copy whose hint texts go to the work file once it is open
+    OpenProgress *m_progress = nullptr;  // during open() only
+    std::optional<FileStamp> m_opened;   // the main file as it was opened; set while a session runs
+    bool m_journalRolledBack = false;    // during open(): the main file's journal is its own and is rolled back
+    bool m_acceptOtherFile = false;      // the operator chose to use a main file Pelora did not leave
+    QString m_hintsFrom;                 // a copy whose hint texts go to the work file once it is open
+    QString m_notice;
 };

@@ -1,14 +1,9 @@
 #include "data/filestamp.h"
 
-#include <QDir>
+#include "data/files.h"
+
 #include <QFile>
 #include <QStringList>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#else
-#include <windows.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -34,36 +29,10 @@ std::optional<FileStamp> FileStamp::fromText(const QString &text)
 
 std::optional<FileStamp> stampOf(const QString &path)
 {
-    FileStamp stamp;
-#ifdef Q_OS_UNIX
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    files::Identity identity;
+    if (!files::identityOf(path, &identity))
         return std::nullopt;
-    stamp.device = qint64(st.st_dev);
-    stamp.inode = qint64(st.st_ino);
-    stamp.size = qint64(st.st_size);
-    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-#else
-    // The volume's serial number and the file's index, read through a handle
-    // that shares everything (SQLite holds the file open and may delete its
-    // journal meanwhile). The creation time would not do: a file replaced
-    // under the same name inherits it, and Wine moves it with every write.
-    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                                      FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info {};
-    const bool read = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    if (!read || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return std::nullopt;
-    stamp.device = qint64(info.dwVolumeSerialNumber);
-    stamp.inode = qint64(quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow);
-    stamp.size = qint64(quint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow);
-    stamp.modified = qint64(quint64(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime);
-#endif
+    FileStamp stamp{identity.device, identity.inode, identity.size, identity.modified};
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray header = file.read(28);

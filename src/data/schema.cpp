@@ -33,6 +33,20 @@ const QString Integer = QStringLiteral("INTEGER");
 
 } // namespace
 
+// Version 1: the file counts its writes (generationOf).
+QStringList countWrites()
+{
+    QStringList steps{u"CREATE TABLE 世代 (番号 INTEGER NOT NULL)"_s, u"INSERT INTO 世代 (番号) VALUES (1)"_s};
+    // Every registration, deletion and setting touches one of these tables;
+    // the lines of a sheet are left out, so that deleting all of them keeps
+    // SQLite's quick emptying of a table.
+    for (const QString &table : {u"従業員"_s, u"時給ヘッダ"_s, u"自社情報"_s})
+        for (const QString &event : {u"INSERT"_s, u"UPDATE"_s, u"DELETE"_s})
+            steps.append(u"CREATE TRIGGER 世代_%1_%2 AFTER %2 ON %1 BEGIN UPDATE 世代 SET 番号 = 番号 + 1; END"_s
+                             .arg(table, event));
+    return steps;
+}
+
 const FileSchema &mainSchema()
 {
     static const FileSchema schema{{
@@ -47,7 +61,7 @@ const FileSchema &mainSchema()
                {u"調整額"_s, Real}, {u"金額"_s, Real}},
               {{u"氏名"_s, u"タイトル"_s, u"行番号"_s}}),
         table(u"自社情報"_s, {{u"自社名"_s, Text}, {u"自社情報"_s, Text}}),
-    }};
+    }, {countWrites()}};
     return schema;
 }
 
@@ -62,9 +76,23 @@ const FileSchema &workSchema()
         table(u"ClHint"_s,
               {{u"FormName"_s, Text}, {u"CtlName"_s, Text}, {u"FormTitle"_s, Text}, {u"Contents"_s, Text}},
               {{u"FormName"_s, u"CtlName"_s}}),
-    }};
+    }, {}};
     return schema;
 }
+
+namespace {
+
+bool runUpgrades(const QSqlDatabase &db, const FileSchema &schema, int from)
+{
+    for (int version = from; version < schema.version(); ++version)
+        for (const QString &statement : schema.upgrades.at(version))
+            if (!sql::exec(db, statement))
+                return false;
+    // (A pragma takes no bound value; the number is the program's own.)
+    return sql::exec(db, u"PRAGMA user_version = %1"_s.arg(schema.version()));
+}
+
+} // namespace
 
 bool createSchema(const QSqlDatabase &db, const FileSchema &schema)
 {
@@ -78,7 +106,32 @@ bool createSchema(const QSqlDatabase &db, const FileSchema &schema)
             if (!sql::exec(db, index))
                 return false;
     }
-    return transaction.commit();
+    return runUpgrades(db, schema, 0) && transaction.commit();
+}
+
+int fileVersion(const QSqlDatabase &db)
+{
+    const QVariant version = sql::scalar(db, u"PRAGMA user_version"_s);
+    return version.isValid() ? version.toInt() : -1;
+}
+
+bool upgradeSchema(const QSqlDatabase &db, const FileSchema &schema)
+{
+    sql::Transaction transaction(db);
+    const int from = fileVersion(db);
+    return transaction.active() && from >= 0 && runUpgrades(db, schema, from) && transaction.commit();
+}
+
+std::optional<qint64> generationOf(const QSqlDatabase &main)
+{
+    const QVariant counted =
+        sql::scalar(main, u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '世代'"_s);
+    if (!counted.isValid())
+        return std::nullopt;
+    if (counted.toInt() == 0)
+        return 0;
+    const QVariant generation = sql::scalar(main, u"SELECT 番号 FROM 世代"_s);
+    return generation.isValid() ? std::optional(generation.toLongLong()) : std::nullopt;
 }
 
 QString findMissingTable(const QSqlDatabase &db, const FileSchema &schema, bool *readable)

@@ -1,7 +1,7 @@
 #include "data/session.h"
 
 #include "data/folderlock.h"
-#include "data/wholefile.h"
+#include "data/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,13 +66,18 @@ std::optional<Record> read(const QString &dataPath)
     const QStringList lines = QString::fromUtf8(file.read(4096)).split(u'\n');
     record.closed = lines.value(0) == u"closed"_s;
     record.main = FileStamp::fromText(lines.value(1));
+    bool counted = false;
+    const qint64 generation = lines.value(2).toLongLong(&counted);
+    if (counted)
+        record.generation = generation;
     return record;
 }
 
 bool write(const QString &dataPath, const Record &record)
 {
     const QString text = (record.closed ? u"closed\n"_s : u"open\n"_s)
-        + (record.main ? record.main->toText() : QString()) + u'\n';
+        + (record.main ? record.main->toText() : QString()) + u'\n'
+        + (record.generation ? QString::number(*record.generation) : QString()) + u'\n';
     // Synced before it replaces the old record: after a power cut the record
     // must still say whether the session closed.
     const QString file = QDir(dataPath).filePath(FileName);
@@ -83,6 +88,14 @@ bool write(const QString &dataPath, const Record &record)
 bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main)
 {
     return record && record->closed && record->main && main && *record->main == *main;
+}
+
+bool olderThanRecorded(const std::optional<Record> &record, const std::optional<FileStamp> &main,
+                       qint64 generation)
+{
+    if (record && record->generation)
+        return generation < *record->generation;
+    return !sameFileAsRecorded(record, main);
 }
 
 bool sameFileAsRecorded(const std::optional<Record> &record, const std::optional<FileStamp> &main)

@@ -7,7 +7,9 @@
 
 // The record of the last session on a data folder, Pelora.session beside the
 // data: written as "open" once both files are open, and as "closed" with the
-// main file's stamp once they are closed again. A main file is trusted as it
+// main file's stamp once they are closed again; each time with the number of
+// writes the main file had seen then (generationOf), which tells an older
+// state of the data from the one last used wherever the folder now lies. A main file is trusted as it
 // stands (no check of its whole contents) only when the last session closed
 // cleanly and the file is still exactly the one it left; a file changed,
 // replaced or put back from elsewhere since, or left by a session that never
@@ -18,6 +20,7 @@ struct Record
 {
     bool closed = false;
     std::optional<FileStamp> main; // at open: which file; at close: its final stamp
+    std::optional<qint64> generation; // none in a record of an earlier version
 };
 
 // The record of the last session, or nothing when no session ever ran here.
@@ -30,6 +33,13 @@ bool write(const QString &dataPath, const Record &record);
 
 // Whether main holds exactly what the session of record left at its close.
 bool trusts(const std::optional<Record> &record, const std::optional<FileStamp> &main);
+
+// Whether a main file that has seen generation writes holds an older state of
+// the data than the session of record left: fewer writes, or (for a record
+// of an earlier version, which kept no count) another file than the one the
+// record names (sameFileAsRecorded).
+bool olderThanRecorded(const std::optional<Record> &record, const std::optional<FileStamp> &main,
+                       qint64 generation);
 
 // Whether main is still the file the session of record had: the same file
 // (see FileStamp::sameFile), with a change counter that never went back, as it

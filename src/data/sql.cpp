@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <atomic>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -30,6 +31,28 @@ bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantLis
 QSqlDatabase connection(const QString &connectionName)
 {
     return QSqlDatabase::database(connectionName, false);
+}
+
+bool withFile(const QString &file, Access access, const std::function<bool(const QSqlDatabase &)> &fn)
+{
+    if (!QFileInfo(file).isFile())
+        return false;
+    static std::atomic<int> counter = 0;
+    const QString name = QStringLiteral("pelora-file-%1").arg(++counter);
+    bool result = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        // URIs: see Attachment.
+        db.setConnectOptions(access == Access::ReadOnly
+                                 ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI")
+                                 : QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"));
+        if (db.open())
+            result = fn(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
 }
 
 bool exec(const QSqlDatabase &db, const QString &statement, const QVariantList &values)

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 // The few database operations the rest of the program uses. Every value goes
 // in as a bound parameter; a failing statement is logged with its text and the
@@ -12,6 +13,14 @@ namespace sql {
 using Row = QVariantList;
 
 QSqlDatabase connection(const QString &connectionName);
+
+// Opens a connection of its own to file on the calling thread, runs fn on it,
+// and closes and removes it again: the one way to read or change a file other
+// than the two the data store holds open (a copy, a file put back, the main
+// file read on a worker thread). False when the file could not be opened (a
+// missing file is never created) or fn returned false.
+enum class Access { ReadOnly, ReadWrite };
+bool withFile(const QString &file, Access access, const std::function<bool(const QSqlDatabase &)> &fn);
 
 bool exec(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
 

@@ -6,7 +6,7 @@
 #include "controls/datagrid.h"
 #include "controls/worktablemodel.h"
 #include "data/datastore.h"
-#include "data/wholefile.h"
+#include "data/files.h"
 #include "history/exportchooser.h"
 #include "history/historycolumns.h"
 #include "history/paydayexport.h"

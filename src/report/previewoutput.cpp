@@ -1,6 +1,6 @@
 #include "report/previewoutput.h"
 
-#include "data/wholefile.h"
+#include "data/files.h"
 #include "messages/dialogs.h"
 #include "report/pdfchooser.h"
 #include "report/statementbatch.h"

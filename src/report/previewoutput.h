@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/filesync.h"
+#include "data/files.h"
 #include "report/statementoutput.h"
 
 class MessagePresenter;

@@ -7,6 +7,7 @@
 #include "controls/gridcolumn.h"
 #include "controls/pagewidgets.h"
 #include "data/backup.h"
+#include "data/copyextras.h"
 #include "data/datastore.h"
 #include "data/restore.h"
 #include "hints/hintkeys.h"
@@ -100,7 +101,7 @@ void SettingsPage::build()
     lst控え->setRootIsDecorated(false);
     lst控え->setHeaderLabels({u"作成日時"_s, u"理由"_s, u"シート"_s, u"従業員"_s, u"大きさ"_s});
     lst控え->setFixedHeight(110);
-    cmd控え一覧 = button(u"cmd控え一覧"_s, u"バックアップから復元"_s);
+    cmd控え一覧 = button(u"cmd控え一覧"_s, u"控えの一覧"_s);
     cmd復元 = button(u"cmd復元"_s, u"復元"_s);
     auto *restoreBar = new QVBoxLayout;
     restoreBar->addWidget(cmd控え一覧);
@@ -219,7 +220,7 @@ void SettingsPage::Clear設定()
 void SettingsPage::AllDelete()
 {
     // Deletes only what a backup copy still holds.
-    if (!backup::beforeDeletingAll(m_store.main(), m_store.paths().MainDbPath)) {
+    if (!backup::ensureCopy(m_store.main(), m_store.paths().MainDbPath, copyextras::BeforeDeletingAll)) {
         m_dialogs.fail(Dialogs::notStored(u"バックアップを作成できないため、削除しませんでした。"_s));
         return;
     }

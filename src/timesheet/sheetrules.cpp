@@ -148,6 +148,20 @@ bool afterColEdit(Line &line, int column, const HeaderInputs &header)
     return false;
 }
 
+Totals totalsOf(const QList<Line> &lines)
+{
+    Totals totals;
+    for (const auto &[column, sum] : {std::pair{Col時間, &totals.hours}, std::pair{Col調整額, &totals.adjustment},
+                                      std::pair{Col金額, &totals.amount}}) {
+        for (const Line &line : lines) {
+            double value = 0;
+            if (fmt::toDouble(line[column], &value))
+                *sum = sum->toDouble() + value;
+        }
+    }
+    return totals;
+}
+
 bool changesTotals(int column)
 {
     return column >= Col開始時間 && column <= Col調整額;

@@ -49,6 +49,14 @@ struct HeaderInputs
 // and adjustment. Returns whether the sheet's totals must be summed again.
 bool afterColEdit(Line &line, int column, const HeaderInputs &header);
 
+// The sheet's sums of hours, adjustments and amounts, each null when no line
+// has a value (as SQL's sum).
+struct Totals
+{
+    QVariant hours, adjustment, amount;
+};
+Totals totalsOf(const QList<Line> &lines);
+
 // Whether an edit of column changes the sheet's totals (start, end, hours, wage, adjustment).
 bool changesTotals(int column);
 

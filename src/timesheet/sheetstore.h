@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/sql.h"
+#include "timesheet/sheetrules.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -23,11 +24,6 @@ struct Key
 struct Header
 {
     QVariant wage, breakHours, adjustment, hours, total;
-};
-
-struct Totals
-{
-    QVariant hours, adjustment, amount; // null when no line has a value
 };
 
 // w明細 becomes LineCount blank lines numbered 1 to LineCount with lines (date,

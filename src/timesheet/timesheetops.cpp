@@ -51,9 +51,14 @@ void TimeSheetPage::Calc明細()
         m_dialogs.fail(Dialogs::notShown(u"作業ファイルを読み書きできないため、合計を計算できませんでした。"_s));
         return;
     }
-    num時間->setValue(orZero(totals->hours));
-    num調整額->setValue(orZero(totals->adjustment));
-    num合計->setValue(orZero(totals->amount));
+    showTotals(*totals);
+}
+
+void TimeSheetPage::showTotals(const sheet::Totals &totals)
+{
+    num時間->setValue(orZero(totals.hours));
+    num調整額->setValue(orZero(totals.adjustment));
+    num合計->setValue(orZero(totals.amount));
 }
 
 void TimeSheetPage::Delete行()

@@ -190,7 +190,7 @@ void TimeSheetPage::Grid明細_AfterColEdit(int row, int column)
             dat明細->setValue(row, c, line[c]);
     // The totals are summed from the work table, so they follow once the line
     // is written: now, or with the first later write that succeeds.
-    commitLine(row);
+    commitLines();
 }
 
 void TimeSheetPage::Grid明細_EditsWritten(const QList<GridCell> &cells)
@@ -199,9 +199,11 @@ void TimeSheetPage::Grid明細_EditsWritten(const QList<GridCell> &cells)
         Calc明細();
 }
 
-bool TimeSheetPage::commitLine(int row)
+bool TimeSheetPage::commitLines()
 {
-    if (dat明細->commitRow(row))
+    // Every line still waiting (one whose write failed before) goes with this
+    // one: what the operator was told, that the next edit writes it, holds.
+    if (dat明細->commitAll())
         return true;
     // The value stays on the screen and is written with the next edit that succeeds.
     m_dialogs.fail(Dialogs::typedNotWritten());
@@ -218,7 +220,7 @@ void TimeSheetPage::Grid明細_KeyDown(GridKey *key)
         if (const auto next = sheet::nextDay(date)) {
             Grid明細->setValue(sheet::Col日付, *next);
             markTyped();
-            commitLine(Grid明細->row());
+            commitLines();
         }
     }
     Grid明細->setCol(sheet::Col日付);
@@ -239,14 +241,25 @@ void TimeSheetPage::Grid明細_RowColChange(int, int)
 void TimeSheetPage::Cmd印刷_Click()
 {
     // A statement prints the totals of every line on the screen: edits not yet
-    // written are written first, and their totals follow.
-    if (!Grid明細->commitPending()) {
-        m_dialogs.fail(Dialogs::notShown(u"作業ファイルに書き込めないため、給与明細を印刷できませんでした。"_s));
-        return;
+    // written are written first, and their totals follow. Printing needs
+    // nothing of the work file: when it cannot take them, the totals are
+    // summed from the lines the page shows, and the operator is told after.
+    const bool written = Grid明細->commitPending();
+    if (!written) {
+        QList<sheet::Line> lines;
+        for (int row = 0; row < dat明細->storedRowCount(); ++row) {
+            sheet::Line &line = lines.emplace_back();
+            for (int c = 0; c < int(line.size()); ++c)
+                line[c] = dat明細->value(row, c);
+        }
+        showTotals(sheet::totalsOf(lines));
     }
     if (m_statementOutput)
         m_statementOutput->show(statementOf(cmb氏名->currentText(), txtタイトル->text(), num時給->value(),
                                             num時間->value(), num調整額->value(), num合計->value(),
                                             m_company.str自社名, m_company.str自社情報, QDate::currentDate()),
                                 this);
+    if (!written)
+        m_dialogs.tell(u"作業ファイルに書き込めないため、入力した行はまだ保存されていません。値は画面に残っています。"
+                       u"書き込めるようになれば、次の入力か登録のときに保存されます。"_s);
 }

@@ -18,6 +18,9 @@ class StatementOutput;
 class WorkTableModel;
 struct GridCell;
 struct GridKey;
+namespace sheet {
+struct Totals;
+}
 
 // The page "入力シート": one time sheet (name, title, wage, break, the 60 day
 // lines and their totals) typed, computed, registered, read, deleted, cleared
@@ -78,7 +81,8 @@ private:
     bool checkSheetKey();
     bool mayReplace(const sheet::Key &key);
     void markTyped() { m_typed = true; }
-    bool commitLine(int row);
+    bool commitLines();
+    void showTotals(const sheet::Totals &totals);
     QSqlDatabase mainDb() const;
     QSqlDatabase workDb() const;
 

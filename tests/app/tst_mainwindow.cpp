@@ -158,7 +158,7 @@ void TestMainWindow::startsWithCaptionPagesAndFiles()
     QStringList mainTables;
     for (const auto &row : app.mainRows(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s))
         mainTables.append(row.value(0).toString());
-    QCOMPARE(mainTables, (QStringList{u"従業員"_s, u"時給ヘッダ"_s, u"時給明細"_s, u"自社情報"_s}));
+    QCOMPARE(mainTables, (QStringList{u"世代"_s, u"従業員"_s, u"時給ヘッダ"_s, u"時給明細"_s, u"自社情報"_s}));
     QStringList workTables;
     for (const auto &row : app.workRows(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s))
         workTables.append(row.value(0).toString());

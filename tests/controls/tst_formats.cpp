@@ -73,6 +73,9 @@ void TestFormats::number_data()
     QTest::newRow("hours: minutes as hours") << 445.0 / 60 << hours << u"7.4"_s;
     QTest::newRow("hours: negative") << -7.5 << hours << u"-7.5"_s;
     QTest::newRow("hours: negative fraction") << -0.25 << hours << u"-.3"_s;
+    // A value that rounds to zero shows no sign (a line and a break cancelling leave -5e-17).
+    QTest::newRow("hours: negative, rounds to zero") << -0.04 << hours << u".0"_s;
+    QTest::newRow("hours: a sum that cancels") << -5e-17 << hours << u".0"_s;
 
     const QString time = u"##:##"_s;
     QTest::newRow("time: 930") << 930.0 << time << u"9:30"_s;

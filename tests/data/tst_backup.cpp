@@ -2,6 +2,7 @@
 // what they hold, that one can be put back, and that only the newest ten stay.
 #include "fixture.h"
 #include "portable.h"
+#include "smalldisk.h"
 
 #include "controls/datagrid.h"
 #include "controls/namecombo.h"
@@ -105,6 +106,7 @@ private slots:
     void deletingAllWhenTheCopiesAreDefeated_data();
     void deletingAllWhenTheCopiesAreDefeated();
     void aMainFileRemovedWhileRunningIsCopiedAtClose();
+    void aFolderCopiedElsewhereIsUsedWithoutAQuestion();
     void aCopyIsRestoredFromTheSettingsPage_data();
     void aCopyIsRestoredFromTheSettingsPage();
 };
@@ -402,16 +404,19 @@ void TestBackup::aFileLeftByAKilledSessionIsCheckedWhole()
         QVERIFY(writeAll(record, open));
 
     app.progress.steps.clear();
+    const int begunBefore = app.progress.begun;
     QCOMPARE(app.start(), !(killed && damaged));
     if (killed && damaged)
         QVERIFY2(app.presenter.last().prompt.contains(u"壊れています"_s), qPrintable(app.presenter.last().prompt));
     // The check told how far it was: each of the three indexes against its
-    // table and the whole file; a trusted file is not read at all.
+    // table and the whole file; a trusted file is not read at all. A damaged
+    // file is followed by the check of the copy that is then offered.
     const RecordingProgress::Step last = app.progress.steps.value(app.progress.steps.size() - 1);
     QCOMPARE(app.progress.begun, app.progress.ended);
+    QCOMPARE(app.progress.begun - begunBefore, killed && damaged ? 2 : 1);
     QCOMPARE(last.phase, OpenSteps::Phase::Checking);
     QCOMPARE(last.total, killed ? 4 : 0);
-    QCOMPARE(last.done == last.total, !(killed && damaged));
+    QCOMPARE(last.done, last.total);
 }
 
 void TestBackup::deletingAllWhenTheCopiesAreDefeated_data()
@@ -509,29 +514,60 @@ void TestBackup::aMainFileRemovedWhileRunningIsCopiedAtClose()
     QCOMPARE(app.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
 }
 
+void TestBackup::aFolderCopiedElsewhereIsUsedWithoutAQuestion()
+{
+    // Its files are other files there (other inodes), holding the same data:
+    // a new computer, a synced folder.
+    Pelora app;
+    QVERIFY(app.start());
+    registerSheet(app, u"山田花子"_s, u"4月分"_s, 2);
+    app.stop();
+    Pelora moved;
+    for (const QString &name : QDir(app.paths.DataPath).entryList(QDir::Files))
+        QVERIFY(QDir().mkpath(moved.paths.DataPath)
+                && QFile::copy(QDir(app.paths.DataPath).filePath(name), QDir(moved.paths.DataPath).filePath(name)));
+    QVERIFY(moved.start());
+    QCOMPARE(moved.presenter.shown.size(), 0);
+    QCOMPARE(moved.mainRows(u"SELECT 氏名 FROM 時給ヘッダ"_s), (QList<QVariantList>{{u"山田花子"_s}}));
+}
+
 void TestBackup::aCopyIsRestoredFromTheSettingsPage_data()
 {
-    QTest::addColumn<bool>("damagedCopy");
-    QTest::addColumn<bool>("typed"); // a line typed on 入力シート and not registered
-    QTest::newRow("whole copy") << false << false;
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("told"); // why it could not be done; empty: done
+    QTest::addColumn<bool>("typed");   // a line typed on 入力シート and not registered
+    QTest::newRow("whole copy") << QString() << QString() << false;
     // The confirmation says that the typed line goes; the page shows the restored file.
-    QTest::newRow("whole copy, a line typed") << false << true;
+    QTest::newRow("whole copy, a line typed") << QString() << QString() << true;
     // Checked whole before anything is moved: the file in use stays in place, untouched.
-    QTest::newRow("copy damaged since it was taken") << true << false;
+    QTest::newRow("copy damaged since it was taken") << u"damaged copy"_s << u"控えを読み取れないか、控えが壊れています"_s << false;
+    // What fails before anything is moved leaves the connection as it was.
+    QTest::newRow("disk full") << u"disk full"_s << u"ディスクの空きが足りません"_s << false;
+    QTest::newRow("data folder made read-only") << u"read-only folder"_s << u"読み取り専用"_s << false;
 }
 
 void TestBackup::aCopyIsRestoredFromTheSettingsPage()
 {
-    QFETCH(bool, damagedCopy);
+    QFETCH(QString, fault);
+    QFETCH(QString, told);
     QFETCH(bool, typed);
     Pelora app;
+    std::unique_ptr<SmallDisk> disk;
+    if (fault == u"disk full"_s) {
+        disk = std::make_unique<SmallDisk>(app.dir.path());
+        if (!disk->mounted())
+            QSKIP(SmallDisk::missing());
+    }
     QVERIFY(app.start());
     registerSheet(app, u"山田花子"_s, u"4月分"_s, 3);
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 従業員 VALUES ('鈴木次郎', 900)"_s));
     QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"INSERT INTO ClHint VALUES ('FrmPelora', 'cmdHint4', 'Pelora', '設定の説明')"_s));
-    app.stop(); // the copy at close holds the sheet and the hint
+    app.stop(); // the copy at close holds the sheet, two employees and the hint
     QVERIFY(app.start());
     registerSheet(app, u"佐藤一郎"_s, u"5月分"_s, 2);
     QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"DELETE FROM ClHint"_s));
+    // A hint written after the copy exists nowhere else: it stays.
+    QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"INSERT INTO ClHint VALUES ('FrmPelora', 'cmdHint', 'Pelora', '入力の説明')"_s));
 
     if (typed)
         op::typeCell(ui::Grid明細(app.w), 0, 1, u"20070402"_s);
@@ -542,34 +578,47 @@ void TestBackup::aCopyIsRestoredFromTheSettingsPage()
     QCOMPARE(list->topLevelItemCount(), 1);
     QCOMPARE(list->topLevelItem(0)->text(1), u"閉じたとき"_s);
     QCOMPARE(list->topLevelItem(0)->text(2), u"1"_s);
+    QCOMPARE(list->topLevelItem(0)->text(3), u"2"_s);
     list->setCurrentItem(list->topLevelItem(0));
-    if (damagedCopy)
+    std::unique_ptr<ReadOnlyFolder> readOnly;
+    if (fault == u"damaged copy"_s)
         QVERIFY(damageLinesPage(backup::copies(folderOf(app)).first()));
+    else if (fault == u"disk full"_s)
+        QVERIFY(disk->fill());
+    else if (fault == u"read-only folder"_s) {
+        readOnly = std::make_unique<ReadOnlyFolder>(app.paths.DataPath);
+        if (!readOnly->made())
+            QSKIP(ReadOnlyFolder::missing());
+    }
     const QByteArray before = digest(app.paths.MainDbPath);
     app.presenter.clear();
     app.presenter.answerYes();
     op::click(ui::find<QPushButton>(app.w, u"cmd復元"_s));
     QCOMPARE(app.presenter.shown.size(), 2); // the confirmation, then the notice that it is done or not
-    if (damagedCopy) {
-        QVERIFY2(app.presenter.last().prompt.startsWith(u"控えに戻せませんでした（控えを読み取れないか、控えが壊れています。）"_s),
+    if (!told.isEmpty()) {
+        QVERIFY2(app.presenter.last().prompt.startsWith(u"控えに戻せませんでした（"_s)
+                     && app.presenter.last().prompt.contains(told),
                  qPrintable(app.presenter.last().prompt));
         QCOMPARE(digest(app.paths.MainDbPath), before);
+        QFile::remove(app.dir.filePath(u"filler"_s));
+        readOnly.reset();
         QCOMPARE(QDir(app.paths.DataPath).entryList({u"Pelora-old-*"_s, u"*.restore"_s}), QStringList());
-        registerSheet(app, u"鈴木次郎"_s, u"6月分"_s, 1); // the window works on as before
+        registerSheet(app, u"鈴木次郎"_s, u"6月分"_s, 1); // the window works on as before, the fault lifted
         QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 3);
         return;
     }
-    QVERIFY2(app.presenter.shown.first().prompt.contains(u"（閉じたとき）、シート 1 件"_s),
+    QVERIFY2(app.presenter.shown.first().prompt.contains(u"（閉じたとき）、シート 1 件、従業員 2 人"_s),
              qPrintable(app.presenter.shown.first().prompt));
     QCOMPARE(app.presenter.shown.first().prompt.contains(u"入力シートと従業員の登録していない入力は破棄されます。"_s), typed);
     QVERIFY(ui::dat明細(app.w)->value(0, 1).isNull());
     QVERIFY(!ui::sheetPage(app.w)->hasUnregisteredInput());
 
-    // The pages read the restored file; the hint text is back.
+    // The pages read the restored file; the hint text is back, and the one written since stays.
     ui::SSTab1(app.w)->setCurrentIndex(1);
     QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 1);
     QCOMPARE(ui::dat履歴(app.w)->displayText(0, 0), u"山田花子"_s);
-    QCOMPARE(app.workRows(u"SELECT Contents FROM ClHint"_s), (QList<QVariantList>{{u"設定の説明"_s}}));
+    QCOMPARE(app.workRows(u"SELECT Contents FROM ClHint ORDER BY CtlName"_s),
+             (QList<QVariantList>{{u"入力の説明"_s}, {u"設定の説明"_s}}));
     // The file replaced sits aside under a dated name, whole, with the newer sheet.
     const QStringList aside = QDir(app.paths.DataPath).entryList({u"Pelora-old-*.mdb"_s});
     QCOMPARE(aside.size(), 1);

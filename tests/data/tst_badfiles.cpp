@@ -5,6 +5,7 @@
 #include "realprogram.h"
 
 #include "data/backup.h"
+#include "data/filestamp.h"
 
 #include <QApplication>
 #include <QSqlError>
@@ -137,8 +138,29 @@ enum class Damage {
     CopyOverInPlaceBesideJournal,
     SwappedWhileRunning,
     LockOfAnotherComputer,
+    LockTakenOverBefore,
+    UnreadableLock,
     FolderNamedLock,
+    CopyPutInPlace,
+    CopyOverInPlaceCountersMatch,
+    NewestCopyDamagedToo,
+    OnlySessionRecord,
+    FileNamedData,
 };
+
+bool writeAll(const QString &file, const QByteArray &bytes)
+{
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Sets the change counter in a database file's header (bytes 24–27).
+bool setCounter(const QString &file, quint32 counter)
+{
+    QFile f(file);
+    const char bytes[4] = {char(counter >> 24), char(counter >> 16), char(counter >> 8), char(counter)};
+    return f.open(QIODevice::ReadWrite) && f.seek(24) && f.write(bytes, 4) == 4;
+}
 
 bool overwritePage(const QString &file, const QString &table)
 {
@@ -193,6 +215,7 @@ void TestBadFiles::initTestCase()
                             u"INSERT INTO 時給ヘッダ (氏名, タイトル, 合計) VALUES (?, ?, 320000)"_s,
                             {u"山田花子"_s, u"4月分 "_s + QString(150, u'x')}));
     QVERIFY(QFile::copy(app.paths.MainDbPath, QDir(m_template.path()).filePath(u"Pelora.mdb"_s)));
+    QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"INSERT INTO ClHint VALUES ('FrmPelora', 'cmdHint', 'Pelora', '使い方のメモ')"_s));
     QVERIFY(QFile::copy(app.paths.WorkDbPath, QDir(m_template.path()).filePath(u"PeloraWork.mdb"_s)));
 }
 
@@ -226,13 +249,30 @@ void TestBadFiles::refusesAndLeavesTheFileAlone_data()
     QTest::newRow("copy put over the file in place beside its journal")
         << Damage::CopyOverInPlaceBesideJournal << foreignJournal << restore;
     QTest::newRow("main file swapped for an older one while running")
-        << Damage::SwappedWhileRunning << u"前回 Pelora が使っていたファイルではありません"_s
+        << Damage::SwappedWhileRunning << u"前回 Pelora が使っていたときより古い内容のファイルです"_s
         << u"前回閉じたときの控え: Pelora-"_s;
     QTest::newRow("lock file of another computer")
         << Damage::LockOfAnotherComputer << u"別のコンピューター「buero-pc」（利用者 tanaka）が 2024/04/01 09:00 から"_s
         << u"Pelora.lock を別の名前に変えて残し"_s;
+    QTest::newRow("lock of another computer, taken over once before")
+        << Damage::LockTakenOverBefore << u"別のコンピューター「buero-pc」"_s << u"Pelora.lock を別の名前に変えて残し"_s;
+    QTest::newRow("lock file that cannot be read") << Damage::UnreadableLock << u"Pelora.lock を読み取れません"_s
+                                                   << QString();
     QTest::newRow("folder named Pelora.lock") << Damage::FolderNamedLock << u"「Pelora.lock」という名前のフォルダー"_s
                                               << QString();
+    QTest::newRow("a copy put in the main file's place")
+        << Damage::CopyPutInPlace << u"バックアップの控えが、データファイルとして置かれています"_s
+        << u"このファイルで起動しますか"_s;
+    // The journal's counter meets the copy's: SQLite rolls it into the copy,
+    // and the refusal says so instead of calling the file untouched.
+    QTest::newRow("copy put over the file in place, counters matching the journal")
+        << Damage::CopyOverInPlaceCountersMatch << QString() << restore;
+    QTest::newRow("damaged main file, newest copy damaged too")
+        << Damage::NewestCopyDamagedToo << u"ファイルの中身が壊れています"_s << u"誤りのない最新の控え（2024/04/01 12:00:00"_s;
+    QTest::newRow("only the session record left in the data folder")
+        << Damage::OnlySessionRecord << missing << QString();
+    QTest::newRow("a file named data where the folder goes")
+        << Damage::FileNamedData << u"データフォルダの場所に、同じ名前のファイルがあります"_s << QString();
 }
 
 void TestBadFiles::refusesAndLeavesTheFileAlone()
@@ -245,9 +285,10 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
     QVERIFY(QFile::copy(QDir(m_template.path()).filePath(u"Pelora.mdb"_s), folder.mainFile()));
     QVERIFY(QFile::copy(QDir(m_template.path()).filePath(u"PeloraWork.mdb"_s), folder.workFile()));
 
-    if (portable::Windows && damage == Damage::ReadOnlyFolder)
-        QSKIP("Windows ignores a folder's read-only attribute: only an access list stops writing in it");
-    const bool permissions = damage == Damage::ReadOnlyFile || damage == Damage::ReadOnlyFolder;
+    if (portable::Windows && (damage == Damage::ReadOnlyFolder || damage == Damage::UnreadableLock))
+        QSKIP("Windows ignores read-only attributes there: only an access list stops reading or writing");
+    const bool permissions = damage == Damage::ReadOnlyFile || damage == Damage::ReadOnlyFolder
+        || damage == Damage::UnreadableLock;
     QStringList runAs;
     if (permissions && portable::runningAsRoot()) {
         if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
@@ -325,6 +366,41 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         app.stop();
         break;
     }
+    case Damage::UnreadableLock:
+        QVERIFY(writeAll(folder.lockFile(), "4242\npelora\nbuero-pc\n"));
+        QVERIFY(QFile::setPermissions(folder.lockFile(), {}));
+        break;
+    case Damage::CopyPutInPlace: {
+        // A copy taken at close, copied over the main file by hand.
+        Pelora app;
+        app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
+        QVERIFY(app.start());
+        QVERIFY(Pelora::execute(folder.mainFile(), u"INSERT INTO 従業員 VALUES ('佐藤一郎', 1000)"_s));
+        app.stop();
+        QVERIFY(QFile::remove(folder.mainFile()));
+        QVERIFY(QFile::copy(backup::copies(QFileInfo(copy).path()).value(0), folder.mainFile()));
+        break;
+    }
+    case Damage::NewestCopyDamagedToo: {
+        // Two copies beside a damaged main file, the newer damaged too.
+        const QString newer = QDir(QFileInfo(copy).path()).filePath(u"Pelora-20240402-120000.mdb"_s);
+        QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
+        QVERIFY(QFile::copy(folder.mainFile(), copy) && QFile::copy(folder.mainFile(), newer));
+        QVERIFY(overwritePage(newer, u"時給明細"_s) && overwritePage(folder.mainFile(), u"時給明細"_s));
+        break;
+    }
+    case Damage::OnlySessionRecord:
+        // Both files moved away together: the record of the last session stays behind.
+        QVERIFY(QFile::remove(folder.mainFile()) && QFile::remove(folder.workFile()));
+        QVERIFY(writeAll(QDir(folder.dataPath()).filePath(u"Pelora.session"_s), "closed\n\n"));
+        break;
+    case Damage::FileNamedData:
+        QVERIFY(QDir(folder.dataPath()).removeRecursively());
+        QVERIFY(writeAll(folder.dataPath(), "data"));
+        break;
+    case Damage::LockTakenOverBefore:
+        QVERIFY(writeAll(folder.lockFile() + u"-buero-pc-20240401-090000"_s, "taken over once\n"));
+        Q_FALLTHROUGH();
     case Damage::LockOfAnotherComputer: {
         // A data folder copied while Pelora ran on another computer.
         QFile lock(folder.lockFile());
@@ -337,6 +413,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         QVERIFY(QDir().mkpath(folder.lockFile()));
         break;
     case Damage::JournalAfterCleanClose:
+    case Damage::CopyOverInPlaceCountersMatch:
     case Damage::CopyOverInPlaceBesideJournal:
     case Damage::JournalBesideRestoredCopy: {
         // Pelora killed while it ran on the file (its session never closed),
@@ -361,6 +438,7 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
     }
     case Damage::JournalOfNoSession: {
         // …then a write to it cut off half-way…
+        const qint64 counterBefore = stampOf(folder.mainFile())->counter;
         std::unique_ptr<QProcess> writer = startChild(HalfWriteVariable, folder.mainFile(), "half");
         QVERIFY(writer);
         writer->kill();
@@ -368,12 +446,16 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         QVERIFY(QFileInfo(journal).size() > 0);
         if (damage == Damage::JournalOfNoSession || damage == Damage::JournalAfterCleanClose)
             break;
-        if (damage == Damage::CopyOverInPlaceBesideJournal) {
+        if (damage == Damage::CopyOverInPlaceBesideJournal || damage == Damage::CopyOverInPlaceCountersMatch) {
             // …and the copy put back the way a file manager does it: over the file, in place.
             QFile target(folder.mainFile());
             QFile source(copy);
             QVERIFY(source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly | QIODevice::Truncate));
             QVERIFY(target.write(source.readAll()) > 0);
+            target.close();
+            // As in a young folder, where a copy's counter may follow the journal's.
+            if (damage == Damage::CopyOverInPlaceCountersMatch)
+                QVERIFY(setCounter(folder.mainFile(), quint32(counterBefore + 1)));
             break;
         }
         // …and the copy put back as the README once told: the file renamed,
@@ -397,10 +479,14 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
     QVERIFY2(result.exitCode != 0, qPrintable(result.errors));
     QVERIFY2(result.errors.contains(u"Pelora を起動できません"_s), qPrintable(result.errors));
     QVERIFY2(result.cause().contains(expected), qPrintable(result.errors));
-    // Nothing was created, rebuilt, rolled back or left behind beside the files.
+    // Nothing was created, rebuilt, rolled back or left behind beside the files;
+    // where SQLite rolled a journal back, the refusal says so.
     const bool unchanged = dataFiles(folder) == before;
-    QVERIFY2(unchanged, qPrintable(QStringList(dataFiles(folder).keys()).join(u' ')));
-    const bool lockCase = damage == Damage::LockOfAnotherComputer || damage == Damage::FolderNamedLock;
+    const bool rolledBack = damage == Damage::CopyOverInPlaceCountersMatch;
+    QVERIFY2(unchanged != rolledBack, qPrintable(QStringList(dataFiles(folder).keys()).join(u' ')));
+    QVERIFY2(result.errors.contains(u"ファイルには手を加えていません"_s) != rolledBack, qPrintable(result.errors));
+    const bool lockCase = damage == Damage::LockOfAnotherComputer || damage == Damage::LockTakenOverBefore
+        || damage == Damage::UnreadableLock || damage == Damage::FolderNamedLock;
     QVERIFY(lockCase || !QFileInfo::exists(folder.lockFile()));
     // The way forward is offered in the same dialog, or nothing is asked.
     QVERIFY2(offer.isEmpty() ? !result.errors.contains(u"「はい」"_s) : result.errors.contains(offer),
@@ -429,7 +515,9 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
 
     if (!offer.isEmpty() && damage != Damage::JournalBesideRestoredCopy) {
         // はい takes it: Pelora starts on a whole file, and every file that was
-        // in the folder is still there, under its name or moved aside.
+        // in the folder is still there, under its name or moved aside (but a
+        // journal the refusal said was rolled back).
+        const QMap<QString, QByteArray> refused = dataFiles(folder);
         Pelora app;
         app.paths = chooseDataPaths(folder.folder(), false, QString(), {});
         app.presenter.answerYes();
@@ -437,11 +525,17 @@ void TestBadFiles::refusesAndLeavesTheFileAlone()
         QCOMPARE(app.mainRows(u"PRAGMA integrity_check"_s).value(0).value(0).toString(), u"ok"_s);
         app.stop();
         const QMap<QString, QByteArray> after = dataFiles(folder);
-        for (auto it = before.cbegin(); it != before.cend(); ++it)
+        for (auto it = refused.cbegin(); it != refused.cend(); ++it)
             if (it.key().endsWith(u".mdb"_s) || it.key().endsWith(u"-journal"_s))
                 QVERIFY2(after.contains(it.key()) || after.values().contains(it.value()), qPrintable(it.key()));
         if (damage == Damage::LockOfAnotherComputer)
             QVERIFY(QFileInfo::exists(folder.lockFile() + u"-buero-pc-20240401-090000"_s));
+        if (damage == Damage::LockTakenOverBefore)
+            QVERIFY(QFileInfo::exists(folder.lockFile() + u"-buero-pc-20240401-090000-2"_s));
+        // The hint texts of a sound work file are kept through whatever was put back.
+        if (damage != Damage::DamagedWorkPage)
+            QCOMPARE(Pelora::query(folder.workFile(), u"SELECT Contents FROM ClHint"_s).value(0).value(0),
+                     QVariant(u"使い方のメモ"_s));
     }
 
     m_table.append(u"| %1 | %2 | %3 | %4 |"_s.arg(QString::fromUtf8(QTest::currentDataTag()), result.cause())

@@ -17,6 +17,7 @@
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
 #include "data/backup.h"
+#include "data/restore.h"
 #include "data/sql.h"
 #include "timesheet/sheetstore.h"
 
@@ -30,6 +31,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
+#include <QTreeWidget>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -37,7 +39,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char ChildVariable[] = "PELORA_CRASH_CHILD"; // the folder the child's data folder is in
-const char FromVariable[] = "PELORA_CRASH_FROM";   // the first operation the child runs; -1: none
+const char FromVariable[] = "PELORA_CRASH_FROM";   // the first operation the child runs; -1: none; -2: a restore
 
 // ---- What the operations register ----------------------------------------
 
@@ -342,7 +344,17 @@ int runChild()
     QCoreApplication::processEvents();
     say("ready");
     const qint64 from = qEnvironmentVariable(FromVariable).toLongLong();
-    if (from < 0) // started only, to be killed in its start-up
+    if (from == -2) { // the oldest copy put back from 設定・情報
+        QElapsedTimer clock;
+        clock.start();
+        ui::SSTab1(window.get())->setCurrentIndex(3);
+        ui::find<QPushButton>(window.get(), u"cmd控え一覧"_s)->click();
+        auto *list = ui::find<QTreeWidget>(window.get(), u"lst控え"_s);
+        list->setCurrentItem(list->topLevelItem(list->topLevelItemCount() - 1));
+        ui::find<QPushButton>(window.get(), u"cmd復元"_s)->click();
+        say("restored " + QByteArray::number(clock.elapsed()));
+    }
+    if (from < 0) // started only, to be killed in its start-up or after the restore
         return QApplication::exec();
     for (qint64 g = from;; ++g) {
         say("begin " + QByteArray::number(g));
@@ -389,6 +401,7 @@ private slots:
     void initTestCase();
     void killedDuringTheFirstStart();
     void killedAtRandomMoments();
+    void killedWhileRestoring();
 
 private:
     // Starts a child on folder (from operation from on), kills it after
@@ -596,6 +609,73 @@ void TestCrashSafety::killedAtRandomMoments()
                              .arg(torn)
                              .arg(clock.elapsed() / 1000);
     QCOMPARE(faults, 0);
+}
+
+void TestCrashSafety::killedWhileRestoring()
+{
+    // A folder whose oldest copy holds the first sheet, the main file both.
+    QTemporaryDir model;
+    const DataPaths modelPaths = chooseDataPaths(model.path(), false, QString(), {});
+    for (int op : {0, 1}) {
+        YesPresenter yes;
+        std::unique_ptr<FrmPelora> window = startPelora(modelPaths, Services{&yes, nullptr, {}});
+        QVERIFY(window);
+        perform(window.get(), cycle().at(op));
+    } // each closed: a copy at close
+    auto sheetsIn = [](const QString &file) {
+        QStringList names;
+        for (const QVariantList &row : Pelora::query(file, u"SELECT 氏名 FROM 時給ヘッダ ORDER BY 氏名"_s))
+            names.append(row.value(0).toString());
+        return names;
+    };
+    const QStringList all = sheetsIn(modelPaths.MainDbPath);
+    QCOMPARE(all.size(), 2);
+
+    const int kills = qMax(10, m_kills / 2);
+    qint64 restoreMs = 0;
+    QMap<QString, int> leftBehind; // what the kill left: which of the restore's files
+    for (int k = 0; k <= kills; ++k) {
+        QTemporaryDir dir;
+        const DataPaths paths = chooseDataPaths(dir.path(), false, QString(), {});
+        for (const QString &sub : {QString(), u"backup"_s}) {
+            const QDir from(QDir(modelPaths.DataPath).filePath(sub)), to(QDir(paths.DataPath).filePath(sub));
+            QVERIFY(QDir().mkpath(to.path()));
+            for (const QString &name : from.entryList(QDir::Files))
+                QVERIFY(QFile::copy(from.filePath(name), to.filePath(name)));
+        }
+        // The first run is not killed before it is done: it measures the
+        // restore. The others are killed anywhere in it.
+        const QByteArray said =
+            killChild(dir.path(), -2, k == 0 ? 5000 : int(m_random.bounded(restoreMs + 20)), true, nullptr);
+        if (k == 0) {
+            const qsizetype at = said.indexOf("restored ");
+            QVERIFY2(at >= 0, said.constData());
+            restoreMs = said.mid(at + 9).trimmed().toLongLong();
+            continue;
+        }
+        QStringList files = QDir(paths.DataPath).entryList({u"Pelora.mdb*"_s, u"Pelora.restoring"_s, u"Pelora-old-*"_s});
+        leftBehind[files.join(u' ').replace(QRegularExpression(u"\\d{8}-\\d{6}"_s), u"…"_s)]++;
+
+        // Pelora starts on its own, and every sheet is in the file it uses or
+        // in a file the list of copies names.
+        ScriptedPresenter presenter;
+        std::unique_ptr<FrmPelora> window = startPelora(paths, Services{&presenter, nullptr, {}});
+        QVERIFY2(window, qPrintable(presenter.last().prompt));
+        QCOMPARE(integrity(paths.MainDbPath), u"ok"_s);
+        QStringList found = sheetsIn(paths.MainDbPath);
+        for (const restore::CopyInfo &copy : restore::copies(paths.MainDbPath))
+            found += sheetsIn(copy.path);
+        for (const QString &sheet : all)
+            QVERIFY2(found.contains(sheet), qPrintable(sheet));
+        QCOMPARE(QDir(paths.DataPath).entryList({u"Pelora.mdb.restore*"_s, u"Pelora.restoring"_s}), QStringList());
+    }
+    qInfo().noquote() << u"restore: %1 ms; kills %2, leaving %3"_s.arg(restoreMs).arg(kills).arg(
+        [&] {
+            QStringList counts;
+            for (auto it = leftBehind.cbegin(); it != leftBehind.cend(); ++it)
+                counts.append(u"[%1] %2"_s.arg(it.key()).arg(it.value()));
+            return counts.join(u", "_s);
+        }());
 }
 
 int main(int argc, char **argv)

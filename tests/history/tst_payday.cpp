@@ -5,7 +5,7 @@
 #include "smalldisk.h"
 
 #include "controls/worktablemodel.h"
-#include "data/wholefile.h"
+#include "data/files.h"
 #include "history/historycolumns.h"
 #include "history/historysearch.h"
 #include "history/paydayexport.h"

@@ -213,4 +213,19 @@ void typeCell(DataGrid *grid, int row, int column, const QString &text, int key)
     QApplication::processEvents();
 }
 
+void clickCell(DataGrid *grid, int row, int column, const QString &text)
+{
+    const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
+    QWidget *target = grid->viewport()->childAt(at);
+    if (!target)
+        target = grid->viewport();
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(grid->viewport(), at));
+    QApplication::processEvents();
+    // Keys go where the focus is: the first opens the cell's editor.
+    for (const QChar c : text)
+        type(QApplication::focusWidget(), c);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QApplication::processEvents();
+}
+
 } // namespace op

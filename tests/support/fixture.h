@@ -85,5 +85,8 @@ void click(QWidget *button);
 void typeCell(DataGrid *grid, int row, int column, const QString &text, int key = Qt::Key_Return);
 // Picks a row and column of a grid as a mouse click would.
 void selectCell(DataGrid *grid, int row, int column);
+// Clicks a cell with the mouse (into its editor, when one is open there),
+// types and leaves the cell with Tab.
+void clickCell(DataGrid *grid, int row, int column, const QString &text);
 
 } // namespace op

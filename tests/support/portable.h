@@ -44,4 +44,7 @@ bool giveToNobody(const QString &path);
 // Stops a process where it is, or lets it go on (Unix only; false on Windows).
 bool holdProcess(qint64 pid, bool held);
 
+// Ends this process after seconds, should it still run then (Unix only).
+void endAfter(int seconds);
+
 } // namespace portable

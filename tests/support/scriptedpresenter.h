@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/aside.h"
+#include "data/background.h"
 #include "history/exportchooser.h"
 #include "messages/presenter.h"
 #include "report/pdfchooser.h"

@@ -61,3 +61,37 @@ private:
     QString m_folder;
     bool m_mounted = false;
 };
+
+// A folder where nothing new can be written while the object lives (a
+// read-only bind mount over it), as after its rights were taken away: files
+// already open stay writable. Needs root: made() says whether it worked.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString &folder)
+        : m_folder(folder)
+    {
+        m_made = !portable::Windows
+            && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), folder, folder}) == 0;
+        if (m_made && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"),
+                                                                   folder})
+                != 0) {
+            QProcess::execute(QStringLiteral("umount"), {folder});
+            m_made = false;
+        }
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_made)
+            QProcess::execute(QStringLiteral("umount"), {m_folder});
+    }
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+
+    bool made() const { return m_made; }
+    static const char *missing() { return SmallDisk::missing(); }
+
+private:
+    QString m_folder;
+    bool m_made = false;
+};

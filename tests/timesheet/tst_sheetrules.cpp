@@ -400,6 +400,7 @@ void TestSheetRules::nextDay_data()
     QTest::newRow("no leap day in 2007") << QVariant(u"2007-02-28"_s) << QVariant(u"2007-03-01"_s);
     QTest::newRow("empty") << QVariant(QString()) << QVariant();
     QTest::newRow("null") << QVariant() << QVariant();
+    QTest::newRow("the last day eight digits can hold") << QVariant(u"9999-12-31"_s) << QVariant();
 }
 
 void TestSheetRules::nextDay()

@@ -1,4 +1,4 @@
-#include "app/startupprogress.h"
+#include "app/progressdialog.h"
 
 #include "app/appinfo.h"
 
@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-StartupProgressDialog::StartupProgressDialog(int showAfterMs)
+ProgressDialog::ProgressDialog(int showAfterMs)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_text(new QLabel(this))
     , m_step(new QLabel(this))
@@ -32,7 +32,7 @@ StartupProgressDialog::StartupProgressDialog(int showAfterMs)
     advance(OpenSteps::Phase::Checking, 0, 0);
 }
 
-void StartupProgressDialog::begin()
+void ProgressDialog::begin()
 {
     if (m_showLater.interval() <= 0)
         show();
@@ -40,7 +40,7 @@ void StartupProgressDialog::begin()
         m_showLater.start();
 }
 
-void StartupProgressDialog::advance(OpenSteps::Phase phase, int done, int total)
+void ProgressDialog::advance(OpenSteps::Phase phase, int done, int total)
 {
     m_text->setText(phase == OpenSteps::Phase::Checking ? u"データを点検しています…"_s
                                                          : u"データの控えを作成しています…"_s);
@@ -51,13 +51,13 @@ void StartupProgressDialog::advance(OpenSteps::Phase phase, int done, int total)
     m_step->setText(total > 1 ? u"%1 / %2"_s.arg(done).arg(total) : QString());
 }
 
-void StartupProgressDialog::end()
+void ProgressDialog::end()
 {
     m_showLater.stop();
     hide();
 }
 
-void StartupProgressDialog::closeEvent(QCloseEvent *event)
+void ProgressDialog::closeEvent(QCloseEvent *event)
 {
     event->ignore();
 }
