@@ -9,6 +9,7 @@ packages=(
   sqlite3
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth xdotool
+  libreoffice-calc-nogui  # the CSV test has a spreadsheet read the files it writes
 )
 
 missing=()

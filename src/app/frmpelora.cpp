@@ -55,6 +55,7 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     resize(700, 580);
 
     // The commands that cross pages.
+    // Closing asks before typed input goes (closeEvent).
     connect(m_sheet, &TimeSheetPage::closeRequested, this, &QWidget::close);
     connect(m_history, &HistoryPage::sheetChosen, this, &FrmPelora::openSheet);
     connect(m_settings, &SettingsPage::companyRead, m_sheet, &TimeSheetPage::setCompany);
@@ -63,7 +64,11 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
         m_employees->Clear従業員();
         m_history->Clear履歴();
         m_sheet->Clear明細();
+        m_sheet->ReadComb氏名();
     });
+    // The name list offers the master as it is now.
+    connect(m_employees, &EmployeePage::masterChanged, m_sheet, &TimeSheetPage::ReadComb氏名);
+    m_settings->setUnregisteredInputQuery([this] { return !pagesWithUnregisteredInput().isEmpty(); });
     connect(m_settings, &SettingsPage::restoreChosen, this, &FrmPelora::restoreCopy);
     connect(m_settings, &SettingsPage::homePageRequested, this, [this] {
         openOnDesktop(QUrl(appinfo::HomePage), u"ホームページを開けませんでした。アドレスは次のとおりです。"_s);
@@ -92,11 +97,21 @@ FrmPelora::~FrmPelora()
 
 void FrmPelora::openSheet(const QString &name, const QString &title)
 {
-    // The sheet page changes only when the sheet could be read.
-    if (!m_sheet->showSheet({name, title}))
+    // The sheet page changes only when what it holds may go and the sheet could be read.
+    if (!m_sheet->mayDiscardInput() || !m_sheet->showSheet({name, title}))
         return;
     SSTab1->setCurrentIndex(0);
     m_sheet->focusName();
+}
+
+QStringList FrmPelora::pagesWithUnregisteredInput() const
+{
+    QStringList pages;
+    if (m_sheet->hasUnregisteredInput())
+        pages.append(u"「入力シート」"_s);
+    if (m_employees->hasUnregisteredInput())
+        pages.append(u"「従業員」"_s);
+    return pages;
 }
 
 void FrmPelora::showHint(const QString &key)
@@ -157,6 +172,12 @@ void FrmPelora::restoreCopy(const QString &copy)
 
 void FrmPelora::closeEvent(QCloseEvent *event)
 {
+    // 閉じる, the close box and any other close of the window ask before
+    // typed input goes; いいえ leaves the window open as it was.
+    if (!m_shutDown && !Dialogs(*m_services.presenter).mayDiscard(pagesWithUnregisteredInput())) {
+        event->ignore();
+        return;
+    }
     shutdown();
     QWidget::closeEvent(event);
 }

@@ -41,6 +41,8 @@ protected:
 
 private:
     void openSheet(const QString &name, const QString &title);
+    // The pages holding input typed and not registered, by name; empty when none.
+    QStringList pagesWithUnregisteredInput() const;
     void showHint(const QString &key);
     void restoreCopy(const QString &copy);
     // Hands the address to the desktop (browser, file manager); when nothing

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 
 DataGrid::DataGrid(QWidget *parent)
@@ -219,9 +220,63 @@ void DataGrid::processKey(int key, Qt::KeyboardModifiers modifiers)
     }
 }
 
+void DataGrid::leave(bool forward)
+{
+    QWidget::focusNextPrevChild(forward);
+}
+
+bool DataGrid::hasTypedEdit() const
+{
+    const auto *editor = qobject_cast<const QLineEdit *>(m_delegate->openEditor());
+    return editor && editor->isModified();
+}
+
+bool DataGrid::focusNextPrevChild(bool next)
+{
+    // Tab on the grid itself; in an open editor the delegate takes it and
+    // moves on through moveCursor.
+    if (!m_tabInCells || !m_model)
+        return QTableView::focusNextPrevChild(next);
+    const QModelIndex to = moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (to.isValid() && to != currentIndex())
+        setCurrentIndex(to);
+    return true;
+}
+
+QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (!m_tabInCells || (action != MoveNext && action != MovePrevious) || !current.isValid())
+        return QTableView::moveCursor(action, modifiers);
+    const int step = action == MoveNext ? 1 : -1;
+    const int columns = model()->columnCount();
+    int row = current.row();
+    int column = current.column();
+    for (int tried = 0; tried < 2 * columns; ++tried) {
+        column += step;
+        if (column < 0 || column >= columns) {
+            row += step;
+            if (row < 0 || row >= model()->rowCount())
+                return current; // the end of the grid: Tab stays
+            column = step > 0 ? 0 : columns - 1;
+        }
+        // A tick box is no stop: Tab goes from what is typed to what is typed.
+        const QModelIndex cell = model()->index(row, column);
+        if (!isColumnHidden(column) && (cell.flags() & Qt::ItemIsEditable))
+            return cell;
+    }
+    return current;
+}
+
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
+    if (m_tabInCells && (key == Qt::Key_Tab || key == Qt::Key_Backtab) && (event->modifiers() & Qt::ControlModifier)) {
+        // Taken here, or the tab control would turn the page.
+        leave(key == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        event->accept();
+        return;
+    }
     if (state() != QAbstractItemView::EditingState) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             processKey(key, event->modifiers());

@@ -48,6 +48,18 @@ public:
     // Enter moves to the next column unless a keyDown handler consumes it.
     void processKey(int key, Qt::KeyboardModifiers modifiers);
 
+    // In a grid the operator types into, Tab and Shift+Tab go from cell to
+    // cell that takes typing (along the line, then on to the next; tick boxes
+    // are passed) and stop at the last such cell (the first, going back)
+    // rather than leave: what is typed next lands in
+    // a cell, never on a button. Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
+    void setTabMovesBetweenCells(bool on) { m_tabInCells = on; }
+    bool tabMovesBetweenCells() const { return m_tabInCells; }
+    // Gives the focus to the next (or the previous) control after the grid.
+    void leave(bool forward);
+    // Whether a cell's editor is open with text typed into it that is not yet in the work table.
+    bool hasTypedEdit() const;
+
 signals:
     void afterColEdit(int row, int column);
     // Edited cells now in the work table: with their own edit, or with the first
@@ -63,6 +75,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    bool focusNextPrevChild(bool next) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void applyColumns();
@@ -75,4 +89,5 @@ private:
     WorkTableModel *m_model = nullptr;
     QAbstractProxyModel *m_shown = nullptr;
     GridDelegate *m_delegate;
+    bool m_tabInCells = false;
 };

@@ -134,10 +134,23 @@ void GridDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) cons
 
 void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    if (!isTickBox(index)) {
+    if (isTickBox(index))
+        paintTickBox(painter, option, index);
+    else
         QStyledItemDelegate::paint(painter, option, index);
-        return;
+    // The current cell is framed whenever the grid has the focus, however the
+    // focus came and whatever the style draws for it.
+    if (m_grid->hasFocus() && index == m_grid->currentIndex()) {
+        painter->save();
+        painter->setPen(QPen(option.palette.color(QPalette::Active, QPalette::Highlight).darker(170), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        painter->restore();
     }
+}
+
+void GridDelegate::paintTickBox(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
     const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
@@ -171,6 +184,14 @@ bool GridDelegate::eventFilter(QObject *object, QEvent *event)
     auto *editor = qobject_cast<QWidget *>(object);
     if (editor && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && (key->modifiers() & Qt::ControlModifier) && m_grid->tabMovesBetweenCells()) {
+            // Ctrl+Tab leaves the grid from an open cell too, with what was typed.
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            m_grid->leave(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             const Qt::KeyboardModifiers modifiers = key->modifiers();
             emit commitData(editor);

@@ -41,6 +41,8 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
+    void paintTickBox(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
+
     DataGrid *m_grid;
     mutable QPointer<QWidget> m_editor;
     mutable bool m_committing = false;

@@ -26,6 +26,7 @@ EmployeePage::EmployeePage(const DataStore &store, MessagePresenter &presenter, 
     dat従業員 = new WorkTableModel(m_store.workName(), u"w従業員"_s, employees::columns(), this);
     dat従業員->setAddNewRow(true);
     Grid従業員->bind(dat従業員);
+    Grid従業員->setTabMovesBetweenCells(true);
 
     cmd従業員読込 = button(u"cmd従業員読込"_s, u"読込"_s);
     cmd従業員登録 = button(u"cmd従業員登録"_s, u"登録"_s);
@@ -36,12 +37,28 @@ EmployeePage::EmployeePage(const DataStore &store, MessagePresenter &presenter, 
     layout->addWidget(Grid従業員, 1);
     layout->addLayout(commandBar({cmd従業員読込, cmd従業員登録, cmd従業員行削除, cmdクリア従業員}, cmdHint3));
 
-    connect(cmd従業員読込, &QPushButton::clicked, this, &EmployeePage::Read従業員);
+    connect(cmd従業員読込, &QPushButton::clicked, this, &EmployeePage::cmd従業員読込_Click);
     connect(cmd従業員登録, &QPushButton::clicked, this, &EmployeePage::Entry従業員マスタ);
     connect(cmd従業員行削除, &QPushButton::clicked, this, &EmployeePage::LineDelete従業員);
     connect(cmdクリア従業員, &QPushButton::clicked, this, &EmployeePage::Clear従業員);
     connect(cmdHint3, &QToolButton::clicked, this, [this] { emit hintRequested(hints::EmployeePage); });
     connect(Grid従業員, &DataGrid::afterColEdit, this, &EmployeePage::Grid従業員_AfterColEdit);
+}
+
+bool EmployeePage::hasUnregisteredInput() const
+{
+    return m_typed || Grid従業員->hasTypedEdit();
+}
+
+bool EmployeePage::mayDiscardInput()
+{
+    return !hasUnregisteredInput() || m_dialogs.mayDiscard({u"「従業員」"_s});
+}
+
+void EmployeePage::cmd従業員読込_Click()
+{
+    if (mayDiscardInput())
+        Read従業員();
 }
 
 void EmployeePage::Read従業員()
@@ -50,7 +67,8 @@ void EmployeePage::Read従業員()
         m_dialogs.fail(Dialogs::notShown(u"ファイルを読み書きできないため、従業員を読み込めませんでした。"_s));
         return;
     }
-    refresh(Grid従業員, m_dialogs);
+    if (refresh(Grid従業員, m_dialogs))
+        m_typed = false;
 }
 
 void EmployeePage::Entry従業員マスタ()
@@ -62,8 +80,12 @@ void EmployeePage::Entry従業員マスタ()
         m_dialogs.fail(Dialogs::notStored(u"作業ファイルに書き込めないため、従業員を登録できませんでした。"_s));
         return;
     }
-    if (!employees::replaceMasterFromWork(m_store.main(), m_store.work()))
+    if (!employees::replaceMasterFromWork(m_store.main(), m_store.work())) {
         m_dialogs.fail(Dialogs::notStored(u"データファイルに書き込めないため、従業員を登録できませんでした。"_s));
+        return;
+    }
+    m_typed = false;
+    emit masterChanged();
 }
 
 void EmployeePage::LineDelete従業員()
@@ -74,6 +96,7 @@ void EmployeePage::LineDelete従業員()
         m_dialogs.fail(Dialogs::notStored(u"ファイルに書き込めないため、従業員を削除できませんでした。"_s));
         return;
     }
+    emit masterChanged();
     refresh(Grid従業員, m_dialogs);
 }
 
@@ -83,11 +106,15 @@ void EmployeePage::Clear従業員()
         m_dialogs.fail(Dialogs::notShown(u"作業ファイルに書き込めないため、一覧をクリアできませんでした。"_s));
         return;
     }
-    refresh(Grid従業員, m_dialogs);
+    if (refresh(Grid従業員, m_dialogs))
+        m_typed = false;
 }
 
 void EmployeePage::Grid従業員_AfterColEdit(int row, int column)
 {
+    // A tick is no input: ticks are never registered.
+    if (column != employees::Colチェック)
+        m_typed = true;
     // A wage is a number: what is not one is emptied. The row is written at once.
     const QVariant typed = dat従業員->value(row, column);
     if (column == employees::Col時給 && typed.typeId() == QMetaType::QString) {

@@ -5,27 +5,19 @@
 
 class QWidget;
 
-// Where the figures of the chosen sheets go, and in which form: the
-// application asks with a save dialog, tests answer from a script.
+// Where the figures of the chosen sheets go: the application asks with a save
+// dialog, tests answer from a script. The form is chosen before, by the button.
 class ExportChooser
 {
 public:
-    enum class Kind { Sheets, Lines }; // one row per sheet, or per stored day line
-    struct Choice
-    {
-        QString fileName;
-        Kind kind = Kind::Sheets;
-    };
-
     virtual ~ExportChooser() = default;
-    // Nothing when the operator cancelled.
-    virtual std::optional<Choice> choose(QWidget *owner, const QString &proposedName) = 0;
+    // The file, or nothing when the operator cancelled. title says which form is written.
+    virtual std::optional<QString> choose(QWidget *owner, const QString &title, const QString &proposedName) = 0;
 };
 
-// The save dialog (in Japanese, in the Documents folder) with the two forms
-// as its two file types.
+// The save dialog (in Japanese, in the Documents folder) for a CSV file.
 class FileDialogChooser : public ExportChooser
 {
 public:
-    std::optional<Choice> choose(QWidget *owner, const QString &proposedName) override;
+    std::optional<QString> choose(QWidget *owner, const QString &title, const QString &proposedName) override;
 };

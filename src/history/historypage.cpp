@@ -9,6 +9,7 @@
 #include "history/historycolumns.h"
 #include "history/historysearch.h"
 #include "history/historystore.h"
+#include "history/paydayexport.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -77,6 +78,27 @@ protected:
     }
 };
 
+// The listed sheets as the grid shows them, narrowed by the search. A name or
+// a title too long for its column shows whole on hover; every cell tells a
+// screen reader which sheet its line is.
+class ListedSheets : public history::SearchFilterModel
+{
+public:
+    using SearchFilterModel::SearchFilterModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::ToolTipRole && index.column() != history::Col合計)
+            return SearchFilterModel::data(index, Qt::DisplayRole);
+        if (role == Qt::AccessibleDescriptionRole) {
+            const auto cell = [&](int column) { return index.siblingAtColumn(column).data(Qt::DisplayRole).toString(); };
+            return u"%1「%2」 金額 %3 円"_s.arg(cell(history::Col氏名), cell(history::Colタイトル),
+                                               cell(history::Col合計));
+        }
+        return SearchFilterModel::data(index, role);
+    }
+};
+
 } // namespace
 
 HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, StatementOutput *statementOutput,
@@ -99,7 +121,7 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     Grid履歴->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid履歴->verticalHeader()->hide();
     dat履歴 = new WorkTableModel(m_store.workName(), u"w履歴"_s, history::columns(), this);
-    m_found = new history::SearchFilterModel(history::Col氏名, history::Colタイトル, this);
+    m_found = new ListedSheets(history::Col氏名, history::Colタイトル, this);
     Grid履歴->bind(dat履歴, m_found);
     auto *currentRow = new CurrentRowDelegate(Grid履歴);
     for (int c = 0; c < dat履歴->columns().size(); ++c)
@@ -112,8 +134,15 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     cmd履歴クリア = button(u"cmd履歴クリア"_s, u"クリア"_s);
     cmd履歴印刷 = button(u"cmd履歴印刷"_s, u"印刷"_s);
     cmd履歴印刷->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）の給与明細を印刷します"_s);
-    cmd履歴CSV = button(u"cmd履歴CSV"_s, u"CSV出力"_s);
-    cmd履歴CSV->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）をCSVファイルに書き出します"_s);
+    // The two forms of the figures, each its own button and its own file name.
+    cmd履歴CSV合計 = button(u"cmd履歴CSV合計"_s, u"CSV（合計）"_s);
+    cmd履歴CSV合計->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）を、シートごとの合計を 1 行として"
+                               u"CSVファイルに書き出します"_s);
+    cmd履歴CSV明細 = button(u"cmd履歴CSV明細"_s, u"CSV（明細）"_s);
+    cmd履歴CSV明細->setToolTip(u"選んだシート（選んでいなければ一覧のすべて）の日ごとの明細を、1 日 1 行として"
+                               u"CSVファイルに書き出します"_s);
+    for (QPushButton *csv : {cmd履歴CSV合計, cmd履歴CSV明細})
+        csv->setAccessibleDescription(csv->toolTip());
     cmdHint2 = hintButton(u"cmdHint2"_s);
 
     auto *search = new QHBoxLayout;
@@ -124,7 +153,7 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
     list->addWidget(Grid履歴, 1);
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(list, 1);
-    layout->addLayout(commandBar({cmd履歴読込, cmd履歴選択, cmd履歴クリア, cmd履歴印刷, cmd履歴CSV}, cmdHint2));
+    layout->addLayout(commandBar({cmd履歴読込, cmd履歴選択, cmd履歴クリア, cmd履歴印刷, cmd履歴CSV合計, cmd履歴CSV明細}, cmdHint2));
     QWidget::setTabOrder(txt検索, Grid履歴);
 
     connect(txt検索, &QLineEdit::textChanged, this, [this](const QString &text) {
@@ -135,12 +164,20 @@ HistoryPage::HistoryPage(const DataStore &store, MessagePresenter &presenter, St
                                                          QItemSelectionModel::NoUpdate);
     });
     connect(cmd履歴印刷, &QPushButton::clicked, this, &HistoryPage::Print履歴);
-    connect(cmd履歴CSV, &QPushButton::clicked, this, &HistoryPage::Export履歴);
+    connect(cmd履歴CSV合計, &QPushButton::clicked, this, [this] { Export履歴(history::CsvKind::Sheets); });
+    connect(cmd履歴CSV明細, &QPushButton::clicked, this, [this] { Export履歴(history::CsvKind::Lines); });
 
     connect(cmd履歴読込, &QPushButton::clicked, this, &HistoryPage::Read履歴);
     connect(cmd履歴クリア, &QPushButton::clicked, this, &HistoryPage::Clear履歴);
     connect(cmd履歴選択, &QPushButton::clicked, this, &HistoryPage::cmd履歴選択_Click);
     connect(Grid履歴, &QAbstractItemView::doubleClicked, this, &HistoryPage::cmd履歴選択_Click);
+    // Enter on a line opens it, as 選択 does.
+    connect(Grid履歴, &DataGrid::keyDown, this, [this](GridKey *key) {
+        if (key->key != Qt::Key_Return && key->key != Qt::Key_Enter)
+            return;
+        key->consumed = true;
+        cmd履歴選択_Click();
+    });
     connect(cmdHint2, &QToolButton::clicked, this, [this] { emit hintRequested(hints::HistoryPage); });
 }
 
@@ -152,7 +189,8 @@ void HistoryPage::Clear履歴()
     }
     // The next 読込 lists every sheet, as the first one did.
     txt検索->clear();
-    refresh(Grid履歴, m_dialogs);
+    if (refresh(Grid履歴, m_dialogs))
+        fitColumns();
 }
 
 void HistoryPage::Read履歴()
@@ -161,7 +199,35 @@ void HistoryPage::Read履歴()
         m_dialogs.fail(Dialogs::notShown(u"ファイルを読み書きできないため、履歴を読み込めませんでした。"_s));
         return;
     }
-    refresh(Grid履歴, m_dialogs);
+    if (refresh(Grid履歴, m_dialogs))
+        fitColumns();
+}
+
+void HistoryPage::fitColumns()
+{
+    // Each column as wide as what it lists, never narrower than its own
+    // width; a name takes at most half the list (the rest of it shows on
+    // hover), the title whatever the list has left when that is more; an
+    // empty list has its own widths. Qt measures the lines in view and a
+    // thousand more, not every line.
+    const auto *view = static_cast<const QAbstractItemView *>(Grid履歴);
+    const QList<GridColumn> &columns = dat履歴->columns();
+    const int shown = Grid履歴->viewport()->width();
+    int used = 0;
+    for (int c = 0; c < columns.size(); ++c) {
+        const int own = twipsToPixels(columns.at(c).widthTwips, Grid履歴->logicalDpiX());
+        if (Grid履歴->model()->rowCount() == 0) {
+            Grid履歴->setColumnWidth(c, own);
+            continue;
+        }
+        int width = std::max(own, view->sizeHintForColumn(c));
+        if (c == history::Col氏名)
+            width = std::min(width, std::max(own, shown / 2));
+        if (c == history::Colタイトル)
+            width = std::max(view->sizeHintForColumn(c), shown - used);
+        Grid履歴->setColumnWidth(c, width);
+        used += width;
+    }
 }
 
 void HistoryPage::cmd履歴選択_Click()

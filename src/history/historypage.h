@@ -15,6 +15,7 @@ class StatementOutput;
 class WorkTableModel;
 namespace history {
 class SearchFilterModel;
+enum class CsvKind;
 }
 namespace sheet {
 struct Key;
@@ -39,7 +40,7 @@ public:
     void Clear履歴();
     void cmd履歴選択_Click();
     void Print履歴();
-    void Export履歴();
+    void Export履歴(history::CsvKind kind);
 
 signals:
     // The operator chose the sheet of that name and title.
@@ -48,6 +49,7 @@ signals:
 
 private:
     QList<sheet::Key> chosenSheets() const;
+    void fitColumns();
 
     const DataStore &m_store;
     Dialogs m_dialogs;
@@ -60,6 +62,6 @@ private:
     WorkTableModel *dat履歴 = nullptr;
     history::SearchFilterModel *m_found = nullptr;
     QPushButton *cmd履歴読込 = nullptr, *cmd履歴クリア = nullptr, *cmd履歴選択 = nullptr,
-                *cmd履歴印刷 = nullptr, *cmd履歴CSV = nullptr;
+                *cmd履歴印刷 = nullptr, *cmd履歴CSV合計 = nullptr, *cmd履歴CSV明細 = nullptr;
     QToolButton *cmdHint2 = nullptr;
 };

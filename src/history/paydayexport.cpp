@@ -21,23 +21,27 @@ QVariant asOnThePage(const QVariant &stored)
     return fmt::toDouble(stored, &d) ? QVariant(d) : QVariant();
 }
 
-// The column of a line, as readLines gives it, that holds the date.
-constexpr int LineDateColumn = 3;
+// The fields of a line as readLines gives them.
+enum LineField { L氏名, Lタイトル, L行番号, L日付, L開始時間, L終了時間, L時間, L時給, L調整額, L金額 };
 
-QByteArray csv(const QStringList &header, const QList<QStringList> &rows)
+template <typename Row>
+QByteArray csv(const QList<CsvColumn<Row>> &columns, const QList<Row> &rows)
 {
     QString text;
     auto line = [&text](const QStringList &fields) {
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                text += u',';
-            text += csvField(fields.at(i));
-        }
+        text += fields.join(u',');
         text += u"\r\n"_s;
     };
-    line(header);
-    for (const QStringList &row : rows)
-        line(row);
+    QStringList fields;
+    for (const CsvColumn<Row> &column : columns)
+        fields.append(csvField(column.caption));
+    line(fields);
+    for (const Row &row : rows) {
+        fields.clear();
+        for (const CsvColumn<Row> &column : columns)
+            fields.append(csvField(column.text(row)));
+        line(fields);
+    }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
@@ -68,29 +72,64 @@ QString storedText(const QVariant &value)
     return value.toString();
 }
 
+QString csvTime(const QVariant &value)
+{
+    const QString text = storedText(value);
+    const bool fourDigits = text.size() == 4 && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+                                return c >= u'0' && c <= u'9';
+                            });
+    return fourDigits ? fmt::value(text, u"##:##") : text;
+}
+
+QString csvHours(const QVariant &value)
+{
+    double hours = 0;
+    if (!fmt::toDouble(value, &hours))
+        return storedText(value);
+    return fmt::number(hours, u"0.0");
+}
+
+const QList<CsvColumn<StoredSheet>> &sheetColumns()
+{
+    using S = StoredSheet;
+    static const QList<CsvColumn<S>> columns{
+        {u"氏名"_s, [](const S &s) { return s.key.name; }},
+        {u"タイトル"_s, [](const S &s) { return s.key.title; }},
+        {u"時給"_s, [](const S &s) { return storedText(s.header.wage); }},
+        {u"休憩"_s, [](const S &s) { return storedText(s.header.breakHours); }},
+        {u"時間"_s, [](const S &s) { return csvHours(s.header.hours); }},
+        {u"調整額"_s, [](const S &s) { return storedText(s.header.adjustment); }},
+        {u"支給額"_s, [](const S &s) { return storedText(s.header.total); }},
+    };
+    return columns;
+}
+
+const QList<CsvColumn<sql::Row>> &lineColumns()
+{
+    using R = sql::Row;
+    static const QList<CsvColumn<R>> columns{
+        {u"氏名"_s, [](const R &l) { return storedText(l.value(L氏名)); }},
+        {u"タイトル"_s, [](const R &l) { return storedText(l.value(Lタイトル)); }},
+        {u"行番号"_s, [](const R &l) { return storedText(l.value(L行番号)); }},
+        {u"日付"_s, [](const R &l) { return fmt::date(l.value(L日付)); }},
+        {u"開始時間"_s, [](const R &l) { return csvTime(l.value(L開始時間)); }},
+        {u"終了時間"_s, [](const R &l) { return csvTime(l.value(L終了時間)); }},
+        {u"時間"_s, [](const R &l) { return csvHours(l.value(L時間)); }},
+        {u"時給"_s, [](const R &l) { return storedText(l.value(L時給)); }},
+        {u"調整額"_s, [](const R &l) { return storedText(l.value(L調整額)); }},
+        {u"金額"_s, [](const R &l) { return storedText(l.value(L金額)); }},
+    };
+    return columns;
+}
+
 QByteArray sheetsCsv(const QList<StoredSheet> &sheets)
 {
-    QList<QStringList> rows;
-    rows.reserve(sheets.size());
-    for (const StoredSheet &s : sheets)
-        rows.append({s.key.name, s.key.title, storedText(s.header.wage), storedText(s.header.breakHours),
-                     storedText(s.header.hours), storedText(s.header.adjustment), storedText(s.header.total)});
-    return csv({u"氏名"_s, u"タイトル"_s, u"時給"_s, u"休憩"_s, u"時間"_s, u"調整額"_s, u"合計"_s}, rows);
+    return csv(sheetColumns(), sheets);
 }
 
 QByteArray linesCsv(const QList<sql::Row> &lines)
 {
-    QList<QStringList> rows;
-    rows.reserve(lines.size());
-    for (const sql::Row &line : lines) {
-        QStringList fields;
-        for (int c = 0; c < line.size(); ++c)
-            fields.append(c == LineDateColumn ? fmt::date(line.at(c)) : storedText(line.at(c)));
-        rows.append(fields);
-    }
-    return csv({u"氏名"_s, u"タイトル"_s, u"行番号"_s, u"日付"_s, u"開始時間"_s, u"終了時間"_s, u"時間"_s,
-                u"時給"_s, u"調整額"_s, u"金額"_s},
-               rows);
+    return csv(lineColumns(), lines);
 }
 
 } // namespace history

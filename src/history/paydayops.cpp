@@ -55,7 +55,7 @@ void HistoryPage::Print履歴()
         m_statementOutput->showAll(statements, this);
 }
 
-void HistoryPage::Export履歴()
+void HistoryPage::Export履歴(history::CsvKind kind)
 {
     const QList<sheet::Key> keys = chosenSheets();
     if (keys.isEmpty()) {
@@ -64,30 +64,32 @@ void HistoryPage::Export履歴()
     }
     if (!m_exportChooser)
         return;
-    const auto choice =
-        m_exportChooser->choose(this, u"給与集計_%1.csv"_s.arg(QDate::currentDate().toString(u"yyyyMMdd"_s)));
-    if (!choice)
+    const bool lines = kind == history::CsvKind::Lines;
+    const QString today = QDate::currentDate().toString(u"yyyyMMdd"_s);
+    const std::optional<QString> file = lines
+        ? m_exportChooser->choose(this, u"日ごとの明細を CSV ファイルに書き出す"_s, u"勤務明細_%1.csv"_s.arg(today))
+        : m_exportChooser->choose(this, u"シートごとの合計を CSV ファイルに書き出す"_s, u"給与集計_%1.csv"_s.arg(today));
+    if (!file)
         return;
 
     std::optional<QByteArray> content;
     qsizetype sheetCount = 0;
     if (const auto sheets = history::readHeaders(m_store.main(), keys)) {
         sheetCount = sheets->found.size();
-        if (choice->kind == ExportChooser::Kind::Sheets)
+        if (!lines)
             content = history::sheetsCsv(sheets->found);
-        else if (const auto lines = history::readLines(m_store.main(), keys))
-            content = history::linesCsv(*lines);
+        else if (const auto read = history::readLines(m_store.main(), keys))
+            content = history::linesCsv(*read);
     }
     if (!content) {
         m_dialogs.fail(u"データファイルを読み込めないため、CSVファイルを書き出せませんでした。ファイルは作っていません。"_s);
         return;
     }
-    const bool oldFile = QFileInfo(choice->fileName).isFile();
-    if (const files::WriteError error = files::writeWhole(choice->fileName, *content);
-        error != files::WriteError::None) {
+    const bool oldFile = QFileInfo(*file).isFile();
+    if (const files::WriteError error = files::writeWhole(*file, *content); error != files::WriteError::None) {
         m_dialogs.fail(Dialogs::notWritten(u"CSVファイルを書き出せませんでした"_s, files::reason(error), oldFile));
         return;
     }
-    m_dialogs.tellWritten(u"%1 件のシートを CSV ファイルに書き出しました。\n%2"_s.arg(sheetCount).arg(
-        QDir::toNativeSeparators(choice->fileName)));
+    m_dialogs.tellWritten(u"%1 件のシートの%2を CSV ファイルに書き出しました。\n%3"_s.arg(sheetCount)
+                              .arg(lines ? u"日ごとの明細"_s : u"合計"_s, QDir::toNativeSeparators(*file)));
 }

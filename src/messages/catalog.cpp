@@ -28,6 +28,8 @@ const QList<CatalogEntry> &messageCatalog()
         withText(u"登録"_s, u"データ確認"_s, u"登録の確認"_s, u"データ "_s, u" を登録します。よろしいですか"_s, K::AskYes),
         fixed(u"登録"_s, u"コード指定"_s, u"登録注意"_s, u"コードが指定されていません。コードを指定してください。"_s, K::Info),
         withText(u"登録"_s, u"完了"_s, u"登録完了"_s, {}, u" を登録しました。"_s, K::Info),
+        // Pelora's own: a registered sheet the page was not read from; the text names what is stored.
+        withText(u"登録"_s, u"上書き確認"_s, u"上書きの確認"_s, {}, u"。\n上書きしますか"_s, K::AskNo),
         withText(u"登録"_s, u"完了2"_s, u"登録完了"_s, u"データ  "_s, u" を登録しました。"_s, K::Info),
         fixed(u"登録"_s, u"チェック"_s, u"入力項目のチェック"_s, u"入力必須項目が空白です。"_s, K::Info),
         fixed(u"登録"_s, u"商品未登録"_s, u"入力項目のチェック"_s, u"登録商品データがありません。"_s, K::Info),
@@ -70,6 +72,9 @@ const QList<CatalogEntry> &messageCatalog()
         // Pelora's own: a file written for the operator (CSV出力), what and where.
         withText(u"その他"_s, u"書出し完了"_s, u"書出し完了"_s, {}, {}, K::Info),
         withText(u"その他"_s, u"確認"_s, u"確認"_s, {}, u"、よろしいですか"_s, K::AskYes),
+        // Pelora's own: typed input not registered, about to be dropped; the text names the pages.
+        withText(u"破棄"_s, u"確認"_s, u"入力の破棄の確認"_s, {},
+                 u"に登録していない入力があります。破棄して続けますか"_s, K::AskNo),
         // 起動: a refusal at start-up that offers the way forward; the text is the refusal
         withText(u"起動"_s, u"控えに戻す"_s, u"Pelora の起動"_s, {},
                  u" に戻しますか。\n「はい」: 今のファイルを日付の付いた名前に変えて data フォルダーに残し、"
@@ -87,6 +92,10 @@ const QList<CatalogEntry> &messageCatalog()
         // 復元
         withText(u"復元"_s, u"確認"_s, u"復元の確認"_s, u"控え "_s,
                  u" に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。よろしいですか"_s,
+                 K::AskNo),
+        withText(u"復元"_s, u"入力破棄確認"_s, u"復元の確認"_s, u"控え "_s,
+                 u" に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。"
+                 u"入力シートと従業員の登録していない入力は破棄されます。よろしいですか"_s,
                  K::AskNo),
         withText(u"復元"_s, u"完了"_s, u"復元の完了"_s, u"控え "_s, {}, K::Info),
     };

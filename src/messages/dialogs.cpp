@@ -9,6 +9,11 @@ bool Dialogs::ask(const QString &category, const QString &code, const QString &t
     return ShowMessage(m_presenter, category, code, text);
 }
 
+bool Dialogs::mayDiscard(const QStringList &pages) const
+{
+    return pages.isEmpty() || ask(u"破棄"_s, u"確認"_s, pages.join(u"と"_s));
+}
+
 void Dialogs::tell(const QString &text) const
 {
     ShowMessage(m_presenter, u"その他"_s, u"メッセージ"_s, text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class MessagePresenter;
 
@@ -19,6 +20,10 @@ public:
 
     // True only when a Yes/No dialog was answered Yes.
     bool ask(const QString &category, const QString &code, const QString &text = {}) const;
+    // Before typed input that is not registered is dropped: true when there is
+    // none (pages empty) or the operator agreed to drop it. pages names where
+    // it is: 「入力シート」, 「従業員」.
+    bool mayDiscard(const QStringList &pages) const;
     // A notice: the catalog's その他/メッセージ box with the text as title and prompt.
     void tell(const QString &text) const;
     // An operation that could not be done: told the same way.

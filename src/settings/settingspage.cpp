@@ -260,6 +260,8 @@ void SettingsPage::Restore控え()
         m_dialogs.ask(u"行指定"_s, u"指定なし"_s);
         return;
     }
-    if (m_dialogs.ask(u"復元"_s, u"確認"_s, chosen->data(1, Qt::UserRole).toString()))
+    // The pages read the restored file: what was typed on them and not registered goes.
+    const bool dropsInput = m_unregisteredInput && m_unregisteredInput();
+    if (m_dialogs.ask(u"復元"_s, dropsInput ? u"入力破棄確認"_s : u"確認"_s, chosen->data(1, Qt::UserRole).toString()))
         emit restoreChosen(chosen->data(0, Qt::UserRole).toString());
 }

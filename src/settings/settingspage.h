@@ -3,6 +3,7 @@
 #include "messages/dialogs.h"
 
 #include <QWidget>
+#include <functional>
 
 class Banner;
 class DataStore;
@@ -23,6 +24,10 @@ class SettingsPage : public QWidget
     Q_OBJECT
 public:
     SettingsPage(const DataStore &store, MessagePresenter &presenter, QWidget *parent = nullptr);
+
+    // Whether another page holds input a restore would drop: the restore's
+    // confirmation then says so.
+    void setUnregisteredInputQuery(std::function<bool()> query) { m_unregisteredInput = std::move(query); }
 
     // Operations
     void Read設定();
@@ -53,6 +58,7 @@ private:
 
     const DataStore &m_store;
     Dialogs m_dialogs;
+    std::function<bool()> m_unregisteredInput;
 
     QLineEdit *txt自社名 = nullptr;
     QLineEdit *txtデータ場所 = nullptr;

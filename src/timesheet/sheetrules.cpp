@@ -181,4 +181,13 @@ std::optional<QString> nextDay(const QVariant &date)
     return next.toString(u"yyyy-MM-dd"_s);
 }
 
+QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total)
+{
+    double yen = 0;
+    if (!fmt::toDouble(total, &yen))
+        yen = 0;
+    return u"%1「%2」は登録済みです（%3 行、合計 %4 円）"_s.arg(name, title, QString::number(lines),
+                                                             fmt::number(yen, u"#,##0"));
+}
+
 } // namespace sheet

@@ -64,4 +64,9 @@ bool changesTotals(int column);
 // after 9999-12-31, which no eight digits could follow.
 std::optional<QString> nextDay(const QVariant &date);
 
+// What the question before replacing a registered sheet says is stored:
+// 山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円）. An empty
+// total counts as 0, as the page shows it.
+QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total);
+
 } // namespace sheet

@@ -118,6 +118,18 @@ std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key)
     return stored;
 }
 
+std::optional<Registered> findRegistered(const QSqlDatabase &main, const Key &key, bool *ok)
+{
+    const QList<sql::Row> rows = sql::rows(
+        main,
+        u"SELECT h.合計, (SELECT count(*) FROM 時給明細 m WHERE m.氏名 = h.氏名 AND m.タイトル = h.タイトル) "
+        u"FROM 時給ヘッダ h WHERE h.氏名 = ? AND h.タイトル = ? ORDER BY h.rowid LIMIT 1"_s,
+        {key.name, key.title}, ok);
+    if (rows.isEmpty())
+        return std::nullopt;
+    return Registered{rows.first().value(1).toInt(), rows.first().value(0)};
+}
+
 bool deleteSheet(const QSqlDatabase &main, const Key &key)
 {
     sql::Transaction transaction(main);

@@ -17,6 +17,7 @@ struct Key
 {
     QString name;
     QString title;
+    friend bool operator==(const Key &, const Key &) = default;
 };
 
 // The five header values as stored; null where a field was empty.
@@ -54,6 +55,16 @@ struct Stored
 
 // Header and lines read in one read transaction; nothing when the read failed.
 std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key);
+
+// What is registered under a key, for the question before it is replaced.
+struct Registered
+{
+    int lines = 0;
+    QVariant total; // 合計 as stored
+};
+
+// The registered sheet of that key, nothing when none is; ok tells whether the read succeeded.
+std::optional<Registered> findRegistered(const QSqlDatabase &main, const Key &key, bool *ok);
 
 // Deletes the header and the lines of a sheet together.
 bool deleteSheet(const QSqlDatabase &main, const Key &key);

@@ -8,6 +8,7 @@
 #include "controls/pagewidgets.h"
 #include "controls/worktablemodel.h"
 #include "employees/employeestore.h"
+#include "timesheet/sheetrules.h"
 #include "timesheet/sheetstore.h"
 
 #include <QLineEdit>
@@ -62,10 +63,17 @@ void TimeSheetPage::showTotals(const sheet::Totals &totals)
 
 void TimeSheetPage::Delete行()
 {
-    if (!Grid明細->deleteCurrentRow() && !Grid明細->eof()) {
+    // A line with something on it is a change to the sheet; a blank one is not.
+    bool blank = true;
+    for (int c = sheet::Col日付; c <= sheet::Col金額; ++c)
+        blank = blank && Grid明細->value(c).isNull();
+    const bool deleted = Grid明細->deleteCurrentRow();
+    if (!deleted && !Grid明細->eof()) {
         m_dialogs.fail(Dialogs::notShown(u"作業ファイルに書き込めないため、行を削除できませんでした。"_s));
         return;
     }
+    if (deleted && !blank)
+        markTyped();
     Grid明細->viewport()->update();
     Grid明細->setFocus();
     Calc明細();
@@ -91,6 +99,8 @@ void TimeSheetPage::Clear時給()
     txtタイトル->clear();
     for (NumberEdit *field : {num休憩, num合計, num時間, num時給, num調整額})
         field->setValue(QVariant());
+    m_typed = false;
+    m_readFrom.reset();
     ReadComb氏名();
 }
 
@@ -130,7 +140,7 @@ void TimeSheetPage::Entry時給()
     if (!checkSheetKey())
         return;
     const sheet::Key key{cmb氏名->currentText(), txtタイトル->text()};
-    if (!m_dialogs.ask(u"登録"_s, u"確認"_s, key.name))
+    if (!m_dialogs.ask(u"登録"_s, u"確認"_s, key.name) || !mayReplace(key))
         return;
 
     // Only a work table that holds every line on the screen is registered.
@@ -157,9 +167,26 @@ void TimeSheetPage::Entry時給()
     Clear時給();
 }
 
+bool TimeSheetPage::mayReplace(const sheet::Key &key)
+{
+    // A sheet read onto the page and registered again under its own name and
+    // title is replaced as the operator meant; any other registered sheet of
+    // that key only once the operator has been told what is stored.
+    if (m_readFrom == key)
+        return true;
+    bool read = false;
+    const std::optional<sheet::Registered> stored = sheet::findRegistered(mainDb(), key, &read);
+    if (!read) {
+        m_dialogs.fail(Dialogs::notStored(u"データファイルを読み込めないため、登録できませんでした。"_s));
+        return false;
+    }
+    return !stored
+        || m_dialogs.ask(u"登録"_s, u"上書き確認"_s, sheet::registeredText(key.name, key.title, stored->lines, stored->total));
+}
+
 void TimeSheetPage::Read時給()
 {
-    if (checkSheetKey())
+    if (checkSheetKey() && mayDiscardInput())
         showSheet({cmb氏名->currentText(), txtタイトル->text()});
 }
 
@@ -186,7 +213,11 @@ bool TimeSheetPage::showSheet(const sheet::Key &key)
         num時間->setValue(orZero(header->hours));
         num合計->setValue(orZero(header->total));
     }
-    return pagewidgets::refresh(Grid明細, m_dialogs);
+    if (!pagewidgets::refresh(Grid明細, m_dialogs))
+        return false;
+    m_typed = false;
+    m_readFrom = stored->header ? std::optional(key) : std::nullopt;
+    return true;
 }
 
 // ---- The employee of the sheet ------------------------------------------------

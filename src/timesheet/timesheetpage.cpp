@@ -56,6 +56,12 @@ TimeSheetPage::TimeSheetPage(const DataStore &store, MessagePresenter &presenter
     connect(Grid明細, &DataGrid::keyDown, this, &TimeSheetPage::Grid明細_KeyDown);
     connect(Grid明細, &DataGrid::gotFocus, this, &TimeSheetPage::Grid明細_GotFocus);
     connect(Grid明細, &DataGrid::rowColChange, this, &TimeSheetPage::Grid明細_RowColChange);
+
+    // What the operator types, as against what the page fills in (the wage of
+    // a name, the totals, a sheet read).
+    for (NumberEdit *typed : {num時給, num休憩})
+        connect(typed, &QLineEdit::textEdited, this, &TimeSheetPage::markTyped);
+    connect(dat明細, &WorkTableModel::cellEdited, this, &TimeSheetPage::markTyped);
 }
 
 void TimeSheetPage::build()
@@ -99,6 +105,7 @@ void TimeSheetPage::build()
 
     Grid明細 = pagewidgets::grid(u"Grid明細"_s, u"明細"_s);
     Grid明細->verticalHeader()->hide();
+    Grid明細->setTabMovesBetweenCells(true);
     dat明細 = new WorkTableModel(m_store.workName(), u"w明細"_s, sheet::columns(), this);
     Grid明細->bind(dat明細);
 
@@ -141,6 +148,16 @@ QSqlDatabase TimeSheetPage::workDb() const
 void TimeSheetPage::focusName()
 {
     cmb氏名->setFocus();
+}
+
+bool TimeSheetPage::hasUnregisteredInput() const
+{
+    return m_typed || Grid明細->hasTypedEdit();
+}
+
+bool TimeSheetPage::mayDiscardInput()
+{
+    return !hasUnregisteredInput() || m_dialogs.mayDiscard({u"「入力シート」"_s});
 }
 
 void TimeSheetPage::setCompany(const QString &name, const QString &info)
@@ -202,6 +219,7 @@ void TimeSheetPage::Grid明細_KeyDown(GridKey *key)
     if (Grid明細->moveNext()) {
         if (const auto next = sheet::nextDay(date)) {
             Grid明細->setValue(sheet::Col日付, *next);
+            markTyped();
             commitLines();
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "messages/dialogs.h"
+#include "timesheet/sheetstore.h"
 
 #include <QSqlDatabase>
 #include <QWidget>
@@ -18,7 +19,6 @@ class WorkTableModel;
 struct GridCell;
 struct GridKey;
 namespace sheet {
-struct Key;
 struct Totals;
 }
 
@@ -37,6 +37,12 @@ public:
     // leaves the page as it was and tells why.
     bool showSheet(const sheet::Key &key);
     void focusName();
+    // Whether the page holds input typed since it was cleared, read or
+    // registered: a wage or a break, lines edited or deleted. The name and
+    // the title alone are not: they are what 読込 reads by.
+    bool hasUnregisteredInput() const;
+    // Asks before that input is dropped: true when there is none or the operator agreed.
+    bool mayDiscardInput();
     // The held company values (str自社名, str自社情報) printed on the statement,
     // as last read from the settings.
     void setCompany(const QString &name, const QString &info);
@@ -73,6 +79,8 @@ private:
     void Grid明細_GotFocus();
     void Grid明細_RowColChange(int lastRow, int lastColumn);
     bool checkSheetKey();
+    bool mayReplace(const sheet::Key &key);
+    void markTyped() { m_typed = true; }
     bool commitLines();
     void showTotals(const sheet::Totals &totals);
     QSqlDatabase mainDb() const;
@@ -82,6 +90,8 @@ private:
     Dialogs m_dialogs;
     StatementOutput *m_statementOutput;
     Company m_company;
+    bool m_typed = false;
+    std::optional<sheet::Key> m_readFrom; // the registered sheet the page was read from
 
     NameCombo *cmb氏名 = nullptr;
     NumberEdit *num時給 = nullptr;

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -38,8 +39,106 @@ private slots:
     void infoTextsAndBanner();
     void tabOrderRunsThroughTheHeaderIntoTheGrid();
     void closeButtonEndsTheWindowAndReleasesTheData();
+    void discardsAskOnlyWhenTypedInputWouldGo_data();
+    void discardsAskOnlyWhenTypedInputWouldGo();
+    void currentCellIsFramedWhileTheGridHasTheFocus_data();
+    void currentCellIsFramedWhileTheGridHasTheFocus();
     void dialogsUseTheWindowFace();
 };
+
+namespace {
+
+// The employee grid's names, as a check that its rows stayed or went.
+QStringList employeeRows(FrmPelora *w)
+{
+    QStringList names;
+    for (int r = 0; r < ui::dat従業員(w)->storedRowCount(); ++r)
+        names.append(ui::dat従業員(w)->value(r, 1).toString() + u'|' + ui::dat従業員(w)->value(r, 2).toString());
+    return names;
+}
+
+// What the operator has on the pages before a discard: typed, read, or nothing.
+void prepareInput(Pelora &app, const QString &input)
+{
+    FrmPelora *w = app.w;
+    DataGrid *lines = ui::Grid明細(w);
+    ui::SSTab1(w)->setCurrentIndex(0);
+    const QStringList what = input.split(u", "_s);
+    if (what.contains(u"read"_s)) {
+        op::fill(ui::cmb氏名(w), u"山田"_s);
+        op::fill(ui::txtタイトル(w), u"4月"_s);
+        op::click(ui::cmd読込(w));
+    }
+    if (what.contains(u"key"_s)) { // a name and a title only: what 読込 reads by
+        op::fill(ui::cmb氏名(w), u"佐藤"_s);
+        op::fill(ui::txtタイトル(w), u"5月"_s);
+    }
+    if (what.contains(u"line"_s))
+        op::typeCell(lines, 3, 1, u"20070405"_s);
+    if (what.contains(u"wage"_s))
+        op::fill(ui::num時給(w), u"1300"_s);
+    if (what.contains(u"line deleted"_s) || what.contains(u"blank line deleted"_s)) { // read, or blank
+        op::selectCell(lines, what.contains(u"blank line deleted"_s) ? 10 : 0, 1);
+        op::click(ui::cmd行削除(w));
+    }
+    if (what.contains(u"open cell"_s)) { // typed, the cell still open
+        op::selectCell(lines, 3, 6);
+        QTest::keyClick(lines, Qt::Key_F2);
+        op::type(QApplication::focusWidget(), u"500"_s);
+    }
+    if (what.contains(u"employee"_s) || what.contains(u"tick"_s))
+        ui::SSTab1(w)->setCurrentIndex(2);
+    if (what.contains(u"employee"_s))
+        op::typeCell(ui::Grid従業員(w), 1, 1, u"新井"_s);
+    if (what.contains(u"tick"_s)) { // ticks are never stored
+        op::selectCell(ui::Grid従業員(w), 0, 0);
+        QTest::keyClick(ui::Grid従業員(w), Qt::Key_Space);
+    }
+    if (what.contains(u"registered"_s)) {
+        op::click(ui::cmd登録(w));
+        app.presenter.clear();
+    }
+}
+
+// The discard itself, as the operator starts it.
+void discard(Pelora &app, const QString &path)
+{
+    FrmPelora *w = app.w;
+    DataGrid *list = ui::Grid履歴(w);
+    if (path.startsWith(u"履歴"_s)) {
+        ui::SSTab1(w)->setCurrentIndex(1);
+        op::selectCell(list, 0, 0);
+    }
+    if (path == u"閉じる"_s) {
+        ui::SSTab1(w)->setCurrentIndex(0);
+        op::click(ui::cmd履歴閉じる(w));
+    } else if (path == u"close box"_s) {
+        w->windowHandle()->close(); // as the window system closes it
+    } else if (path == u"履歴 選択"_s) {
+        op::click(ui::cmd履歴選択(w));
+    } else if (path == u"履歴 double click"_s) {
+        const QPoint cell = list->visualRect(list->model()->index(0, 2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, cell);
+    } else if (path == u"履歴 Enter"_s) {
+        QTest::keyClick(list, Qt::Key_Return);
+    } else if (path == u"読込"_s) {
+        ui::SSTab1(w)->setCurrentIndex(0);
+        op::fill(ui::cmb氏名(w), u"山田"_s);
+        op::fill(ui::txtタイトル(w), u"4月"_s);
+        op::click(ui::cmd読込(w));
+    } else if (path == u"従業員 読込"_s) {
+        ui::SSTab1(w)->setCurrentIndex(2);
+        op::click(ui::cmd従業員読込(w));
+    } else if (path == u"クリア"_s) {
+        ui::SSTab1(w)->setCurrentIndex(0);
+        op::click(ui::cmdクリア(w));
+    }
+    QApplication::processEvents();
+}
+
+} // namespace
 
 void TestMainWindow::startsWithCaptionPagesAndFiles()
 {
@@ -225,7 +324,15 @@ void TestMainWindow::tabOrderRunsThroughTheHeaderIntoTheGrid()
     QCOMPARE(order.at(2), static_cast<QWidget *>(ui::txtタイトル(app.w)));
     QCOMPARE(order.at(3), static_cast<QWidget *>(ui::num休憩(app.w)));
     QCOMPARE(order.at(4), static_cast<QWidget *>(ui::Grid明細(app.w)));
-    QCOMPARE(order.at(5), static_cast<QWidget *>(ui::cmd登録(app.w)));
+    // Tab stays in the grid; Ctrl+Tab leaves it, forwards or back, and turns no page.
+    QCOMPARE(order.at(5), static_cast<QWidget *>(ui::Grid明細(app.w)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::cmd登録(app.w)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::Grid明細(app.w)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::num休憩(app.w)));
+    QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
 }
 
 void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
@@ -241,6 +348,141 @@ void TestMainWindow::closeButtonEndsTheWindowAndReleasesTheData()
     // The data folder is free again: a new start succeeds on it.
     app.stop();
     QVERIFY(app.start());
+}
+
+void TestMainWindow::discardsAskOnlyWhenTypedInputWouldGo_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("asked"); // the pages the question names; empty: no question
+    const QString sheet = u"「入力シート」"_s, employees = u"「従業員」"_s;
+    const QList<std::tuple<const char *, QString, bool, QString>> rows{
+        {"閉じる", u"nothing"_s, true, {}},
+        {"閉じる", u"line"_s, false, sheet},
+        {"閉じる", u"line"_s, true, sheet},
+        {"閉じる", u"employee"_s, false, employees},
+        {"閉じる", u"read, line, registered"_s, true, {}},
+        {"閉じる", u"read, line deleted"_s, false, sheet},
+        {"閉じる", u"read, blank line deleted"_s, true, {}},
+        {"履歴 double click", u"nothing"_s, true, {}},
+        {"close box", u"nothing"_s, true, {}},
+        {"close box", u"key"_s, true, {}},
+        {"close box", u"read"_s, true, {}},
+        {"close box", u"tick"_s, true, {}},
+        {"close box", u"wage, employee"_s, false, sheet + u"と"_s + employees},
+        {"close box", u"open cell"_s, false, sheet},
+        {"close box", u"open cell"_s, true, sheet},
+        {"履歴 選択", u"nothing"_s, true, {}},
+        {"履歴 選択", u"read, line"_s, false, sheet},
+        {"履歴 選択", u"line"_s, true, sheet},
+        {"履歴 選択", u"employee"_s, true, {}},
+        {"履歴 double click", u"wage"_s, false, sheet},
+        {"履歴 Enter", u"nothing"_s, true, {}},
+        {"履歴 Enter", u"line"_s, false, sheet},
+        {"読込", u"key"_s, true, {}},
+        {"読込", u"read, wage"_s, false, sheet},
+        {"読込", u"read, wage"_s, true, sheet},
+        {"読込", u"employee"_s, true, {}},
+        {"従業員 読込", u"employee"_s, false, employees},
+        {"従業員 読込", u"employee"_s, true, employees},
+        {"従業員 読込", u"tick"_s, true, {}},
+        {"従業員 読込", u"line"_s, true, {}},
+        {"クリア", u"line"_s, true, {}}, // the operator's own discard
+    };
+    for (const auto &[path, input, yes, asked] : rows)
+        QTest::addRow("%s, %s, %s", path, qPrintable(input), yes ? "はい" : "いいえ")
+            << QString::fromUtf8(path) << input << yes << asked;
+}
+
+void TestMainWindow::discardsAskOnlyWhenTypedInputWouldGo()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, input);
+    QFETCH(bool, yes);
+    QFETCH(QString, asked);
+    Pelora app;
+    QVERIFY(app.start());
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給ヘッダ VALUES ('山田', '4月', 1000, 0, 0, 8, 8000)"_s));
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給明細 VALUES ('山田', '4月', 1, '2007-04-02', "
+                                                  u"'0900', '1700', 8, 1000, NULL, 8000)"_s));
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 従業員 VALUES ('佐藤', 900)"_s));
+    ui::SSTab1(app.w)->setCurrentIndex(1);
+    op::click(ui::cmd履歴読込(app.w));
+    ui::SSTab1(app.w)->setCurrentIndex(2);
+    op::click(ui::cmd従業員読込(app.w));
+    prepareInput(app, input);
+    QVERIFY(app.presenter.shown.isEmpty());
+    const SheetPage page = sheetPage(app.w);
+    const QStringList staff = employeeRows(app.w);
+    const int tab = path == u"close box"_s ? ui::SSTab1(app.w)->currentIndex()
+        : path.startsWith(u"履歴"_s)      ? 1
+        : path == u"従業員 読込"_s         ? 2
+                                          : 0;
+
+    app.presenter.script.append(yes ? MessageRequest::Button::Yes : MessageRequest::Button::No);
+    discard(app, path);
+
+    QCOMPARE(app.presenter.shown.size(), asked.isEmpty() ? 0 : 1);
+    if (!asked.isEmpty())
+        QVERIFY(isDiscardQuestion(app.presenter.last(), asked));
+    if (!yes) { // いいえ changes nothing
+        QVERIFY(app.w->isVisible());
+        const SheetPage now = sheetPage(app.w);
+        QCOMPARE(now.name, page.name);
+        QCOMPARE(now.title, page.title);
+        QCOMPARE(now.fields, page.fields);
+        QCOMPARE(now.lines, page.lines);
+        QCOMPARE(employeeRows(app.w), staff);
+        QCOMPARE(ui::SSTab1(app.w)->currentIndex(), tab);
+        return;
+    }
+    // はい, or nothing to lose: the operation goes on as it always did.
+    if (path.contains(u"close"_s) || path == u"閉じる"_s) {
+        QVERIFY(!app.w->isVisible());
+    } else if (path.startsWith(u"履歴"_s) || path == u"読込"_s) {
+        QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
+        QCOMPARE(sheetPage(app.w).fields.last().toDouble(), 8000.0);
+        QCOMPARE(ui::dat明細(app.w)->value(0, 2).toString(), u"0900"_s);
+        QVERIFY(ui::dat明細(app.w)->value(3, 1).isNull());
+    } else if (path == u"従業員 読込"_s) {
+        QCOMPARE(employeeRows(app.w), QStringList{u"佐藤|900"_s});
+    } else {
+        QVERIFY(ui::dat明細(app.w)->value(3, 1).isNull());
+    }
+}
+
+void TestMainWindow::currentCellIsFramedWhileTheGridHasTheFocus_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("column");
+    QTest::newRow("明細") << u"Grid明細"_s << 0 << 3;
+    QTest::newRow("従業員") << u"Grid従業員"_s << 2 << 1;
+}
+
+void TestMainWindow::currentCellIsFramedWhileTheGridHasTheFocus()
+{
+    QFETCH(QString, grid);
+    QFETCH(int, page);
+    QFETCH(int, column);
+    Pelora app;
+    QVERIFY(app.start());
+    ui::SSTab1(app.w)->setCurrentIndex(page);
+    auto *g = ui::find<DataGrid>(app.w, grid);
+    g->setCurrentIndex(g->model()->index(0, column));
+    // The cell's left edge, as a mouse click and as Tab bring the focus.
+    const QRect cell = g->visualRect(g->model()->index(0, column));
+    const auto edge = [&] { return g->viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.center().y()); };
+    op::focus(ui::cmd登録(app.w)->isVisible() ? static_cast<QWidget *>(ui::cmd登録(app.w)) : ui::cmd従業員読込(app.w));
+    const QColor unfocused = edge();
+    for (Qt::FocusReason reason : {Qt::MouseFocusReason, Qt::TabFocusReason}) {
+        g->setFocus(reason);
+        QApplication::processEvents();
+        QVERIFY(g->hasFocus());
+        QVERIFY2(edge() != unfocused, qPrintable(edge().name()));
+        QVERIFY(edge().value() < unfocused.value()); // a dark line
+    }
 }
 
 void TestMainWindow::dialogsUseTheWindowFace()

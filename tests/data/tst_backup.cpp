@@ -535,18 +535,22 @@ void TestBackup::aCopyIsRestoredFromTheSettingsPage_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("told"); // why it could not be done; empty: done
-    QTest::newRow("whole copy") << QString() << QString();
+    QTest::addColumn<bool>("typed");   // a line typed on 入力シート and not registered
+    QTest::newRow("whole copy") << QString() << QString() << false;
+    // The confirmation says that the typed line goes; the page shows the restored file.
+    QTest::newRow("whole copy, a line typed") << QString() << QString() << true;
     // Checked whole before anything is moved: the file in use stays in place, untouched.
-    QTest::newRow("copy damaged since it was taken") << u"damaged copy"_s << u"控えを読み取れないか、控えが壊れています"_s;
+    QTest::newRow("copy damaged since it was taken") << u"damaged copy"_s << u"控えを読み取れないか、控えが壊れています"_s << false;
     // What fails before anything is moved leaves the connection as it was.
-    QTest::newRow("disk full") << u"disk full"_s << u"ディスクの空きが足りません"_s;
-    QTest::newRow("data folder made read-only") << u"read-only folder"_s << u"読み取り専用"_s;
+    QTest::newRow("disk full") << u"disk full"_s << u"ディスクの空きが足りません"_s << false;
+    QTest::newRow("data folder made read-only") << u"read-only folder"_s << u"読み取り専用"_s << false;
 }
 
 void TestBackup::aCopyIsRestoredFromTheSettingsPage()
 {
     QFETCH(QString, fault);
     QFETCH(QString, told);
+    QFETCH(bool, typed);
     Pelora app;
     std::unique_ptr<SmallDisk> disk;
     if (fault == u"disk full"_s) {
@@ -565,6 +569,8 @@ void TestBackup::aCopyIsRestoredFromTheSettingsPage()
     // A hint written after the copy exists nowhere else: it stays.
     QVERIFY(Pelora::execute(app.paths.WorkDbPath, u"INSERT INTO ClHint VALUES ('FrmPelora', 'cmdHint', 'Pelora', '入力の説明')"_s));
 
+    if (typed)
+        op::typeCell(ui::Grid明細(app.w), 0, 1, u"20070402"_s);
     // 設定・情報: the copies listed, one chosen, はい to the confirmation.
     ui::SSTab1(app.w)->setCurrentIndex(3);
     op::click(ui::find<QPushButton>(app.w, u"cmd控え一覧"_s));
@@ -603,6 +609,9 @@ void TestBackup::aCopyIsRestoredFromTheSettingsPage()
     }
     QVERIFY2(app.presenter.shown.first().prompt.contains(u"（閉じたとき）、シート 1 件、従業員 2 人"_s),
              qPrintable(app.presenter.shown.first().prompt));
+    QCOMPARE(app.presenter.shown.first().prompt.contains(u"入力シートと従業員の登録していない入力は破棄されます。"_s), typed);
+    QVERIFY(ui::dat明細(app.w)->value(0, 1).isNull());
+    QVERIFY(!ui::sheetPage(app.w)->hasUnregisteredInput());
 
     // The pages read the restored file; the hint text is back, and the one written since stays.
     ui::SSTab1(app.w)->setCurrentIndex(1);

@@ -123,7 +123,9 @@ private slots:
     void lineDeleteWithoutTicksDeletesNothing();
     void lineDeleteRemovesTickedNames();
     void registeringASheetStoresItsEmployee();
-    void nameListFollowsOnlyTheClearOfTheSheetPage();
+    void nameListFollowsTheMaster();
+    void tabStaysInTheGrid_data();
+    void tabStaysInTheGrid();
     void aFailedCopyKeepsThePreviousMaster();
     void clearEmptiesOnlyTheGrid();
 };
@@ -421,7 +423,7 @@ void TestEmployees::registeringASheetStoresItsEmployee()
                        {u"O'Brien"_s, 1234.0}});
 }
 
-void TestEmployees::nameListFollowsOnlyTheClearOfTheSheetPage()
+void TestEmployees::nameListFollowsTheMaster()
 {
     Pelora app;
     QVERIFY(app.start());
@@ -429,24 +431,92 @@ void TestEmployees::nameListFollowsOnlyTheClearOfTheSheetPage()
     app.stop();
     QVERIFY(app.start());
     QCOMPARE(nameList(app.w), QStringList{u"佐藤"_s});
+    // A name half typed on the sheet page stays as typed while the list changes.
+    op::fill(ui::cmb氏名(app.w), u"佐"_s);
 
     showEmployeePage(app);
     op::click(ui::cmd従業員読込(app.w));
     op::typeCell(ui::Grid従業員(app.w), 1, Col氏名, u"伊藤"_s);
+    QCOMPARE(nameList(app.w), QStringList{u"佐藤"_s}); // typed, not registered
     op::click(ui::cmd従業員登録(app.w));
+    QCOMPARE(nameList(app.w), (QStringList{u"伊藤"_s, u"佐藤"_s}));
     toggleTick(ui::Grid従業員(app.w), 0);
     app.presenter.answerYes();
     op::click(ui::cmd従業員行削除(app.w));
     verifyMaster(app, {{u"伊藤"_s, QVariant()}});
+    QCOMPARE(nameList(app.w), QStringList{u"伊藤"_s});
+    // Reading and clearing the grid leave the master, and the list, alone.
     op::click(ui::cmd従業員読込(app.w));
     op::click(ui::cmdクリア従業員(app.w));
-    QCOMPARE(nameList(app.w), QStringList{u"佐藤"_s});
+    QCOMPARE(nameList(app.w), QStringList{u"伊藤"_s});
 
     ui::SSTab1(app.w)->setCurrentIndex(0);
-    op::fill(ui::cmb氏名(app.w), u"佐"_s);
-    QCOMPARE(nameList(app.w), QStringList{u"佐藤"_s});
+    QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"佐"_s);
     op::click(ui::cmdクリア(app.w));
     QCOMPARE(nameList(app.w), QStringList{u"伊藤"_s});
+}
+
+void TestEmployees::tabStaysInTheGrid_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<int>("row"); // -1: the last line
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("editing"); // typed into the cell, still open
+    QTest::addColumn<bool>("back");    // Shift+Tab
+    QTest::addColumn<int>("toRow");    // relative to row
+    QTest::addColumn<int>("toColumn");
+    const int date = sheet::Col日付, amount = sheet::Col金額;
+    QTest::newRow("従業員: name to wage") << u"Grid従業員"_s << 0 << int(Col氏名) << false << false << 0 << int(Col時給);
+    QTest::newRow("従業員: wage to the next name, past the tick")
+        << u"Grid従業員"_s << 0 << int(Col時給) << true << false << 1 << int(Col氏名);
+    QTest::newRow("従業員: back from a name") << u"Grid従業員"_s << 1 << int(Col氏名) << false << true << -1 << int(Col時給);
+    QTest::newRow("従業員: the last cell") << u"Grid従業員"_s << -1 << int(Col時給) << false << false << 0 << int(Col時給);
+    // Typed into the blank line, the wage makes a new employee, and a new blank line follows.
+    QTest::newRow("従業員: the last cell, typed") << u"Grid従業員"_s << -1 << int(Col時給) << true << false << 1 << int(Col氏名);
+    QTest::newRow("従業員: the first cell, back") << u"Grid従業員"_s << 0 << int(Col氏名) << false << true << 0 << int(Col氏名);
+    QTest::newRow("明細: amount to the next date") << u"Grid明細"_s << 4 << amount << false << false << 1 << date;
+    QTest::newRow("明細: the last amount") << u"Grid明細"_s << -1 << amount << false << false << 0 << amount;
+    QTest::newRow("明細: the first date, back") << u"Grid明細"_s << 0 << date << true << true << 0 << date;
+}
+
+void TestEmployees::tabStaysInTheGrid()
+{
+    QFETCH(QString, grid);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(bool, editing);
+    QFETCH(bool, back);
+    QFETCH(int, toRow);
+    QFETCH(int, toColumn);
+    Pelora app;
+    QVERIFY(app.start());
+    addEmployee(app, u"佐藤"_s, 1100.0);
+    auto *g = ui::find<DataGrid>(app.w, grid);
+    if (g == ui::Grid従業員(app.w)) {
+        showEmployeePage(app);
+        op::click(ui::cmd従業員読込(app.w));
+    }
+    if (row < 0)
+        row = g->model()->rowCount() - 1;
+    op::selectCell(g, row, column);
+    if (editing) {
+        QTest::keyClick(g, Qt::Key_F2);
+        op::type(QApplication::focusWidget(), u"12"_s);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+    QApplication::processEvents();
+
+    QWidget *focused = QApplication::focusWidget();
+    QVERIFY2(focused == g || g->isAncestorOf(focused), qPrintable(focused->objectName()));
+    QCOMPARE(g->currentIndex().row(), row + toRow);
+    QCOMPARE(g->currentIndex().column(), toColumn);
+    // A blank typed next goes into a cell (as in 「山田 花子」), never to a button.
+    const QStringList names = gridNames(app);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(gridNames(app), names);
+    focused = QApplication::focusWidget();
+    QVERIFY2(focused == g || g->isAncestorOf(focused), qPrintable(focused->objectName()));
 }
 
 void TestEmployees::aFailedCopyKeepsThePreviousMaster()

@@ -8,7 +8,11 @@
 #include "history/historycolumns.h"
 #include "timesheet/sheetcolumns.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -101,6 +105,7 @@ private slots:
     void sheetsOfAnEmployeeNoLongerInTheMasterAreListed();
     void theListIsASnapshot();
     void listsManySheetsWholeAndReleasesTheFile();
+    void aLongNameShowsWhole();
 };
 
 void TestHistory::anEmptyListOpensNothing()
@@ -213,6 +218,7 @@ void TestHistory::opensTheChosenSheet()
     QVERIFY(row > 0);
     clickRow(ui::Grid履歴(app.w), row);
     QCOMPARE(ui::Grid履歴(app.w)->row(), row);
+    app.presenter.answerYes(); // the typed line may go
     op::click(ui::cmd履歴選択(app.w));
 
     QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
@@ -225,7 +231,8 @@ void TestHistory::opensTheChosenSheet()
     QCOMPARE(ui::dat明細(app.w)->value(1, sheet::Col開始時間).toString(), u"0930"_s);
     for (int r = 2; r < sheet::LineCount; ++r)
         QVERIFY(ui::dat明細(app.w)->value(r, sheet::Col日付).isNull());
-    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY(isDiscardQuestion(app.presenter.last(), u"「入力シート」"_s));
     // The list stays as it was.
     QCOMPARE(ui::dat履歴(app.w)->storedRowCount(), 3);
     QCOMPARE(workListCount(app), 3);
@@ -289,13 +296,15 @@ void TestHistory::aSheetDeletedSinceCanStillBeChosen()
     // Lines typed meanwhile: reading the missing sheet leaves a blank grid.
     op::typeCell(ui::Grid明細(app.w), 0, sheet::Col日付, u"20070301"_s);
     ui::SSTab1(app.w)->setCurrentIndex(1);
+    app.presenter.answerYes();
     op::click(ui::cmd履歴選択(app.w));
     QCOMPARE(ui::SSTab1(app.w)->currentIndex(), 0);
     QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
     QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
     for (int r = 0; r < sheet::LineCount; ++r)
         QVERIFY(ui::dat明細(app.w)->value(r, sheet::Col日付).isNull());
-    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY(isDiscardQuestion(app.presenter.last(), u"「入力シート」"_s));
 }
 
 void TestHistory::sheetsOfAnEmployeeNoLongerInTheMasterAreListed()
@@ -326,6 +335,8 @@ void TestHistory::theListIsASnapshot()
     typeSheet(app.w, u"青木"_s, u"4月"_s);
     op::click(ui::cmd登録(app.w));
     typeSheet(app.w, u"山田"_s, u"4月"_s); // registered again with another total
+    app.presenter.answerYes();
+    app.presenter.answerYes(); // over the stored sheet
     op::click(ui::cmd登録(app.w));
     QCOMPARE(headerCount(app), 2);
     QCOMPARE(listed(app.w), QStringList{u"山田|7,000|4月"_s});
@@ -369,6 +380,40 @@ void TestHistory::listsManySheetsWholeAndReleasesTheFile()
     op::click(ui::cmd登録(app.w));
     QCOMPARE(headerCount(app), sheets + 2);
     QCOMPARE(ui::cmb氏名(app.w)->currentText(), QString());
+}
+
+void TestHistory::aLongNameShowsWhole()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    const QString name = u"勅使河原 左衛門三郎 アレクサンドル ヴィルヘルム フリードリヒ 二世"_s;
+    storeHeader(app, name, u"2025年3月分（前半と後半の合計、交通費の調整を含む）"_s, 1234567);
+    storeHeader(app, u"林"_s, u"3月"_s, 100);
+    readList(app.w);
+    DataGrid *grid = ui::Grid履歴(app.w);
+    QHeaderView *header = grid->horizontalHeader();
+
+    // The columns take what they list; the name at most half the list.
+    const QFontMetrics metrics(grid->font());
+    QVERIFY(header->sectionSize(Col合計) > metrics.horizontalAdvance(u"1,234,567"_s));
+    QVERIFY(header->sectionSize(Colタイトル) > metrics.horizontalAdvance(ui::dat履歴(app.w)->value(1, Colタイトル).toString()));
+    QVERIFY(header->sectionSize(Col氏名) < metrics.horizontalAdvance(name));
+    QVERIFY(header->sectionSize(Col氏名) >= twipsToPixels(2160, grid->logicalDpiX()));
+    QVERIFY(header->sectionSize(Col氏名) <= grid->viewport()->width() / 2);
+
+    // Whole on hover, and to a screen reader.
+    const int row = ui::dat履歴(app.w)->value(0, Col氏名) == name ? 0 : 1;
+    const QRect cell = grid->visualRect(grid->model()->index(row, Col氏名));
+    QHelpEvent hover(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid->viewport(), &hover);
+    QCOMPARE(QToolTip::text(), name);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(grid);
+    QVERIFY(list && list->tableInterface());
+    QAccessibleInterface *described = list->tableInterface()->cellAt(row, Col合計);
+    QVERIFY(described);
+    QCOMPARE(described->text(QAccessible::Description),
+             name + u"「2025年3月分（前半と後半の合計、交通費の調整を含む）」 金額 1,234,567 円"_s);
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(TestHistory)

@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -58,6 +59,43 @@ QList<QVariantList> readCsv(const QString &file)
     QList<QVariantList> rows;
     for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
         rows.append(row.toArray().toVariantList());
+    return rows;
+}
+
+// The cells of a CSV file as LibreOffice reads it (Japanese, UTF-8, comma
+// separated), converted to ODS: "type value" for each cell of each row, the
+// type as the spreadsheet stores it (time, date, float, string; empty).
+QList<QStringList> asSpreadsheet(const QString &csv, const QString &folder)
+{
+    QProcess office;
+    office.start(u"soffice"_s, {u"-env:UserInstallation=file://"_s + folder + u"/profile"_s, u"--headless"_s,
+                                u"--convert-to"_s, u"ods"_s, u"--infilter=CSV:44,34,76,1,,1041"_s, u"--outdir"_s,
+                                folder, csv});
+    office.waitForFinished(180000);
+    QProcess python;
+    python.start(u"python3"_s, {u"-c"_s,
+                                u"import json,sys,zipfile,xml.etree.ElementTree as ET\n"
+                                u"T='{urn:oasis:names:tc:opendocument:xmlns:table:1.0}'\n"
+                                u"O='{urn:oasis:names:tc:opendocument:xmlns:office:1.0}'\n"
+                                u"root=ET.fromstring(zipfile.ZipFile(sys.argv[1]).read('content.xml'))\n"
+                                u"rows=[]\n"
+                                u"for row in root.iter(T+'table-row'):\n"
+                                u"  cells=[]\n"
+                                u"  for c in row.findall(T+'table-cell'):\n"
+                                u"    n=min(int(c.get(T+'number-columns-repeated','1')),16)\n"
+                                u"    v=c.get(O+'time-value') or c.get(O+'date-value') or c.get(O+'value') or ''.join(c.itertext())\n"
+                                u"    cells+=[c.get(O+'value-type','empty')+' '+v]*n\n"
+                                u"  rows.append(cells)\n"
+                                u"print(json.dumps(rows))"_s,
+                                QDir(folder).filePath(QFileInfo(csv).completeBaseName() + u".ods"_s)});
+    python.waitForFinished();
+    QList<QStringList> rows;
+    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
+        QStringList cells;
+        for (const QJsonValue &cell : row.toArray())
+            cells.append(cell.toString());
+        rows.append(cells);
+    }
     return rows;
 }
 
@@ -243,25 +281,31 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     storeHeader(app, {keys[2].name, keys[2].title, 999.5, QVariant(), QVariant(), 7, 6996.5});
     QVERIFY(Pelora::execute(app.paths.MainDbPath,
                             u"INSERT INTO 時給明細 VALUES (?, ?, 1, '2007-04-02', '0900', '1730', 7.5, 1000, NULL, 7500), "
-                            u"(?, ?, 2, '2007-04-03', '0000', '0600', 6, 1000.5, -10, 5993)"_s,
-                            {keys[0].name, keys[0].title, keys[0].name, keys[0].title}));
+                            u"(?, ?, 2, '2007-04-03', '0000', '0600', 6, 1000.5, -10, 5993), "
+                            u"(?, ?, 3, '2007-04-03', '2200', '2400', 2.25, 1000, NULL, 2250)"_s,
+                            {keys[0].name, keys[0].title, keys[0].name, keys[0].title, keys[0].name, keys[0].title}));
     // Written through the page, every listed sheet (none chosen), in the order listed.
     const QString sheetsFile = app.dir.filePath(u"figures.csv"_s);
     const QString linesFile = app.dir.filePath(u"lines.csv"_s);
     ui::SSTab1(app.w)->setCurrentIndex(1);
     op::click(ui::cmd履歴読込(app.w));
-    for (const auto &[file, kind] : {std::pair(sheetsFile, ExportChooser::Kind::Sheets),
-                                     std::pair(linesFile, ExportChooser::Kind::Lines)}) {
-        app.chooser.answer = ExportChooser::Choice{file, kind};
-        op::click(ui::find<QPushButton>(app.w, u"cmd履歴CSV"_s));
+    // Each form has its button and its own file name.
+    const QDate today = QDate::currentDate();
+    for (const auto &[file, button, proposed] :
+         {std::tuple(sheetsFile, u"cmd履歴CSV合計"_s, u"給与集計_%1.csv"_s),
+          std::tuple(linesFile, u"cmd履歴CSV明細"_s, u"勤務明細_%1.csv"_s)}) {
+        app.chooser.answer = file;
+        op::click(ui::find<QPushButton>(app.w, button));
+        QCOMPARE(app.chooser.proposed, proposed.arg(today.toString(u"yyyyMMdd"_s)));
     }
-    QVERIFY(app.chooser.proposed.endsWith(u".csv"_s));
+    QCOMPARE(app.presenter.last().prompt,
+             u"3 件のシートの日ごとの明細を CSV ファイルに書き出しました。\n"_s + QDir::toNativeSeparators(linesFile));
 
     QFile bytes(sheetsFile);
     QVERIFY(bytes.open(QIODevice::ReadOnly));
     const QByteArray content = bytes.readAll();
     bytes.close();
-    QVERIFY(content.startsWith("\xEF\xBB\xBF" "氏名,タイトル,時給,休憩,時間,調整額,合計\r\n"));
+    QVERIFY(content.startsWith("\xEF\xBB\xBF" "氏名,タイトル,時給,休憩,時間,調整額,支給額\r\n"));
     // Every line ends in CRLF; the one bare LF is inside the quoted title.
     QCOMPARE(content.count("\r\n"), 4);
     QCOMPARE(content.count('\n'), 5);
@@ -280,13 +324,16 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     if (!portable::Windows)
         QCOMPARE(QFile::permissions(sheetsFile), ownerOnly);
 
-    // Read back as Python's csv module reads it.
+    // Read back as Python's csv module reads it: hours with one decimal, times
+    // as h:mm, everything else as stored.
     if (portable::Windows)
         QSKIP("no Python under Wine to read the files back with its csv module");
-    const QList<QVariantList> stored = app.mainRows(u"SELECT 氏名, タイトル, 時給, 休憩, 時間, 調整額, 合計 FROM 時給ヘッダ ORDER BY 氏名"_s);
+    const QString hmm = u"CAST(substr(%1, 1, 2) AS INTEGER) || ':' || substr(%1, 3, 2)"_s;
+    const QList<QVariantList> stored = app.mainRows(
+        u"SELECT 氏名, タイトル, 時給, 休憩, printf('%.1f', 時間), 調整額, 合計 FROM 時給ヘッダ ORDER BY 氏名"_s);
     const QList<QVariantList> storedLines = app.mainRows(
-        u"SELECT 氏名, タイトル, 行番号, replace(日付, '-', '/'), 開始時間, 終了時間, 時間, 時給, 調整額, 金額 "
-        u"FROM 時給明細 ORDER BY 行番号"_s);
+        u"SELECT 氏名, タイトル, 行番号, replace(日付, '-', '/'), %1, %2, printf('%.1f', 時間), 時給, 調整額, 金額 "
+        u"FROM 時給明細 ORDER BY 行番号"_s.arg(hmm.arg(u"開始時間"_s), hmm.arg(u"終了時間"_s)));
     for (const auto &[file, expected] : {std::pair(sheetsFile, stored), std::pair(linesFile, storedLines)}) {
         const QList<QVariantList> read = readCsv(file);
         QCOMPARE(read.size(), expected.size() + 1);
@@ -295,7 +342,30 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
                 QVERIFY2(sameAsStored(read[r + 1][c], expected[r][c]),
                          qPrintable(u"%1: %2 ≠ %3"_s.arg(file).arg(read[r + 1][c].toString(), expected[r][c].toString())));
     }
-    QCOMPARE(readCsv(linesFile)[2][4], u"0000"_s);
+    const QList<QVariantList> lines = readCsv(linesFile);
+    QCOMPARE(lines[0], (QVariantList{u"氏名"_s, u"タイトル"_s, u"行番号"_s, u"日付"_s, u"開始時間"_s, u"終了時間"_s,
+                                     u"時間"_s, u"時給"_s, u"調整額"_s, u"金額"_s}));
+    QCOMPARE(lines[1].mid(3, 4), (QVariantList{u"2007/04/02"_s, u"9:00"_s, u"17:30"_s, u"7.5"_s}));
+    QCOMPARE(lines[2].mid(3, 4), (QVariantList{u"2007/04/03"_s, u"0:00"_s, u"6:00"_s, u"6.0"_s}));
+    QCOMPARE(lines[3].mid(3, 4), (QVariantList{u"2007/04/03"_s, u"22:00"_s, u"24:00"_s, u"2.3"_s})); // half away from zero
+    QCOMPARE(readCsv(sheetsFile)[2].mid(0, 5), (QVariantList{keys[0].name, keys[0].title, u"1100"_s, u"1"_s, u"0.3"_s}));
+
+    // A spreadsheet (LibreOffice, as a Japanese office's would) takes the
+    // times as times, the hours and amounts as numbers and the dates as dates.
+    if (QStandardPaths::findExecutable(u"soffice"_s).isEmpty())
+        QSKIP("LibreOffice is not installed (scripts/setup.sh installs it)");
+    const QList<QStringList> sheet = asSpreadsheet(linesFile, app.dir.filePath(u"office"_s));
+    QVERIFY(sheet.size() >= 4);
+    QCOMPARE(sheet[3].mid(4, 2), (QStringList{u"time PT22H00M00S"_s, u"time PT24H00M00S"_s}));
+    QCOMPARE(sheet[1].mid(3, 7), (QStringList{u"date 2007-04-02"_s, u"time PT09H00M00S"_s, u"time PT17H30M00S"_s,
+                                              u"float 7.5"_s, u"float 1000"_s, u"empty "_s, u"float 7500"_s}));
+    QCOMPARE(sheet[2].mid(3, 7), (QStringList{u"date 2007-04-03"_s, u"time PT00H00M00S"_s, u"time PT06H00M00S"_s,
+                                              u"float 6"_s, u"float 1000.5"_s, u"float -10"_s, u"float 5993"_s}));
+    const QList<QStringList> totals = asSpreadsheet(sheetsFile, app.dir.filePath(u"office"_s));
+    QVERIFY(totals.size() >= 4);
+    QCOMPARE(totals[0].value(6), u"string 支給額"_s);
+    for (int r = 1; r <= 3; ++r)
+        QCOMPARE(totals[r].value(4).section(u' ', 0, 0), u"float"_s);
 }
 
 void TestPayday::readsInKeyOrderAndTellsAFailedReadApart()
@@ -386,9 +456,9 @@ void TestPayday::aFileIsWrittenWholeOrNotAtAll()
     storeHeader(app, {u"佐藤"_s, u"4月"_s, 1000, 1, 0, 7, 7000});
     ui::SSTab1(app.w)->setCurrentIndex(1);
     op::click(ui::cmd履歴読込(app.w));
-    app.chooser.answer = ExportChooser::Choice{target, ExportChooser::Kind::Sheets};
+    app.chooser.answer = target;
     if (csv) {
-        op::click(ui::find<QPushButton>(app.w, u"cmd履歴CSV"_s));
+        op::click(ui::find<QPushButton>(app.w, u"cmd履歴CSV合計"_s));
     } else {
         saveFromThePreview();
         op::click(ui::find<QPushButton>(app.w, u"cmd履歴印刷"_s));
@@ -409,7 +479,7 @@ void TestPayday::aFileIsWrittenWholeOrNotAtAll()
         QCOMPARE(app.presenter.shown.size(), 1);
         QCOMPARE(app.presenter.last().title, u"書出し完了"_s);
         QCOMPARE(app.presenter.last().prompt,
-                 u"2 件のシートを CSV ファイルに書き出しました。\n"_s + QDir::toNativeSeparators(target));
+                 u"2 件のシートの合計を CSV ファイルに書き出しました。\n"_s + QDir::toNativeSeparators(target));
     } else {
         QVERIFY(written.startsWith("%PDF-") && written.trimmed().endsWith("%%EOF"));
         QVERIFY(app.presenter.shown.isEmpty());

@@ -37,6 +37,7 @@ const QList<Dialog> &dialogs()
         {u"登録"_s, u"データ確認"_s, u"登録の確認"_s, u"データ {text} を登録します。よろしいですか"_s, Kind::AskYes},
         {u"登録"_s, u"コード指定"_s, u"登録注意"_s, u"コードが指定されていません。コードを指定してください。"_s, Kind::Info},
         {u"登録"_s, u"完了"_s, u"登録完了"_s, u"{text} を登録しました。"_s, Kind::Info},
+        {u"登録"_s, u"上書き確認"_s, u"上書きの確認"_s, u"{text}。\n上書きしますか"_s, Kind::AskNo}, // Pelora's own
         {u"登録"_s, u"完了2"_s, u"登録完了"_s, u"データ  {text} を登録しました。"_s, Kind::Info},
         {u"登録"_s, u"チェック"_s, u"入力項目のチェック"_s, u"入力必須項目が空白です。"_s, Kind::Info},
         {u"登録"_s, u"商品未登録"_s, u"入力項目のチェック"_s, u"登録商品データがありません。"_s, Kind::Info},
@@ -78,6 +79,8 @@ const QList<Dialog> &dialogs()
         {u"その他"_s, u"メッセージ"_s, u"{text}"_s, u"{text}"_s, Kind::Info},
         {u"その他"_s, u"書出し完了"_s, u"書出し完了"_s, u"{text}"_s, Kind::Info}, // Pelora's own
         {u"その他"_s, u"確認"_s, u"確認"_s, u"{text}、よろしいですか"_s, Kind::AskYes},
+        {u"破棄"_s, u"確認"_s, u"入力の破棄の確認"_s, u"{text}に登録していない入力があります。破棄して続けますか"_s,
+         Kind::AskNo}, // Pelora's own
         {u"起動"_s, u"控えに戻す"_s, u"Pelora の起動"_s,
          u"{text} に戻しますか。\n「はい」: 今のファイルを日付の付いた名前に変えて data フォルダーに残し、控えを戻して起動します。"
          u"\n「いいえ」: 何も変えずに終了します。"_s, Kind::AskNo},
@@ -93,6 +96,9 @@ const QList<Dialog> &dialogs()
          u"Pelora.lock を別の名前に変えて残し、起動します。"_s, Kind::AskNo},
         {u"復元"_s, u"確認"_s, u"復元の確認"_s,
          u"控え {text} に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。よろしいですか"_s, Kind::AskNo},
+        {u"復元"_s, u"入力破棄確認"_s, u"復元の確認"_s,
+         u"控え {text} に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。"
+         u"入力シートと従業員の登録していない入力は破棄されます。よろしいですか"_s, Kind::AskNo},
         {u"復元"_s, u"完了"_s, u"復元の完了"_s, u"控え {text}"_s, Kind::Info},
     };
     return all;

@@ -50,10 +50,9 @@ bool Pelora::start()
 
 void Pelora::stop()
 {
-    if (m_window) {
-        m_window->close();
-        m_window.reset();
-    }
+    // The program ends as at the end of a session: nothing is asked of the
+    // operator, typed input or not (a test closes the window itself for that).
+    m_window.reset();
     w = nullptr;
 }
 
@@ -138,6 +137,14 @@ bool verifyMissingKeyMessage(const Pelora &app, const QString &message, const QS
         QVERIFY2(focused == expected || expected->isAncestorOf(focused), qPrintable(focused->objectName()));
     }();
     return !QTest::currentTestFailed();
+}
+
+bool isDiscardQuestion(const MessageRequest &asked, const QString &pages)
+{
+    return asked.title == QStringLiteral("入力の破棄の確認")
+        && asked.prompt == pages + QStringLiteral("に登録していない入力があります。破棄して続けますか")
+        && asked.icon == MessageRequest::Icon::Question && asked.buttons == MessageRequest::Buttons::YesNo
+        && asked.defaultButton == MessageRequest::Button::No;
 }
 
 namespace op {

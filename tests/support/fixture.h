@@ -68,6 +68,10 @@ SheetPage sheetPage(FrmPelora *w);
 // focus went to the field named focusName. Returns false when a check failed.
 bool verifyMissingKeyMessage(const Pelora &app, const QString &message, const QString &focusName);
 
+// Whether a dialog is the question before typed input that is not registered
+// is dropped, naming pages (「入力シート」, 「入力シート」と「従業員」), No preselected.
+bool isDiscardQuestion(const MessageRequest &asked, const QString &pages);
+
 // What an operator does with keyboard and mouse.
 namespace op {
 

@@ -41,10 +41,12 @@ public:
 class ScriptedChooser : public ExportChooser
 {
 public:
-    std::optional<Choice> answer; // nothing: the operator cancels
+    std::optional<QString> answer; // nothing: the operator cancels
+    QString title;
     QString proposed;
-    std::optional<Choice> choose(QWidget *, const QString &proposedName) override
+    std::optional<QString> choose(QWidget *, const QString &dialogTitle, const QString &proposedName) override
     {
+        title = dialogTitle;
         proposed = proposedName;
         return answer;
     }

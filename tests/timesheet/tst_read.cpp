@@ -165,14 +165,16 @@ void TestRead::emptyHeaderValuesShowAsZero()
     storeHeader(app, u"山田"_s, u"空"_s, {QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
 
     op::fill(ui::num休憩(app.w), u"2"_s);
+    app.presenter.answerYes(); // the typed break goes
     read(app.w, u"山田"_s, u"休憩なし"_s);
     QCOMPARE(fieldValues(app.w), (QVariantList{1000.0, 0.0, 0.0, 8.0, 8000.0}));
     QVERIFY(!ui::num休憩(app.w)->isEmpty());
 
-    read(app.w, u"山田"_s, u"空"_s);
+    read(app.w, u"山田"_s, u"空"_s); // a sheet read and not changed: no question
     QCOMPARE(fieldValues(app.w), (QVariantList{0.0, 0.0, 0.0, 0.0, 0.0}));
     QCOMPARE(ui::num時間(app.w)->text(), u".0"_s);
-    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY(isDiscardQuestion(app.presenter.shown.first(), u"「入力シート」"_s));
 }
 
 void TestRead::storedLinesTakeTheFirstGridLines()
@@ -196,6 +198,7 @@ void TestRead::storedLinesTakeTheFirstGridLines()
     op::click(ui::cmd行削除(app.w));
     QCOMPARE(ui::dat明細(app.w)->storedRowCount(), sheet::LineCount - 1);
 
+    app.presenter.answerYes();
     read(app.w, u"山田"_s, u"4月"_s);
 
     QCOMPARE(ui::dat明細(app.w)->storedRowCount(), sheet::LineCount);
@@ -210,7 +213,8 @@ void TestRead::storedLinesTakeTheFirstGridLines()
         QVERIFY2(blank(gridLine(app.w, r)), qPrintable(u"grid line %1"_s.arg(r + 1)));
     QCOMPARE(ui::cmb氏名(app.w)->currentText(), u"山田"_s);
     QCOMPARE(ui::txtタイトル(app.w)->text(), u"4月"_s);
-    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY(isDiscardQuestion(app.presenter.shown.first(), u"「入力シート」"_s));
 }
 
 void TestRead::anUnknownSheetEmptiesOnlyTheGrid()
@@ -226,7 +230,9 @@ void TestRead::anUnknownSheetEmptiesOnlyTheGrid()
     const QVariantList fields = fieldValues(app.w);
     QCOMPARE(fields, (QVariantList{1200.0, 1.0, 150.0, 10.0, 12150.0}));
 
-    // Neither the name alone nor the title alone names a sheet.
+    // Neither the name alone nor the title alone names a sheet. The typed
+    // lines go at the first read, once the operator agreed.
+    app.presenter.answerYes();
     for (const auto &[name, title] : {std::pair{u"山田"_s, u"5月"_s}, std::pair{u"山田 "_s, u"4月"_s},
                                       std::pair{u"田中"_s, u"4月"_s}}) {
         read(app.w, name, title);
@@ -238,7 +244,8 @@ void TestRead::anUnknownSheetEmptiesOnlyTheGrid()
             QVERIFY2(blank(gridLine(app.w, r)), qPrintable(u"grid line %1"_s.arg(r + 1)));
         verifyWorkLineNumbers(app);
     }
-    QVERIFY(app.presenter.shown.isEmpty());
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY(isDiscardQuestion(app.presenter.shown.first(), u"「入力シート」"_s));
 }
 
 void TestRead::showsWhatIsStoredWithoutComputing()
@@ -277,6 +284,7 @@ void TestRead::emptyTimesComeBackEmpty()
     typeLine(ui::Grid明細(app.w), 0, u"20070301"_s, u"0800"_s, u"0900"_s);
     typeLine(ui::Grid明細(app.w), 1, u"20070302"_s, u"0800"_s, u"0900"_s);
 
+    app.presenter.answerYes();
     read(app.w, u"山田"_s, u"4月"_s);
 
     WorkTableModel *m = ui::dat明細(app.w);

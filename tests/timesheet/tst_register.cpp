@@ -135,6 +135,8 @@ private slots:
     void nameAndTitleTogetherMakeTheKey();
     void aSheetWithoutLinesStoresItsHeader();
     void registersWhatIsStillBeingTyped();
+    void aStoredSheetNotReadIsReplacedOnlyWhenAgreed_data();
+    void aStoredSheetNotReadIsReplacedOnlyWhenAgreed();
 };
 
 void TestRegister::refusesAnEmptyKey_data()
@@ -312,9 +314,15 @@ void TestRegister::registeringAgainReplacesTheSheet()
     QCOMPARE(first.size(), 1);
     QCOMPARE(count(app, u"時給明細"_s), 3);
 
+    // The page was not read from the stored sheet: replacing it takes a second Yes.
     typeHeader(app.w, u"山田花子"_s, u"4月"_s, u"1200"_s, QString());
     typeLine(grid, 4, u"20070430"_s, u"1000"_s, u"1200"_s);
+    app.presenter.clear();
+    app.presenter.answerYes();
+    app.presenter.answerYes();
     op::click(ui::cmd登録(app.w));
+    QCOMPARE(app.presenter.shown.size(), 2);
+    QCOMPARE(app.presenter.last().prompt, u"山田花子「4月」は登録済みです（3 行、合計 21,000 円）。\n上書きしますか"_s);
 
     const auto second = app.mainRows(u"SELECT rowid FROM 時給ヘッダ"_s);
     QCOMPARE(second.size(), 1);
@@ -397,6 +405,79 @@ void TestRegister::registersWhatIsStillBeingTyped()
     QCOMPARE(app.mainRows(u"SELECT 時給 FROM 時給ヘッダ WHERE タイトル = '5月'"_s).first().value(0).toDouble(),
              1300.0);
     QCOMPARE(employees(app), QStringList{u"'山田花子'|1300"_s});
+}
+
+void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed_data()
+{
+    QTest::addColumn<QString>("how");   // how the page came to name the key
+    QTest::addColumn<QString>("title"); // the title registered under
+    QTest::addColumn<bool>("replace");  // the answer to the second question
+    QTest::addColumn<QString>("told");  // what the second question says is stored; empty: none asked
+    const QString march = u"佐藤 健「3月分」は登録済みです（3 行、合計 21,000 円）"_s;
+    const QString april = u"佐藤 健「4月分」は登録済みです（0 行、合計 0 円）"_s;
+    QTest::newRow("typed anew, いいえ") << u"typed"_s << u"3月分"_s << false << march;
+    QTest::newRow("typed anew, はい") << u"typed"_s << u"3月分"_s << true << march;
+    QTest::newRow("typed anew, a title not stored") << u"typed"_s << u"5月分"_s << true << QString();
+    QTest::newRow("read and edited") << u"read"_s << u"3月分"_s << true << QString();
+    QTest::newRow("read, then another stored title") << u"read"_s << u"4月分"_s << false << april;
+    QTest::newRow("read, then a title not stored") << u"read"_s << u"5月分"_s << true << QString();
+}
+
+void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, title);
+    QFETCH(bool, replace);
+    QFETCH(QString, told);
+    Pelora app;
+    QVERIFY(app.start());
+    DataGrid *grid = ui::Grid明細(app.w);
+    typeHeader(app.w, u"佐藤 健"_s, u"3月分"_s, u"1000"_s, u"1"_s);
+    for (int r = 0; r < 3; ++r)
+        typeLine(grid, r, u"2025030%1"_s.arg(r + 3), u"0900"_s, u"1700"_s);
+    op::click(ui::cmd登録(app.w));
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給ヘッダ (氏名, タイトル) VALUES ('佐藤 健', '4月分')"_s));
+    const QStringList stored = headers(app);
+    const QStringList march = lines(app, u"佐藤 健"_s, u"3月分"_s);
+    QCOMPARE(march.size(), 3);
+
+    if (how == u"read"_s) {
+        op::fill(ui::cmb氏名(app.w), u"佐藤 健"_s);
+        op::fill(ui::txtタイトル(app.w), u"3月分"_s);
+        op::click(ui::cmd読込(app.w));
+    } else {
+        typeHeader(app.w, u"佐藤 健"_s, u"3月分"_s, u"1080"_s, QString());
+    }
+    typeLine(grid, 0, u"20250401"_s, u"1300"_s, u"1500"_s);
+    op::fill(ui::txtタイトル(app.w), title);
+    const Page typed = sheetPage(app.w);
+    app.presenter.clear();
+    app.presenter.answerYes();
+    app.presenter.script.append(replace ? MessageRequest::Button::Yes : MessageRequest::Button::No);
+    op::click(ui::cmd登録(app.w));
+
+    QCOMPARE(app.presenter.shown.size(), told.isEmpty() ? 1 : 2);
+    QCOMPARE(app.presenter.shown.first().prompt, u"佐藤 健 を登録します。よろしいですか"_s);
+    if (!told.isEmpty()) {
+        const MessageRequest asked = app.presenter.last();
+        QCOMPARE(asked.title, u"上書きの確認"_s);
+        QCOMPARE(asked.prompt, told + u"。\n上書きしますか"_s);
+        QCOMPARE(asked.buttons, MessageRequest::Buttons::YesNo);
+        QCOMPARE(asked.defaultButton, MessageRequest::Button::No);
+    }
+    if (!replace) { // nothing stored changes, the page keeps what was typed
+        QCOMPARE(headers(app), stored);
+        QCOMPARE(lines(app, u"佐藤 健"_s, u"3月分"_s), march);
+        verifySamePage(sheetPage(app.w), typed);
+        return;
+    }
+    verifyCleared(app);
+    // What the page held: the lines read and the one typed over the first, or the one typed.
+    const QStringList now = lines(app, u"佐藤 健"_s, title);
+    QCOMPARE(now.size(), how == u"read"_s ? 3 : 1);
+    QVERIFY2(now.last().startsWith(u"%1|'2025-04-01'|'1300'|'1500'|"_s.arg(now.size())), qPrintable(now.last()));
+    if (title != u"3月分"_s) // the March sheet stays as it was
+        QCOMPARE(lines(app, u"佐藤 健"_s, u"3月分"_s), march);
 }
 
 QTEST_MAIN(TestRegister)

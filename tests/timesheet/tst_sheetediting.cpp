@@ -52,11 +52,11 @@ void keys(const QString &text)
     }
 }
 
-void press(Qt::Key key)
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QWidget *target = QApplication::focusWidget();
     QVERIFY(target);
-    QTest::keyClick(target, key);
+    QTest::keyClick(target, key, modifiers);
     QApplication::processEvents();
 }
 
@@ -823,14 +823,18 @@ void TestSheetEditing::wholeSheetByKeyboard()
     QCOMPARE(shown(app, 1, Col時間), u"1.0"_s);
     QCOMPARE(ui::num合計(w)->text(), u"9,000"_s);
 
-    // Tab leaves the grid for the buttons; the line delete is among them.
-    QList<QWidget *> passed;
-    for (int i = 0; i < 8 && QApplication::focusWidget() != ui::cmd行削除(w); ++i) {
+    // Tab stays in the grid, going on along the line; Ctrl+Tab leaves it for
+    // the buttons, the line delete among them.
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::Grid明細(w)));
+    QCOMPARE(ui::Grid明細(w)->row(), 1);
+    QCOMPARE(ui::Grid明細(w)->col(), int(Col時給));
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::cmd登録(w)));
+    QCOMPARE(ui::SSTab1(w)->currentIndex(), 0); // the page stays in front
+    for (int i = 0; i < 8 && QApplication::focusWidget() != ui::cmd行削除(w); ++i)
         press(Qt::Key_Tab);
-        passed.append(QApplication::focusWidget());
-    }
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui::cmd行削除(w)));
-    QCOMPARE(passed.first(), static_cast<QWidget *>(ui::cmd登録(w)));
     press(Qt::Key_Space);
     QCOMPARE(ui::Grid明細(w)->model()->rowCount(), LineCount - 1);
     QCOMPARE(ui::num合計(w)->text(), u"8,000"_s);

@@ -72,6 +72,8 @@ private slots:
     void afterColEdit();
     void nextDay_data();
     void nextDay();
+    void registeredText_data();
+    void registeredText();
 };
 
 void TestSheetRules::checkDate_data()
@@ -407,6 +409,32 @@ void TestSheetRules::nextDay()
     QFETCH(QVariant, next);
     const QVariant actual = opt(sheet::nextDay(date));
     QVERIFY2(same(actual, next), qPrintable(show(actual)));
+}
+
+void TestSheetRules::registeredText_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QVariant>("total");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("a month") << u"山田 花子"_s << u"2025年3月分"_s << 22 << QVariant(52800.0)
+                             << u"山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円）"_s;
+    QTest::newRow("no total stored") << u"林"_s << u"4月"_s << 0 << QVariant() << u"林「4月」は登録済みです（0 行、合計 0 円）"_s;
+    QTest::newRow("a total below zero, rounded") << u"A"_s << u"x"_s << 1 << QVariant(-1234.5)
+                                                 << u"A「x」は登録済みです（1 行、合計 -1,235 円）"_s;
+    QTest::newRow("a name like an argument") << u"%1"_s << u"%2"_s << 60 << QVariant(u"9999999"_s)
+                                             << u"%1「%2」は登録済みです（60 行、合計 9,999,999 円）"_s;
+}
+
+void TestSheetRules::registeredText()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(int, lines);
+    QFETCH(QVariant, total);
+    QFETCH(QString, text);
+    QCOMPARE(sheet::registeredText(name, title, lines, total), text);
 }
 
 QTEST_APPLESS_MAIN(TestSheetRules)
