@@ -61,7 +61,9 @@ const FileSchema &mainSchema()
                {u"調整額"_s, Real}, {u"金額"_s, Real}},
               {{u"氏名"_s, u"タイトル"_s, u"行番号"_s}}),
         table(u"自社情報"_s, {{u"自社名"_s, Text}, {u"自社情報"_s, Text}}),
-    }, {countWrites()}};
+    }, {countWrites(),
+        // Version 2: when a sheet was registered, for the question before it is replaced.
+        {u"ALTER TABLE 時給ヘッダ ADD COLUMN 登録日時 TEXT"_s}}};
     return schema;
 }
 

@@ -181,13 +181,16 @@ std::optional<QString> nextDay(const QVariant &date)
     return next.toString(u"yyyy-MM-dd"_s);
 }
 
-QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total)
+QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total,
+                       const QVariant &registered)
 {
     double yen = 0;
     if (!fmt::toDouble(total, &yen))
         yen = 0;
-    return u"%1「%2」は登録済みです（%3 行、合計 %4 円）"_s.arg(name, title, QString::number(lines),
-                                                             fmt::number(yen, u"#,##0"));
+    const QDate day = QDate::fromString(registered.toString().left(10), u"yyyy-MM-dd"_s);
+    const QString when = day.isValid() ? u"、登録 "_s + day.toString(u"yyyy/MM/dd"_s) : QString();
+    return u"%1「%2」は登録済みです（%3 行、合計 %4 円%5）"_s.arg(name, title, QString::number(lines),
+                                                               fmt::number(yen, u"#,##0"), when);
 }
 
 } // namespace sheet

@@ -65,8 +65,10 @@ bool changesTotals(int column);
 std::optional<QString> nextDay(const QVariant &date);
 
 // What the question before replacing a registered sheet says is stored:
-// 山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円）. An empty
-// total counts as 0, as the page shows it.
-QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total);
+// 山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円、登録 2025/03/31）.
+// An empty total counts as 0, as the page shows it; a sheet registered by an
+// earlier version has no date.
+QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total,
+                       const QVariant &registered);
 
 } // namespace sheet

@@ -56,20 +56,21 @@ bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
     const QVariant headerRow = sql::scalar(
         main, u"SELECT rowid FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? ORDER BY rowid LIMIT 1"_s,
         {key.name, key.title});
-    const QVariantList values{key.name,          key.title,      header.wage, header.breakHours,
-                              header.adjustment, header.hours,   header.total};
+    const QVariantList values{key.name,         key.title,    header.wage,  header.breakHours, header.adjustment,
+                              header.hours,     header.total,
+                              QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s)};
     bool ok = false;
     if (headerRow.isValid()) {
         QVariantList update = values;
         update.append(headerRow);
         ok = sql::exec(main,
                        u"UPDATE 時給ヘッダ SET 氏名 = ?, タイトル = ?, 時給 = ?, 休憩 = ?, 調整額 = ?, "
-                       u"時間 = ?, 合計 = ? WHERE rowid = ?"_s,
+                       u"時間 = ?, 合計 = ?, 登録日時 = ? WHERE rowid = ?"_s,
                        update);
     } else {
         ok = sql::exec(main,
-                       u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計) "
-                       u"VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+                       u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計, 登録日時) "
+                       u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
                        values);
     }
     if (!ok)
@@ -122,12 +123,12 @@ std::optional<Registered> findRegistered(const QSqlDatabase &main, const Key &ke
 {
     const QList<sql::Row> rows = sql::rows(
         main,
-        u"SELECT h.合計, (SELECT count(*) FROM 時給明細 m WHERE m.氏名 = h.氏名 AND m.タイトル = h.タイトル) "
-        u"FROM 時給ヘッダ h WHERE h.氏名 = ? AND h.タイトル = ? ORDER BY h.rowid LIMIT 1"_s,
+        u"SELECT h.合計, (SELECT count(*) FROM 時給明細 m WHERE m.氏名 = h.氏名 AND m.タイトル = h.タイトル), "
+        u"h.登録日時 FROM 時給ヘッダ h WHERE h.氏名 = ? AND h.タイトル = ? ORDER BY h.rowid LIMIT 1"_s,
         {key.name, key.title}, ok);
     if (rows.isEmpty())
         return std::nullopt;
-    return Registered{rows.first().value(1).toInt(), rows.first().value(0)};
+    return Registered{rows.first().value(1).toInt(), rows.first().value(0), rows.first().value(2)};
 }
 
 bool deleteSheet(const QSqlDatabase &main, const Key &key)

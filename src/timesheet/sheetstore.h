@@ -60,7 +60,8 @@ std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key);
 struct Registered
 {
     int lines = 0;
-    QVariant total; // 合計 as stored
+    QVariant total;      // 合計 as stored
+    QVariant registered; // 登録日時, "yyyy-MM-dd HH:mm:ss"; null for a sheet of an earlier version
 };
 
 // The registered sheet of that key, nothing when none is; ok tells whether the read succeeded.

@@ -181,7 +181,8 @@ bool TimeSheetPage::mayReplace(const sheet::Key &key)
         return false;
     }
     return !stored
-        || m_dialogs.ask(u"登録"_s, u"上書き確認"_s, sheet::registeredText(key.name, key.title, stored->lines, stored->total));
+        || m_dialogs.ask(u"登録"_s, u"上書き確認"_s, sheet::registeredText(key.name, key.title, stored->lines, stored->total,
+                                                                         stored->registered));
 }
 
 void TimeSheetPage::Read時給()

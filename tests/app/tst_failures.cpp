@@ -133,7 +133,8 @@ bool startWithData(Pelora &app)
     const QString main = app.paths.MainDbPath;
     const bool made =
         Pelora::execute(main, u"INSERT INTO 従業員 (氏名, 時給) VALUES ('山田', 1000), ('佐藤', 1200)"_s)
-        && Pelora::execute(main, u"INSERT INTO 時給ヘッダ VALUES ('山田', '4月', 1000, 1, 0, 15, 15000), "
+        && Pelora::execute(main, u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計) VALUES "
+                                 u"('山田', '4月', 1000, 1, 0, 15, 15000), "
                                  u"('佐藤', '5月', 1200, 0, 0, 8, 9600)"_s)
         && Pelora::execute(main, u"INSERT INTO 時給明細 VALUES "
                                  u"('山田', '4月', 1, '2007-04-02', '0900', '1800', 8, 1000, 0, 8000), "

@@ -403,7 +403,8 @@ void TestMainWindow::discardsAskOnlyWhenTypedInputWouldGo()
     QFETCH(QString, asked);
     Pelora app;
     QVERIFY(app.start());
-    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給ヘッダ VALUES ('山田', '4月', 1000, 0, 0, 8, 8000)"_s));
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計) "
+                                                          u"VALUES ('山田', '4月', 1000, 0, 0, 8, 8000)"_s));
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給明細 VALUES ('山田', '4月', 1, '2007-04-02', "
                                                   u"'0900', '1700', 8, 1000, NULL, 8000)"_s));
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 従業員 VALUES ('佐藤', 900)"_s));

@@ -322,7 +322,8 @@ void TestRegister::registeringAgainReplacesTheSheet()
     app.presenter.answerYes();
     op::click(ui::cmd登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 2);
-    QCOMPARE(app.presenter.last().prompt, u"山田花子「4月」は登録済みです（3 行、合計 21,000 円）。\n上書きしますか"_s);
+    QCOMPARE(app.presenter.last().prompt, u"山田花子「4月」は登録済みです（3 行、合計 21,000 円、登録 %1）。\n上書きしますか"_s
+                                              .arg(QDate::currentDate().toString(u"yyyy/MM/dd"_s)));
 
     const auto second = app.mainRows(u"SELECT rowid FROM 時給ヘッダ"_s);
     QCOMPARE(second.size(), 1);
@@ -413,8 +414,9 @@ void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed_data()
     QTest::addColumn<QString>("title"); // the title registered under
     QTest::addColumn<bool>("replace");  // the answer to the second question
     QTest::addColumn<QString>("told");  // what the second question says is stored; empty: none asked
-    const QString march = u"佐藤 健「3月分」は登録済みです（3 行、合計 21,000 円）"_s;
-    const QString april = u"佐藤 健「4月分」は登録済みです（0 行、合計 0 円）"_s;
+    const QString today = QDate::currentDate().toString(u"yyyy/MM/dd"_s);
+    const QString march = u"佐藤 健「3月分」は登録済みです（3 行、合計 21,000 円、登録 %1）"_s.arg(today);
+    const QString april = u"佐藤 健「4月分」は登録済みです（0 行、合計 0 円）"_s; // written by another program: no date
     QTest::newRow("typed anew, いいえ") << u"typed"_s << u"3月分"_s << false << march;
     QTest::newRow("typed anew, はい") << u"typed"_s << u"3月分"_s << true << march;
     QTest::newRow("typed anew, a title not stored") << u"typed"_s << u"5月分"_s << true << QString();

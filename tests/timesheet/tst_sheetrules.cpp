@@ -417,13 +417,16 @@ void TestSheetRules::registeredText_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("lines");
     QTest::addColumn<QVariant>("total");
+    QTest::addColumn<QVariant>("registered");
     QTest::addColumn<QString>("text");
     QTest::newRow("a month") << u"山田 花子"_s << u"2025年3月分"_s << 22 << QVariant(52800.0)
-                             << u"山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円）"_s;
-    QTest::newRow("no total stored") << u"林"_s << u"4月"_s << 0 << QVariant() << u"林「4月」は登録済みです（0 行、合計 0 円）"_s;
-    QTest::newRow("a total below zero, rounded") << u"A"_s << u"x"_s << 1 << QVariant(-1234.5)
+                             << QVariant(u"2025-03-31 18:02:11"_s)
+                             << u"山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円、登録 2025/03/31）"_s;
+    QTest::newRow("no total stored, registered by an earlier version")
+        << u"林"_s << u"4月"_s << 0 << QVariant() << QVariant() << u"林「4月」は登録済みです（0 行、合計 0 円）"_s;
+    QTest::newRow("a total below zero, rounded") << u"A"_s << u"x"_s << 1 << QVariant(-1234.5) << QVariant()
                                                  << u"A「x」は登録済みです（1 行、合計 -1,235 円）"_s;
-    QTest::newRow("a name like an argument") << u"%1"_s << u"%2"_s << 60 << QVariant(u"9999999"_s)
+    QTest::newRow("a name like an argument") << u"%1"_s << u"%2"_s << 60 << QVariant(u"9999999"_s) << QVariant()
                                              << u"%1「%2」は登録済みです（60 行、合計 9,999,999 円）"_s;
 }
 
@@ -433,8 +436,9 @@ void TestSheetRules::registeredText()
     QFETCH(QString, title);
     QFETCH(int, lines);
     QFETCH(QVariant, total);
+    QFETCH(QVariant, registered);
     QFETCH(QString, text);
-    QCOMPARE(sheet::registeredText(name, title, lines, total), text);
+    QCOMPARE(sheet::registeredText(name, title, lines, total, registered), text);
 }
 
 QTEST_APPLESS_MAIN(TestSheetRules)
