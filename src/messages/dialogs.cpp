@@ -1,5 +1,6 @@
 #include "messages/dialogs.h"
 
+#include "messages/catalog.h"
 #include "messages/showmessage.h"
 
 using namespace Qt::StringLiterals;
@@ -7,6 +8,14 @@ using namespace Qt::StringLiterals;
 bool Dialogs::ask(const QString &category, const QString &code, const QString &text) const
 {
     return ShowMessage(m_presenter, category, code, text);
+}
+
+MessageRequest::Button Dialogs::choose(const QString &category, const QString &code, const QString &text) const
+{
+    const std::optional<MessageRequest> request = buildMessage(category, code, text);
+    if (!request || request->buttons != MessageRequest::Buttons::YesNoCancel)
+        return MessageRequest::Button::Cancel;
+    return m_presenter.present(*request);
 }
 
 void Dialogs::tell(const QString &text) const

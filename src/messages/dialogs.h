@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "messages/presenter.h"
 
-class MessagePresenter;
+#include <QString>
 
 // What an operation says to the operator: the catalog's questions and notices,
 // and the one failure path every page and the hint window share. An operation
@@ -19,6 +19,9 @@ public:
 
     // True only when a Yes/No dialog was answered Yes.
     bool ask(const QString &category, const QString &code, const QString &text = {}) const;
+    // The answer to one of the catalog's choices between two ways forward
+    // (Yes, No) and a way out (Cancel); Cancel too when the pair is no choice.
+    MessageRequest::Button choose(const QString &category, const QString &code, const QString &text) const;
     // A notice: the catalog's その他/メッセージ box with the text as title and prompt.
     void tell(const QString &text) const;
     // An operation that could not be done: told the same way.
