@@ -6,16 +6,8 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
-#include <QGuiApplication>
-#include <QInputMethod>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <QWidget>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#include <imm.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -59,30 +51,6 @@ void installApplicationFont()
     // Left to Qt, dialogs take a 9-point Latin face and borrow their kana from
     // a monospaced fallback.
     QApplication::setFont(fonts::gothic(fonts::Application));
-}
-
-void SetImeOpen(QWidget *window, bool open)
-{
-    if (!window)
-        return;
-#ifdef Q_OS_WIN
-    // Keys reach the top-level window's handle: the widgets inside have none
-    // (asking one for its handle would make it a native window of its own).
-    // Under a platform without native windows (offscreen) the id is not a
-    // handle at all, and the input method manager is not asked.
-    const WId id = window->window()->internalWinId();
-    if (!id || QGuiApplication::platformName() != "windows"_L1)
-        return;
-    const HWND hwnd = reinterpret_cast<HWND>(id);
-    if (HIMC context = ImmGetContext(hwnd)) {
-        ImmSetOpenStatus(context, open ? TRUE : FALSE);
-        ImmReleaseContext(hwnd, context);
-    }
-#else
-    window->setAttribute(Qt::WA_InputMethodEnabled, open);
-    if (window->hasFocus())
-        QGuiApplication::inputMethod()->update(Qt::ImEnabled);
-#endif
 }
 
 } // namespace platform

@@ -3,12 +3,15 @@
 #include <functional>
 
 class ExportChooser;
+class FolderChooser;
 class MessagePresenter;
+class QSettings;
 class StatementOutput;
 class QUrl;
 
 // What the main window asks of the world outside it: dialogs, the printed
-// statement, the web browser and where exported figures go. The application
+// statement, the web browser, where exported figures and moved data go, and
+// the user's settings. The application
 // passes the real ones; tests pass scripted ones so that nothing waits on a
 // modal dialog.
 struct Services
@@ -19,4 +22,8 @@ struct Services
     // manager): the operator is then told it, and where it points.
     std::function<bool(const QUrl &)> openUrl;
     ExportChooser *exportChooser = nullptr;
+    // Where the data goes when the operator moves it, and the user's settings
+    // that remember it; without them the data cannot be moved.
+    FolderChooser *folderChooser = nullptr;
+    QSettings *settings = nullptr;
 };

@@ -30,7 +30,7 @@ Services Pelora::services()
     return Services{&presenter, statementOutput, [this](const QUrl &url) {
                         openedUrls.append(url);
                         return desktopOpens;
-                    }, &chooser};
+                    }, &chooser, &folderChooser, &settings};
 }
 
 bool Pelora::start()

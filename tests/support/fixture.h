@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "scriptedpresenter.h"
 
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -29,11 +30,14 @@ public:
     RecordingOutput output;
     StatementOutput *statementOutput = &output; // another (the real preview) set before start()
     ScriptedChooser chooser;
+    ScriptedFolderChooser folderChooser;
     RecordingProgress progress;
     QList<QUrl> openedUrls;
     bool desktopOpens = true; // false: as a desktop without a browser or file manager
     DataPaths paths;
     QTemporaryDir dir;
+    // The user's settings, in a file of the test's own.
+    QSettings settings{dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
 
     Services services();
 
