@@ -64,15 +64,12 @@ DataPaths chooseDataPaths(const QString &applicationDir, bool windows, const QSt
         return inFolder(u"c:\\develop4\\Pelora\\data\\"_s);
 
     const QString beside = besideProgram(applicationDir, windows);
-    if (userDataDir.isEmpty())
+    if (userDataDir.isEmpty() || probes.isFolder(beside))
         return inFolder(beside);
     // A per-user setup installs into a folder the user can write: its marker
     // says that the folder is the program's, not the data's.
-    if (windows && probes.isFile(withSeparator(applicationDir, u'\\') + QString::fromUtf16(InstalledMarkerFileName)))
-        return inFolder(inUserFolder(userDataDir, windows));
-    if (probes.isFolder(beside))
-        return inFolder(beside);
-    const bool installed = isInstalledProgramFolder(applicationDir, windows);
+    const bool installed = isInstalledProgramFolder(applicationDir, windows)
+        || (windows && probes.isFile(withSeparator(applicationDir, u'\\') + QString::fromUtf16(InstalledMarkerFileName)));
     if (!installed && probes.canWriteIn(applicationDir))
         return inFolder(beside);
     return inFolder(inUserFolder(userDataDir, windows));

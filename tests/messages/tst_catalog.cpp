@@ -224,7 +224,6 @@ private slots:
     void onlyYesIsTrue();
     void messageBox_data();
     void messageBox();
-    void chooseOnlyWhatIsAChoice();
     void showMessageThroughARealBox();
 };
 
@@ -466,16 +465,6 @@ void TestCatalog::messageBox()
         QCOMPARE(Dialogs(stubborn).choose(category, code, u"山田"_s), answer);
         QCOMPARE(stubborn.shown, 1);
     }
-}
-
-void TestCatalog::chooseOnlyWhatIsAChoice()
-{
-    // A Yes/No question or a notice is no choice: nothing is shown, and the answer is the way out.
-    StubbornPresenter presenter(MessageRequest::Button::Yes);
-    QCOMPARE(Dialogs(presenter).choose(u"削除"_s, u"確認"_s, u"山田"_s), MessageRequest::Button::Cancel);
-    QCOMPARE(Dialogs(presenter).choose(u"その他"_s, u"メッセージ"_s, u"山田"_s), MessageRequest::Button::Cancel);
-    QCOMPARE(Dialogs(presenter).choose(u"保存"_s, u"確認"_s, u"山田"_s), MessageRequest::Button::Cancel);
-    QCOMPARE(presenter.shown, 0);
 }
 
 void TestCatalog::showMessageThroughARealBox()

@@ -1,12 +1,11 @@
 // The settings page: company name and information, stored in 自社情報 and held
 // in memory for the statement.
 #include "fixture.h"
+#include "portable.h"
 #include "smalldisk.h"
 
-#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QLineEdit>
-#include <QSqlQuery>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -78,38 +77,15 @@ QStringList printedCompany(Pelora &app)
     return {app.output.statements.last().companyName, app.output.statements.last().companyInfo};
 }
 
-QByteArray digest(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray("(none)");
-}
-
-// Every file under folder with a digest of its bytes.
+// Every file under folder with its bytes.
 QMap<QString, QByteArray> filesUnder(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        files.insert(QDir(folder).relativeFilePath(file), digest(file));
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unread)"));
     }
     return files;
-}
-
-int sheetsIn(const QSqlDatabase &db)
-{
-    QSqlQuery query(db);
-    return query.exec(u"SELECT count(*) FROM 時給ヘッダ"_s) && query.next() ? query.value(0).toInt() : -1;
-}
-
-bool addSheets(const QString &mainFile, int count)
-{
-    for (int n = 1; n <= count; ++n)
-        if (!Pelora::execute(mainFile, u"INSERT INTO 時給ヘッダ (氏名, タイトル) VALUES ('佐藤一郎', ?)"_s,
-                             {u"%1月分"_s.arg(n)}))
-            return false;
-    return true;
 }
 
 void showSettingsPage(Pelora &app)
@@ -117,7 +93,7 @@ void showSettingsPage(Pelora &app)
     ui::SSTab1(app.w)->setCurrentIndex(SettingsPage);
 }
 
-enum class Target { Empty, HoldsData, Current, Inside, Missing, ReadOnlyDisk, FullDisk, NoneChosen };
+enum class Target { Empty, HoldsData, Current, Missing, ReadOnlyDisk, FullDisk };
 enum class After { Unchanged, Copied, UsedThere };
 
 } // namespace
@@ -388,25 +364,21 @@ void TestSettings::changeDataFolder_data()
     const QString notChanged = u"データの場所を変更できませんでした（"_s;
     QTest::newRow("an empty folder: copied, checked, used from then on")
         << Target::Empty << QList<B>{B::Yes, B::Ok} << After::Copied << u"これからはこの場所を使います。"_s;
-    QTest::newRow("an empty folder, declined") << Target::Empty << QList<B>{B::No} << After::Unchanged
-                                               << u"にコピーし、これからはこの場所を使います。"_s;
+    QTest::newRow("an empty folder, declined") << Target::Empty << QList<B>{B::No} << After::Unchanged << u"にコピーし"_s;
     QTest::newRow("a folder holding data, いいえ: its data used")
         << Target::HoldsData << QList<B>{B::No, B::Ok} << After::UsedThere << u"にあるデータを使っています。"_s;
     QTest::newRow("a folder holding data, はい: its files moved aside, the data copied")
         << Target::HoldsData << QList<B>{B::Yes, B::Ok} << After::Copied << u"これからはこの場所を使います。"_s;
-    QTest::newRow("a folder holding data, キャンセル: nothing changes")
-        << Target::HoldsData << QList<B>{B::Cancel} << After::Unchanged << u"選んだフォルダー: "_s;
+    QTest::newRow("a folder holding data, キャンセル") << Target::HoldsData << QList<B>{B::Cancel} << After::Unchanged
+                                                     << u"選んだフォルダー: "_s;
     QTest::newRow("the folder in use") << Target::Current << QList<B>{B::Ok} << After::Unchanged
                                        << u"選んだフォルダーは今のデータの場所です。"_s;
-    QTest::newRow("a folder inside the one in use") << Target::Inside << QList<B>{B::Ok} << After::Unchanged
-                                                    << u"今のデータの場所の中には移せません。"_s;
     QTest::newRow("a folder gone since it was chosen")
         << Target::Missing << QList<B>{B::Ok} << After::Unchanged << notChanged + u"選んだフォルダーに書き込めません"_s;
     QTest::newRow("a read-only disk") << Target::ReadOnlyDisk << QList<B>{B::Ok} << After::Unchanged
                                       << notChanged + u"選んだフォルダーに書き込めません"_s;
     QTest::newRow("a disk too small for the copy")
         << Target::FullDisk << QList<B>{B::Yes, B::Ok} << After::Unchanged << notChanged + u"コピーを書き込めません"_s;
-    QTest::newRow("no folder chosen") << Target::NoneChosen << QList<B>{} << After::Unchanged << QString();
 }
 
 void TestSettings::changeDataFolder()
@@ -415,105 +387,56 @@ void TestSettings::changeDataFolder()
     QFETCH(QList<MessageRequest::Button>, answers);
     QFETCH(After, after);
     QFETCH(QString, told);
-
     Pelora app;
-    QVERIFY(app.start());
-    app.stop();
-    QVERIFY(addSheets(app.paths.MainDbPath, 3));
+    QVERIFY(Pelora::makeData(app.paths, 3));
     QTemporaryDir elsewhere;
-    QString folder = elsewhere.filePath(u"pelora"_s);
+    QString folder = target == Target::Current ? QDir::cleanPath(app.paths.DataPath) : elsewhere.filePath(u"pelora"_s);
+    const DataPaths there = dataPathsIn(QDir::toNativeSeparators(folder), portable::Windows);
+    QVERIFY(target == Target::HoldsData ? Pelora::makeData(there, 1) : QDir().mkpath(folder));
     std::unique_ptr<SmallDisk> disk;
-    switch (target) {
-    case Target::Empty:
-    case Target::Missing:
-        QVERIFY(QDir().mkpath(folder));
-        break;
-    case Target::HoldsData: {
-        Pelora there;
-        there.paths = dataPathsIn(QDir::toNativeSeparators(folder), portable::Windows);
-        QVERIFY(there.start());
-        there.stop();
-        QVERIFY(addSheets(there.paths.MainDbPath, 1));
-        break;
-    }
-    case Target::Current:
-        folder = QDir::cleanPath(app.paths.DataPath);
-        break;
-    case Target::Inside:
-        folder = QDir(app.paths.DataPath).filePath(u"backup"_s);
-        break;
-    case Target::ReadOnlyDisk:
-    case Target::FullDisk:
-        QVERIFY(QDir().mkpath(folder));
+    if (target == Target::ReadOnlyDisk || target == Target::FullDisk) {
         disk = std::make_unique<SmallDisk>(folder, u"48k"_s);
         if (!disk->mounted())
             QSKIP(SmallDisk::missing());
-        if (target == Target::ReadOnlyDisk)
-            QVERIFY(disk->makeReadOnly());
-        break;
-    case Target::NoneChosen:
-        break;
+        QVERIFY(target == Target::FullDisk || disk->makeReadOnly());
     }
     QVERIFY(app.start());
     showSettingsPage(app);
-    if (target != Target::NoneChosen)
-        app.folderChooser.answer = QDir::toNativeSeparators(folder);
-    if (target == Target::Missing)
-        QVERIFY(QDir(folder).removeRecursively());
-    const QString oldFolder = QDir::cleanPath(app.paths.DataPath);
-    const QByteArray oldMain = digest(app.paths.MainDbPath);
-    const QMap<QString, QByteArray> targetBefore = filesUnder(folder);
+    app.folderChooser.answer = QDir::toNativeSeparators(folder);
+    QVERIFY(target != Target::Missing || QDir(folder).removeRecursively());
+    const QMap<QString, QByteArray> here = filesUnder(app.paths.DataPath), before = filesUnder(folder);
     app.presenter.script = answers;
 
     op::click(ui::find<QPushButton>(app.w, u"cmdデータ場所変更"_s));
 
-    QCOMPARE(app.folderChooser.asked, 1);
     QCOMPARE(app.presenter.shown.size(), answers.size());
-    if (!told.isEmpty())
-        QVERIFY2(app.presenter.last().prompt.contains(told), qPrintable(app.presenter.last().prompt));
-    if (told.startsWith(u"データの場所を変更できませんでした"_s)) {
-        QVERIFY(app.presenter.last().prompt.contains(u"保存されているデータは変わっていません。"_s));
-        QVERIFY(app.presenter.last().prompt.contains(QDir::toNativeSeparators(oldFolder)));
-    }
-    // The folder the data leaves is never changed.
-    QCOMPARE(digest(app.paths.MainDbPath), oldMain);
+    const QString last = app.presenter.last().prompt;
+    QVERIFY2(last.contains(told), qPrintable(last));
+    const QString oldFolder = QDir::toNativeSeparators(QDir::cleanPath(app.paths.DataPath));
+    if (told.startsWith(u"データの場所を変更できませんでした"_s))
+        QVERIFY(last.endsWith(u"保存されているデータは変わっていません。今の場所 %1 をそのまま使います。"_s.arg(oldFolder)));
+    const bool moved = after != After::Unchanged;
+    const DataPaths inUse = moved ? there : app.paths;
+    QCOMPARE(ui::find<QLineEdit>(app.w, u"txtデータ場所"_s)->text(), QDir::toNativeSeparators(QDir::cleanPath(inUse.DataPath)));
+    QCOMPARE(app.w->mainDb().databaseName(), inUse.MainDbPath);
+    QCOMPARE(chosenDataFolder(app.settings), moved ? QDir::toNativeSeparators(folder) : QString());
+    if (!moved && target != Target::Current)
+        QCOMPARE(filesUnder(folder), before); // nothing left behind, nothing moved aside
+    if (moved)
+        QVERIFY(last.contains(u"元の場所 %1 のデータはそのまま残しています。"_s.arg(oldFolder)));
+    if (target == Target::HoldsData && after == After::Copied) // what was there, kept under a dated name
+        QCOMPARE(Pelora::query(QDir(folder).filePath(QDir(folder).entryList({u"Pelora-old-*.mdb"_s}).value(0)),
+                               u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 1);
 
-    const QString shown = ui::find<QLineEdit>(app.w, u"txtデータ場所"_s)->text();
-    const QString mainInUse = app.w->mainDb().databaseName();
-    if (after == After::Unchanged) {
-        QCOMPARE(shown, QDir::toNativeSeparators(oldFolder));
-        QCOMPARE(mainInUse, app.paths.MainDbPath);
-        QCOMPARE(chosenDataFolder(app.settings), QString());
-        if (target != Target::Current && target != Target::Inside)
-            QCOMPARE(filesUnder(folder), targetBefore); // nothing left behind, nothing moved
-        QCOMPARE(sheetsIn(app.w->mainDb()), 3);
-        return;
-    }
-    const DataPaths moved = dataPathsIn(QDir::toNativeSeparators(folder), portable::Windows);
-    QCOMPARE(shown, QDir::toNativeSeparators(folder));
-    QCOMPARE(mainInUse, moved.MainDbPath);
-    QCOMPARE(chosenDataFolder(app.settings), QDir::toNativeSeparators(folder));
-    QCOMPARE(sheetsIn(app.w->mainDb()), after == After::Copied ? 3 : 1);
-    QVERIFY2(app.presenter.last().prompt.contains(u"元の場所 %1 のデータはそのまま残しています。"_s.arg(
-                 QDir::toNativeSeparators(oldFolder))),
-             qPrintable(app.presenter.last().prompt));
-    if (target == Target::HoldsData && after == After::Copied) {
-        // The data that was there is kept under a dated name.
-        const QStringList aside = QDir(folder).entryList({u"Pelora-old-*.mdb"_s}, QDir::Files);
-        QCOMPARE(aside.size(), 1);
-        QCOMPARE(Pelora::query(QDir(folder).filePath(aside.first()), u"SELECT count(*) FROM 時給ヘッダ"_s)
-                     .value(0).value(0).toInt(), 1);
-    }
-    // Used from then on: what is registered goes there, and the next start finds it.
+    // What is registered now goes to the folder in use; the folder the data left is as it was.
     op::fill(ui::txt自社名(app.w), u"移転後の社名"_s);
     app.presenter.clear();
     op::click(ui::cmd設定登録(app.w));
     app.stop();
-    QCOMPARE(Pelora::query(moved.MainDbPath, u"SELECT 自社名 FROM 自社情報"_s).value(0).value(0).toString(),
-             u"移転後の社名"_s);
-    QCOMPARE(digest(app.paths.MainDbPath), oldMain);
-    const ProgramPlace place{QDir::toNativeSeparators(app.dir.path()), portable::Windows, QString()};
-    QCOMPARE(locateData(place, chosenDataFolder(app.settings), fileSystemProbes()).paths.DataPath, moved.DataPath);
+    QCOMPARE(Pelora::query(inUse.MainDbPath, u"SELECT count(*), max(自社名) FROM 時給ヘッダ, 自社情報"_s).value(0),
+             (QVariantList{after == After::UsedThere ? 1 : 3, u"移転後の社名"_s}));
+    if (moved)
+        QCOMPARE(filesUnder(app.paths.DataPath).value(app.paths.MainDbPath), here.value(app.paths.MainDbPath));
 }
 
 QTEST_MAIN(TestSettings)

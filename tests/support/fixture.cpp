@@ -109,6 +109,20 @@ bool Pelora::execute(const QString &file, const QString &statement, const QVaria
     return ok;
 }
 
+bool Pelora::makeData(const DataPaths &paths, int sheets)
+{
+    Pelora app;
+    app.paths = paths;
+    if (!app.start())
+        return false;
+    app.stop();
+    for (int n = 1; n <= sheets; ++n)
+        if (!execute(paths.MainDbPath, QStringLiteral("INSERT INTO 時給ヘッダ (氏名, タイトル) VALUES ('山田花子', ?)"),
+                     {QStringLiteral("%1月分").arg(n)}))
+            return false;
+    return true;
+}
+
 SheetPage sheetPage(FrmPelora *w)
 {
     SheetPage page{ui::cmb氏名(w)->currentText(), ui::txtタイトル(w)->text(), {}, {}};

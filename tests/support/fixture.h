@@ -45,6 +45,8 @@ public:
     static QList<QVariantList> query(const QString &file, const QString &statement,
                                      const QVariantList &values = {});
     static bool execute(const QString &file, const QString &statement, const QVariantList &values = {});
+    // Data files made by Pelora itself in paths' folder, holding this many sheets.
+    static bool makeData(const DataPaths &paths, int sheets);
     QList<QVariantList> mainRows(const QString &statement, const QVariantList &values = {}) const
     {
         return query(paths.MainDbPath, statement, values);
