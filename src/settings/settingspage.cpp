@@ -164,7 +164,9 @@ QLayout *SettingsPage::buildDataFolderRow()
 
 void SettingsPage::showDataFolder()
 {
+    // A long path scrolls in the field: its tip shows it whole.
     txtデータ場所->setText(QDir::toNativeSeparators(QDir::cleanPath(m_store.paths().DataPath)));
+    txtデータ場所->setToolTip(txtデータ場所->text());
     txtデータ場所->setCursorPosition(0);
 }
 
