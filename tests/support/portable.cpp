@@ -122,4 +122,14 @@ bool holdProcess(qint64 pid, bool held)
 #endif
 }
 
+void withoutConsole(QProcess &process)
+{
+#ifdef Q_OS_WIN
+    process.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments *arguments) { arguments->flags |= DETACHED_PROCESS; });
+#else
+    Q_UNUSED(process);
+#endif
+}
+
 } // namespace portable

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QProcess;
+
 namespace portable {
 
 #ifdef Q_OS_WIN
@@ -43,5 +45,10 @@ bool giveToNobody(const QString &path);
 
 // Stops a process where it is, or lets it go on (Unix only; false on Windows).
 bool holdProcess(qint64 pid, bool held);
+
+// Starts process without a console of its own (Windows; nothing elsewhere):
+// under Wine the console host of a child that is killed can outlive it,
+// holding the test's output pipes, and ctest then waits for it until its timeout.
+void withoutConsole(QProcess &process);
 
 } // namespace portable
