@@ -5,9 +5,13 @@
 #      repository (${PELORA_WIN_CACHE:-$HOME/.cache/pelora-windows}), reused when present;
 #   3. builds Pelora.exe and the test programs into build-windows/;
 #   4. runs the whole suite under Wine, headless, and prints ctest's summary;
-#   5. packs dist/Pelora-<version>-windows-x64.zip;
-#   6. unpacks it into a fresh Wine and starts it there once.
+#   5. packs dist/Pelora-<version>-windows-x64.zip and, from the same files, the setup
+#      dist/Pelora-<version>-setup.exe (NSIS);
+#   6. unpacks the zip into a fresh Wine and starts it there; installs, upgrades and
+#      uninstalls the setup in another fresh Wine, one line per step.
 # Stages can be run alone: scripts/windows.sh [qt|build|test|pack|check]...
+# Qt is cached for every checkout; the Wine prefixes are the checkout's own
+# (build-windows/wine-*), so that two checkouts never share one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -24,7 +28,7 @@ install_packages() {
   local packages=(
     build-essential cmake ninja-build perl python3
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-    g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev zip
+    g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev zip nsis sqlite3
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth xdotool imagemagick poppler-utils
   )
@@ -153,8 +157,9 @@ build_pelora() {
 # ---- 4. the suite under Wine --------------------------------------------------------------
 # A Wine of its own for the tests, with the Qt, compiler runtime and test fonts on its path.
 # Wine hands a program no QT_* variable of the Unix side; WINEQT_X arrives as QT_X.
+# (winemenubuilder would copy the setup's shortcuts into the Linux desktop's menu.)
 wine_env() {
-  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
@@ -163,7 +168,7 @@ wine_env() {
 }
 
 run_tests() {
-  wine_env "$cache/wine-tests"
+  wine_env "$repo/build-windows/wine-tests"
   local path="Z:${qt//\//\\}\\bin;Z:\\usr\\lib\\gcc\\x86_64-w64-mingw32\\12-posix;Z:\\usr\\x86_64-w64-mingw32\\lib"
   export WINEPATH=$path
   log "the suite under Wine"
@@ -225,15 +230,100 @@ pack() {
   { printf '\xef\xbb\xbf'; sed 's/$/\r/' packaging/windows/readme-ja.txt; } >"$dir/はじめにお読みください.txt"
 
   (cd dist && zip -qr -X "$package.zip" "$package")
-  rm -rf "$dir"
   ls -l "dist/$package.zip" | awk '{print $5, $9}'
+  make_setup "$dir"
+  rm -rf "$dir"
 }
 
-# ---- 6. the zip as an office uses it ------------------------------------------------------
+# ---- 5b. the setup, from the same files ---------------------------------------------------
+setup_name=Pelora-$version-setup.exe
+
+# NSIS lines for the files under a folder: File lines to install them, Delete and RMDir
+# lines (deepest folder first) to uninstall exactly those.
+nsis_lists() {
+  local files=$1 out=$2 d f rel
+  : >"$out/files.nsh"
+  : >"$out/unfiles.nsh"
+  while IFS= read -r d; do
+    rel=${d#.}; rel=${rel#/}
+    printf 'SetOutPath "$INSTDIR%s"\n' "${rel:+\\${rel//\//\\}}" >>"$out/files.nsh"
+    while IFS= read -r f; do
+      printf 'File "%s"\n' "$files/${f#./}" >>"$out/files.nsh"
+      f=${f#./}
+      printf 'Delete "$INSTDIR\\%s"\n' "${f//\//\\}" >>"$out/unfiles.nsh"
+    done < <(cd "$files" && find "$d" -mindepth 1 -maxdepth 1 -type f | sort)
+  done < <(cd "$files" && find . -type d | sort)
+  while IFS= read -r d; do
+    d=${d#./}
+    printf 'RMDir "$INSTDIR\\%s"\n' "${d//\//\\}" >>"$out/unfiles.nsh"
+  done < <(cd "$files" && find . -mindepth 1 -type d | sort -r)
+}
+
+make_setup() {
+  local files=$1 lists=$repo/build-windows/setup started=$SECONDS
+  log "making dist/$setup_name"
+  rm -rf "$lists" "dist/$setup_name"
+  mkdir -p "$lists"
+  nsis_lists "$repo/$files" "$lists"
+  # The licence page: UTF-8 with its mark, CRLF, as the installer's text control reads it.
+  { printf '\xef\xbb\xbf'; sed 's/$/\r/' packaging/windows/license-ja.txt; } >"$lists/license.txt"
+  # The picture of the first and the last page: the program's icon on its blue.
+  convert -size 164x314 gradient:'#2b5d9c'-'#16345c' packaging/icons/pelora-128.png -gravity north \
+    -geometry +0+36 -composite -type TrueColor "BMP3:$lists/welcome.bmp"
+  makensis -INPUTCHARSET UTF8 -V2 -DVERSION="$version" -DLISTS="$lists" -DLICENSE="$lists/license.txt" \
+    -DICON="$repo/packaging/icons/pelora.ico" -DWELCOME="$lists/welcome.bmp" -DOUTFILE="$repo/dist/$setup_name" \
+    packaging/windows/pelora.nsi >"$lists/makensis.log" 2>&1 || { cat "$lists/makensis.log"; exit 1; }
+  grep -i 'warning' "$lists/makensis.log" || true
+  ls -l "dist/$setup_name" | awk '{print $5, $9}'
+  log "setup made in $((SECONDS - started)) s"
+}
+
+# ---- 6. the zip and the setup as an office uses them ----------------------------------------
+# A display of its own: Xvfb picks a free number, so that two checkouts never share one.
+start_display() {
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb=$!
+  export DISPLAY=:$(head -1 "$fifo")
+  rm -f "$fifo"
+}
+
+# The Pelora.exe processes of this Wine prefix only: another checkout may run its own.
+pelora_pids() {
+  local pid
+  for pid in $(pgrep -f '(^|[/\\])Pelora\.exe( |$)' || true); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+  return 0
+}
+
+# Waits for Pelora's window; false when it did not come within two minutes.
+wait_for_pelora() {
+  local window
+  for _ in $(seq 120); do
+    window=$(xdotool search --name '^Pelora Ver' 2>/dev/null | head -1) && [ -n "$window" ] && { sleep 3; return 0; }
+    sleep 1
+  done
+  return 1
+}
+
+# Closes Pelora's window as its close button does (taskkill without /f); true when the
+# process then ended.
+close_pelora() {
+  wine taskkill /im Pelora.exe >/dev/null 2>&1 || true
+  for _ in $(seq 30); do
+    [ -z "$(pelora_pids)" ] && return 0
+    sleep 1
+  done
+  return 1
+}
+
 # Unpacked into a folder of a fresh Wine, with nothing else on the path:
 # Pelora.exe must start with no DLL missing, make data\ beside itself, and show its window.
 check_zip() {
-  local prefix=$cache/wine-office
+  local prefix=$repo/build-windows/wine-office
   rm -rf "$prefix"
   wine_env "$prefix"
   unset WINEPATH
@@ -243,26 +333,17 @@ check_zip() {
   unzip -q "dist/$package.zip" -d "$documents"
   local app=$documents/$package
   log "starting the unpacked Pelora.exe in a fresh Wine"
-  local display=:$(( 90 + RANDOM % 50 ))
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  local xvfb=$!
-  export DISPLAY=$display
-  sleep 2
+  local xvfb
+  start_display
   local rc=0 run
   : >build-windows/office.log
   # Twice: the second start finds the files of the first (and takes its copy of them),
   # and each time the program must end when its window is closed, as an office closes it.
   for run in 1 2; do
     (cd "$app" && WINEDEBUG=err+module wine Pelora.exe >>"$repo/build-windows/office.log" 2>&1) &
-    local window=""
-    for _ in $(seq 120); do
-      window=$(xdotool search --name '^Pelora Ver' 2>/dev/null | head -1) && [ -n "$window" ] && break
-      sleep 1
-    done
-    if [ -z "$window" ]; then
+    if ! wait_for_pelora; then
       echo "start $run: Pelora's window did not appear"; rc=1; break
     fi
-    sleep 3
     if [ $run = 1 ]; then
       import -window root build-windows/windows.png
       if [ -f "$app/data/Pelora.mdb" ] && [ -f "$app/data/PeloraWork.mdb" ]; then
@@ -271,14 +352,7 @@ check_zip() {
         echo "no data folder beside Pelora.exe"; rc=1
       fi
     fi
-    # (taskkill without /f asks the window to close, as its close button does.)
-    wine taskkill /im Pelora.exe >/dev/null 2>&1 || true
-    local ended=""
-    for _ in $(seq 30); do
-      pgrep -f '(^|[/\\])Pelora\.exe( |$)' >/dev/null || { ended=yes; break; }
-      sleep 1
-    done
-    if [ -z "$ended" ]; then
+    if ! close_pelora; then
       echo "start $run: Pelora.exe did not end after its window was closed"; rc=1; break
     fi
     echo "start $run: window closed, Pelora.exe ended"
@@ -291,13 +365,139 @@ check_zip() {
   return $rc
 }
 
+# The setup in a fresh Wine, silently as a script runs it, one line per step: installed per
+# user, started from its Start-menu shortcut with the data in the user's folder, refused
+# while Pelora runs, upgraded in place with the data kept, uninstalled with the data kept.
+# Then its first page is pictured (build-windows/setup.png).
+check_setup() {
+  local prefix=$repo/build-windows/wine-setup
+  rm -rf "$prefix"
+  wine_env "$prefix"
+  unset WINEPATH
+  log "the setup in a fresh Wine"
+  # Japanese names on Wine's command line; and, as on a Japanese Windows, the
+  # installer's face ＭＳ Ｐゴシック (IPA P Gothic here).
+  export LC_ALL=C.UTF-8
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f \
+    >/dev/null 2>&1
+  local xvfb started=$SECONDS
+  start_display
+  local rc=0
+  setup_steps || rc=1
+  wineserver -k || true
+  kill "$xvfb" 2>/dev/null || true
+  log "the setup's check took $((SECONDS - started)) s"
+  return $rc
+}
+
+setup_steps() {
+  local n=0
+  ok() { n=$((n + 1)); echo "setup $n: $*"; }
+  failed() { n=$((n + 1)); echo "setup $n FAILED: $*"; return 1; }
+  winvar() { wine cmd /c echo "%$1%" | tr -d '\r'; }
+  sheets() { sqlite3 "$data/Pelora.mdb" "SELECT count(*) FROM 時給ヘッダ WHERE タイトル = '12月分'"; }
+  digest() { sha256sum "$1" | cut -d' ' -f1; }
+  local setup=$repo/dist/$setup_name code
+  local instwin
+  instwin="$(winvar LOCALAPPDATA)\\Programs\\Pelora"
+  local inst roaming
+  inst=$(winepath -u "$instwin")
+  inst=${inst%/}
+  roaming=$(winepath -u "$(winvar APPDATA)")
+  roaming=${roaming%/}
+  local data=$roaming/Pelora/data
+  local menu="$roaming/Microsoft/Windows/Start Menu/Programs/Pelora 給与明細.lnk"
+  local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pelora'
+
+  code=0; wine "$setup" /S || code=$?
+  wineserver -w
+  [ $code = 0 ] && [ -f "$inst/Pelora.exe" ] && [ -f "$inst/Pelora.installed" ] \
+    || { failed "the silent install ended with $code; $inst holds: $(ls "$inst" 2>&1 | tr '\n' ' ')"; return 1; }
+  local entry
+  entry=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
+  for value in "DisplayVersion    REG_SZ    $version" "Publisher    REG_SZ    VORMAK" \
+               "DisplayIcon    REG_SZ    $instwin\\Pelora.exe,0" "UninstallString    REG_SZ    \"$instwin\\uninstall.exe\""; do
+    grep -qF "$value" <<<"$entry" || { failed "the uninstall entry lacks: $value"; return 1; }
+  done
+  local size
+  size=$(sed -n 's/.*EstimatedSize    REG_DWORD    //p' <<<"$entry")
+  size=$((${size:-0}))
+  [ "$size" -gt 0 ] || { failed "the uninstall entry has no size"; return 1; }
+  ok "installed per user in $instwin; uninstall entry: version $version, publisher VORMAK, icon, ${size} KB, uninstaller"
+
+  [ -f "$menu" ] && strings -a "$menu" | grep -qxF "$instwin\\Pelora.exe" \
+    || { failed "no Start-menu shortcut 「Pelora 給与明細」 to $instwin\\Pelora.exe"; return 1; }
+  ok "the Start-menu shortcut 「Pelora 給与明細」 points at $instwin\\Pelora.exe"
+
+  wine start /unix "$menu" >/dev/null 2>&1
+  wait_for_pelora || { failed "Pelora's window did not appear when started from the shortcut"; return 1; }
+  [ -f "$data/Pelora.mdb" ] && [ ! -e "$inst/data" ] \
+    || { failed "no $data/Pelora.mdb, or a data folder in the install folder"; return 1; }
+  close_pelora || { failed "Pelora.exe did not end after its window was closed"; return 1; }
+  ok "started from the shortcut: data\\Pelora.mdb made in %APPDATA%\\Pelora\\data, none in the install folder"
+
+  sqlite3 "$data/Pelora.mdb" "INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 合計) VALUES ('山田花子', '12月分', 1000, 8000)"
+  [ "$(sheets)" = 1 ] || { failed "the sheet could not be written"; return 1; }
+  ok "a sheet registered (山田花子, 12月分) with sqlite3"
+
+  wine start /unix "$inst/Pelora.exe" >/dev/null 2>&1
+  wait_for_pelora || { failed "Pelora's window did not appear"; return 1; }
+  local exe
+  exe=$(digest "$inst/Pelora.exe")
+  code=0; wine "$setup" /S || code=$?
+  close_pelora || true
+  [ $code != 0 ] && [ "$(digest "$inst/Pelora.exe")" = "$exe" ] \
+    || { failed "the setup ran over a running Pelora (code $code)"; return 1; }
+  ok "with Pelora running the setup stops (code $code) and leaves its files as they were"
+
+  # (The old program files get an old time: the new ones keep the time they were built.)
+  touch -d 2000-01-01 "$inst/Pelora.exe" "$inst/Qt6Core.dll"
+  local old before
+  old=$(date -d 2000-01-01 +%s)
+  before=$(digest "$data/Pelora.mdb")
+  code=0; wine "$setup" /S || code=$?
+  wineserver -w
+  [ $code = 0 ] && [ "$(stat -c %Y "$inst/Pelora.exe")" != "$old" ] && [ "$(stat -c %Y "$inst/Qt6Core.dll")" != "$old" ] \
+    || { failed "the upgrade ended with $code, or left the old program files"; return 1; }
+  [ "$(digest "$data/Pelora.mdb")" = "$before" ] && [ "$(sheets)" = 1 ] \
+    || { failed "the data changed in the upgrade"; return 1; }
+  touch build-windows/setup/started
+  wine start /unix "$menu" >/dev/null 2>&1
+  wait_for_pelora || { failed "the upgraded Pelora did not start"; return 1; }
+  close_pelora || { failed "Pelora.exe did not end after its window was closed"; return 1; }
+  [ "$data/Pelora.session" -nt build-windows/setup/started ] && [ ! -e "$inst/data" ] \
+    || { failed "the upgraded Pelora did not run on the same data"; return 1; }
+  ok "installed again (upgrade): the program files written anew, the sheet still there, Pelora starts on it"
+
+  before=$(digest "$data/Pelora.mdb")
+  code=0; wine "$inst/uninstall.exe" /S || code=$?
+  wineserver -w
+  [ $code = 0 ] && [ ! -e "$inst" ] && [ ! -e "$menu" ] || { failed "the uninstall left: $(ls "$inst" "$menu" 2>&1 | tr '\n' ' ')"; return 1; }
+  ! wine reg query "$key" >/dev/null 2>&1 || { failed "the uninstall entry is still there"; return 1; }
+  [ "$(digest "$data/Pelora.mdb")" = "$before" ] && [ "$(sheets)" = 1 ] \
+    || { failed "the data changed in the uninstall"; return 1; }
+  ok "uninstalled: program files, shortcut and uninstall entry gone; data folder intact ($(ls "$data" | tr '\n' ' '))"
+
+  wine "$setup" >/dev/null 2>&1 &
+  local window=""
+  for _ in $(seq 60); do
+    window=$(xdotool search --name 'セットアップ$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 1
+  done
+  [ -n "$window" ] || { failed "the installer's window did not appear"; return 1; }
+  sleep 2
+  import -window "$window" build-windows/setup.png
+  ok "the installer's first page: build-windows/setup.png"
+}
+
+install_packages
 for stage in "${stages[@]}"; do
   case $stage in
-    qt) install_packages; build_qt ;;
+    qt) build_qt ;;
     build) build_pelora ;;
     test) run_tests ;;
     pack) pack ;;
-    check) check_zip ;;
+    check) check_zip; check_setup ;;
     *) echo "unknown stage: $stage" >&2; exit 2 ;;
   esac
 done

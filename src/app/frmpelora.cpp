@@ -5,12 +5,14 @@
 #include "app/progressdialog.h"
 #include "controls/fonts.h"
 #include "data/backup.h"
+#include "data/datamove.h"
 #include "data/restore.h"
 #include "messages/dialogs.h"
 #include "employees/employeepage.h"
 #include "hints/hintkeys.h"
 #include "hints/hintwindow.h"
 #include "history/historypage.h"
+#include "settings/folderchooser.h"
 #include "settings/settingspage.h"
 #include "timesheet/sheetstore.h"
 #include "timesheet/timesheetpage.h"
@@ -18,7 +20,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -77,6 +81,7 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
         openOnDesktop(QUrl::fromLocalFile(QDir::cleanPath(QDir::fromNativeSeparators(m_store->paths().DataPath))),
                       u"データの場所を開けませんでした。場所は次のとおりです。"_s);
     });
+    connect(m_settings, &SettingsPage::dataFolderChangeRequested, this, &FrmPelora::changeDataFolder);
     connect(m_sheet, &TimeSheetPage::hintRequested, this, &FrmPelora::showHint);
     connect(m_history, &HistoryPage::hintRequested, this, &FrmPelora::showHint);
     connect(m_employees, &EmployeePage::hintRequested, this, &FrmPelora::showHint);
@@ -168,6 +173,125 @@ void FrmPelora::restoreCopy(const QString &copy)
         : u"\n\n今までのデータファイルは、次の名前で残っています（控えの一覧からも戻せます）。\n"_s
             + QDir::toNativeSeparators(result.movedAside);
     dialogs.ask(u"復元"_s, u"完了"_s, summary + u" に戻しました。"_s + replaced);
+}
+
+namespace {
+
+QString folderName(const DataPaths &paths)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(paths.DataPath));
+}
+
+// The data folder could not be changed: why, and that the data in use stays in use.
+void cannotMove(const Dialogs &dialogs, QString cause, const DataPaths &from)
+{
+    if (cause.endsWith(u'。'))
+        cause.chop(1);
+    dialogs.fail(Dialogs::notStored(u"データの場所を変更できませんでした（%1）。"_s.arg(cause))
+                 + u"今の場所 %1 をそのまま使います。"_s.arg(folderName(from)));
+}
+
+// Whether the data goes to the folder and how: copied there (true), the data
+// already there used (false), or not at all.
+std::optional<bool> askDataMove(const Dialogs &dialogs, const DataPaths &from, const DataPaths &to)
+{
+    switch (datamove::judge(from, to)) {
+    case datamove::Target::Unusable:
+        cannotMove(dialogs, u"選んだフォルダーに書き込めません"_s, from);
+        break;
+    case datamove::Target::Current:
+        dialogs.tell(u"選んだフォルダーは今のデータの場所です。"_s);
+        break;
+    case datamove::Target::Inside:
+        dialogs.tell(u"今のデータの場所の中には移せません。別のフォルダーを選んでください。"_s);
+        break;
+    case datamove::Target::HoldsData:
+        switch (dialogs.choose(u"データの場所"_s, u"既にデータ"_s,
+                               u"選んだフォルダー: %1\n今のデータ: %2"_s.arg(datamove::describe(to), datamove::describe(from)))) {
+        case MessageRequest::Button::Yes:
+            return true;
+        case MessageRequest::Button::No:
+            return false;
+        case MessageRequest::Button::Ok:
+        case MessageRequest::Button::Cancel:
+            break;
+        }
+        break;
+    case datamove::Target::Free:
+        if (dialogs.ask(u"データの場所"_s, u"確認"_s, folderName(to)))
+            return true;
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void FrmPelora::changeDataFolder()
+{
+    if (!m_services.folderChooser || !m_services.settings)
+        return;
+    const DataPaths from = m_store->paths();
+    const std::optional<QString> folder =
+        m_services.folderChooser->chooseFolder(this, QFileInfo(QDir::cleanPath(from.DataPath)).path());
+    if (!folder)
+        return;
+    const DataPaths to = dataPathsIn(QDir::toNativeSeparators(*folder), QDir::separator() == u'\\');
+    const Dialogs dialogs(*m_services.presenter);
+    const std::optional<bool> copy = askDataMove(dialogs, from, to);
+    if (!copy)
+        return;
+
+    // Remembered first, so that a choice that cannot be kept moves nothing.
+    QSettings &settings = *m_services.settings;
+    const QString before = chosenDataFolder(settings);
+    const auto forget = [&] { before.isEmpty() ? forgetDataFolder(settings) : rememberDataFolder(settings, before); };
+    if (!rememberDataFolder(settings, folderName(to))) {
+        forget();
+        cannotMove(dialogs, u"設定を書き込めません"_s, from);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<QString> failure = *copy ? datamove::copyTo(mainDb(), workDb(), to) : std::nullopt;
+    if (!failure)
+        failure = switchDataFolder(to);
+    QApplication::restoreOverrideCursor();
+    if (failure) {
+        forget();
+        cannotMove(dialogs, *failure, from);
+        return;
+    }
+    m_settings->showDataFolder();
+    m_settings->List控え();
+    if (!*copy) {
+        // Other data: every page starts over on it, as at start-up.
+        m_sheet->Clear時給();
+        m_history->Clear履歴();
+        m_employees->Clear従業員();
+        m_settings->Read設定();
+    }
+    dialogs.ask(u"データの場所"_s, u"完了"_s,
+                (*copy ? u"データを %1 にコピーしました。"_s : u"%1 にあるデータを使っています。"_s).arg(folderName(to))
+                    + u"これからはこの場所を使います。\n元の場所 %1 のデータはそのまま残しています。"_s.arg(folderName(from)));
+}
+
+std::optional<QString> FrmPelora::switchDataFolder(const DataPaths &to)
+{
+    // The hint window reads the work file; it opens on the new one when asked again.
+    if (m_hint)
+        delete m_hint;
+    const DataPaths from = m_store->paths();
+    m_store->close();
+    const std::optional<StartupError> error = m_store->open(to);
+    if (!error)
+        return std::nullopt;
+    m_store->close();
+    if (const std::optional<StartupError> again = m_store->open(from)) {
+        qWarning().noquote() << "The data could not be opened again:" << again->file << again->cause;
+        Dialogs(*m_services.presenter).fail(again->message());
+        close();
+    }
+    return QDir::toNativeSeparators(error->file) + u": "_s + error->cause;
 }
 
 void FrmPelora::closeEvent(QCloseEvent *event)

@@ -45,6 +45,12 @@ private:
     QStringList pagesWithUnregisteredInput() const;
     void showHint(const QString &key);
     void restoreCopy(const QString &copy);
+    // Moves the data to a folder the operator chooses (copied there, or the
+    // data already there used), remembered for the next starts.
+    void changeDataFolder();
+    // Closes the data and opens it in to; on failure the data in use stays
+    // open. Why it failed, or nothing.
+    std::optional<QString> switchDataFolder(const DataPaths &to);
     // Hands the address to the desktop (browser, file manager); when nothing
     // takes it, says so with the address written out.
     void openOnDesktop(const QUrl &url, const QString &failure);

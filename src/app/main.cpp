@@ -6,10 +6,12 @@
 #include "history/exportchooser.h"
 #include "report/pdfchooser.h"
 #include "report/previewoutput.h"
+#include "settings/folderchooser.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
+#include <QSettings>
 #include <QUrl>
 
 int main(int argc, char *argv[])
@@ -34,10 +36,18 @@ int main(int argc, char *argv[])
     PdfFileDialog pdfChooser;
     PreviewOutput statementOutput(dialogs, &pdfChooser);
     FileDialogChooser exportChooser;
+    FolderDialog folderChooser;
+    // The user's own settings: the registry on Windows, ~/.config on Linux.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VORMAK"),
+                       QStringLiteral("Pelora"));
     Services services{&dialogs, &statementOutput,
-                      [](const QUrl &url) { return QDesktopServices::openUrl(url); }, &exportChooser};
+                      [](const QUrl &url) { return QDesktopServices::openUrl(url); }, &exportChooser,
+                      &folderChooser, &settings};
 
-    std::unique_ptr<FrmPelora> window = startPelora(dataPathsForThisProgram(), services, startupMessages);
+    const std::optional<DataPaths> paths = settleDataFolder(platform::programPlace(), settings, startupMessages);
+    if (!paths)
+        return 1;
+    std::unique_ptr<FrmPelora> window = startPelora(*paths, services, startupMessages);
     if (!window)
         return 1;
     window->show();

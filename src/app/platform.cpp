@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 

@@ -1,10 +1,18 @@
 #pragma once
 
+#include "data/datapaths.h"
+
 class QApplication;
 class QWidget;
 
-// The small layer between the program and the desktop it runs on.
+// The small layer between the program and the desktop it runs on. What
+// differs between systems is in platform_unix.cpp and platform_win.cpp, one of
+// which the build takes.
 namespace platform {
+
+// The running program's folder as the system names it (backslashes on
+// Windows) and the user's application-data folder, for the data folder rule.
+ProgramPlace programPlace();
 
 // Japanese for Qt's own dialogs and buttons.
 void installTranslations(QApplication &app);

@@ -1,11 +1,19 @@
-// The input method on Unix: input-method input on the widget, on or off.
+// The platform layer on Linux (and any other Unix).
 #include "app/platform.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QInputMethod>
+#include <QStandardPaths>
 #include <QWidget>
 
 namespace platform {
+
+ProgramPlace programPlace()
+{
+    return {QCoreApplication::applicationDirPath(), false,
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
+}
 
 void SetImeOpen(QWidget *window, bool open)
 {

@@ -1,7 +1,10 @@
-// The input method on Windows: opened and closed through the input method manager.
+// The platform layer on Windows.
 #include "app/platform.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <windows.h>
@@ -10,6 +13,12 @@
 using namespace Qt::StringLiterals;
 
 namespace platform {
+
+ProgramPlace programPlace()
+{
+    return {QDir::toNativeSeparators(QCoreApplication::applicationDirPath()), true,
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
+}
 
 void SetImeOpen(QWidget *window, bool open)
 {

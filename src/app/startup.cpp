@@ -2,12 +2,21 @@
 
 #include "app/frmpelora.h"
 #include "app/progressdialog.h"
+#include "data/datamove.h"
 #include "messages/dialogs.h"
 #include "messages/presenter.h"
+
+#include <QDir>
+#include <QSettings>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+QString folderName(const DataPaths &paths)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(paths.DataPath));
+}
 
 using Remedy = StartupError::Remedy;
 
@@ -43,6 +52,48 @@ void showStartupError(const StartupError &error, MessagePresenter *presenter)
     request.prompt = error.message();
     request.icon = MessageRequest::Icon::Critical;
     presenter->present(request);
+}
+
+std::optional<DataPaths> settleDataFolder(const ProgramPlace &place, QSettings &settings,
+                                          MessagePresenter *presenter, const DataPathProbes &probes)
+{
+    DataLocation location = locateData(place, chosenDataFolder(settings), probes);
+    if (location.kind == DataLocation::Kind::Use)
+        return location.paths;
+    if (!presenter)
+        return std::nullopt;
+    const Dialogs dialogs(*presenter);
+    if (location.kind == DataLocation::Kind::ChosenMissing) {
+        const QString text = u"「データの場所を変更」で選んだ場所にデータがありません。\n\n場所: %1\n\n"
+                             u"フォルダーが見つからないか、つながっていない（ネットワークドライブなど）か、"
+                             u"Pelora.mdb がありません。空のデータを新しく作ることはしません。\n\n元の場所: %2"_s
+                                 .arg(folderName(location.paths), datamove::describe(location.other));
+        if (!dialogs.ask(u"起動"_s, u"元の場所で起動"_s, text))
+            return std::nullopt;
+        if (!forgetDataFolder(settings)) {
+            dialogs.tell(u"選んだ場所の記録を消せないため、起動できません（設定を書き込めません）。"_s);
+            return std::nullopt;
+        }
+        location = locateData(place, {}, probes);
+        if (location.kind != DataLocation::Kind::AskWhich)
+            return location.paths;
+    }
+    const QString both = u"1: %1\n2: %2"_s.arg(datamove::describe(location.paths), datamove::describe(location.other));
+    DataPaths chosen;
+    switch (dialogs.choose(u"起動"_s, u"データの場所を選ぶ"_s, both)) {
+    case MessageRequest::Button::Yes:
+        chosen = location.paths;
+        break;
+    case MessageRequest::Button::No:
+        chosen = location.other;
+        break;
+    case MessageRequest::Button::Ok:
+    case MessageRequest::Button::Cancel:
+        return std::nullopt;
+    }
+    if (!rememberDataFolder(settings, folderName(chosen)))
+        dialogs.tell(u"選んだ場所を記録できませんでした（設定を書き込めません）。次に起動したときにもう一度聞きます。"_s);
+    return chosen;
 }
 
 std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &services,

@@ -4,11 +4,23 @@
 #include "data/datapaths.h"
 
 #include <memory>
+#include <optional>
 
 class FrmPelora;
 class MessagePresenter;
 class OpenProgress;
+class QSettings;
 struct StartupError;
+
+// Where the data is for this start (locateData), with the user's remembered
+// choice in settings. When two folders hold data the operator picks one
+// (naming both, with their sheets and last change), and the pick is
+// remembered; when the chosen folder holds no data, the operator is told and
+// may go back to where the data is without it (the choice is then forgotten).
+// Nothing when the operator chose to end, or no one can be asked.
+std::optional<DataPaths> settleDataFolder(const ProgramPlace &place, QSettings &settings,
+                                          MessagePresenter *presenter,
+                                          const DataPathProbes &probes = fileSystemProbes());
 
 // Opens the data of paths and builds the main window on it. When the data
 // cannot be opened, tells the operator why through startupMessages (the

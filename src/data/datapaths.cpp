@@ -1,17 +1,18 @@
 #include "data/datapaths.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
+#include <QSettings>
 #include <QUuid>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+const QString ChosenFolderKey = u"data/folder"_s;
 
 QString withSeparator(QString folder, QChar separator)
 {
@@ -23,6 +24,20 @@ QString withSeparator(QString folder, QChar separator)
 DataPaths inFolder(const QString &dataPath)
 {
     return {dataPath, dataPath + QString::fromUtf16(MainDbFileName), dataPath + QString::fromUtf16(WorkDbFileName)};
+}
+
+QString besideProgram(const QString &applicationDir, bool windows)
+{
+    return windows ? applicationDir + u"\\data\\"_s : withSeparator(applicationDir, u'/') + u"data/"_s;
+}
+
+QString inUserFolder(const QString &userDataDir, bool windows)
+{
+    QString user = userDataDir;
+    if (windows)
+        user.replace(u'/', u'\\');
+    const QChar separator = windows ? u'\\' : u'/';
+    return withSeparator(user, separator) + u"data"_s + separator;
 }
 
 } // namespace
@@ -48,19 +63,66 @@ DataPaths chooseDataPaths(const QString &applicationDir, bool windows, const QSt
     if (windows && probes.isFile(u"c:\\vmkdevelop.txt"_s))
         return inFolder(u"c:\\develop4\\Pelora\\data\\"_s);
 
-    const QChar separator = windows ? u'\\' : u'/';
-    const QString beside = windows ? applicationDir + u"\\data\\"_s
-                                   : withSeparator(applicationDir, separator) + u"data/"_s;
+    const QString beside = besideProgram(applicationDir, windows);
     if (userDataDir.isEmpty() || probes.isFolder(beside))
         return inFolder(beside);
-    const bool installed = isInstalledProgramFolder(applicationDir, windows);
+    // A per-user setup installs into a folder the user can write: its marker
+    // says that the folder is the program's, not the data's.
+    const bool installed = isInstalledProgramFolder(applicationDir, windows)
+        || (windows && probes.isFile(withSeparator(applicationDir, u'\\') + QString::fromUtf16(InstalledMarkerFileName)));
     if (!installed && probes.canWriteIn(applicationDir))
         return inFolder(beside);
+    return inFolder(inUserFolder(userDataDir, windows));
+}
 
-    QString user = userDataDir;
-    if (windows)
-        user.replace(u'/', u'\\');
-    return inFolder(withSeparator(user, separator) + u"data"_s + separator);
+DataPaths dataPathsIn(const QString &folder, bool windows)
+{
+    return inFolder(windows ? withSeparator(QString(folder).replace(u'/', u'\\'), u'\\') : withSeparator(folder, u'/'));
+}
+
+bool holdsData(const DataPaths &paths, const DataPathProbes &probes)
+{
+    return probes.isFile(paths.MainDbPath) || probes.isFile(paths.WorkDbPath);
+}
+
+DataLocation locateData(const ProgramPlace &place, const QString &chosenFolder, const DataPathProbes &probes)
+{
+    if (!chosenFolder.isEmpty()) {
+        const DataPaths chosen = dataPathsIn(chosenFolder, place.windows);
+        if (holdsData(chosen, probes))
+            return {DataLocation::Kind::Use, chosen, {}};
+        return {DataLocation::Kind::ChosenMissing, chosen, locateData(place, {}, probes).paths};
+    }
+    const DataPaths rule = chooseDataPaths(place.applicationDir, place.windows, place.userDataDir, probes);
+    const QString beside = besideProgram(place.applicationDir, place.windows);
+    const QString user = inUserFolder(place.userDataDir, place.windows);
+    // The developer's folder and a program without a user folder have no other candidate.
+    if (place.userDataDir.isEmpty() || (rule.DataPath != beside && rule.DataPath != user))
+        return {DataLocation::Kind::Use, rule, {}};
+    const DataPaths other = inFolder(rule.DataPath == beside ? user : beside);
+    if (holdsData(rule, probes))
+        return holdsData(other, probes) ? DataLocation{DataLocation::Kind::AskWhich, rule, other}
+                                        : DataLocation{DataLocation::Kind::Use, rule, {}};
+    return {DataLocation::Kind::Use, holdsData(other, probes) ? other : rule, {}};
+}
+
+QString chosenDataFolder(const QSettings &settings)
+{
+    return settings.value(ChosenFolderKey).toString();
+}
+
+bool rememberDataFolder(QSettings &settings, const QString &folder)
+{
+    settings.setValue(ChosenFolderKey, folder);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+bool forgetDataFolder(QSettings &settings)
+{
+    settings.remove(ChosenFolderKey);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 bool canWriteIn(const QString &folder)
@@ -75,18 +137,11 @@ bool canWriteIn(const QString &folder)
     return file.remove() && written;
 }
 
-DataPaths dataPathsForThisProgram()
+DataPathProbes fileSystemProbes()
 {
-    const QString userDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const DataPathProbes probes{
+    return {
         [](const QString &path) { return QFileInfo(path).isFile(); },
         [](const QString &path) { return QFileInfo(path).isDir(); },
         [](const QString &path) { return canWriteIn(path); },
     };
-#ifdef Q_OS_WIN
-    return chooseDataPaths(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()), true,
-                           userDataDir, probes);
-#else
-    return chooseDataPaths(QCoreApplication::applicationDirPath(), false, userDataDir, probes);
-#endif
 }

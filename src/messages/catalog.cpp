@@ -89,6 +89,24 @@ const QList<CatalogEntry> &messageCatalog()
                  u"\n\nそのコンピューターで Pelora が動いているときは「いいえ」を押し、そちらで閉じてから"
                  u"起動してください。\nそのコンピューターで Pelora が動いていないとき（データフォルダーを"
                  u"コピーしてきたときなど）は「はい」: Pelora.lock を別の名前に変えて残し、起動します。"_s, K::AskNo),
+        withText(u"起動"_s, u"データの場所を選ぶ"_s, u"Pelora の起動"_s,
+                 u"データの入ったフォルダーが二つあります。どちらのデータで起動しますか。\n\n"_s,
+                 u"\n\n「はい」: 1 のデータで起動します。\n「いいえ」: 2 のデータで起動します。\n"
+                 u"「キャンセル」: 何も変えずに終了します。\n選んだ場所はこれからも使います（「設定・情報」の"
+                 u"「データの場所を変更」で変えられます）。もう一方のフォルダーには手を加えません。"_s, K::Choose),
+        withText(u"起動"_s, u"元の場所で起動"_s, u"Pelora の起動"_s, {},
+                 u"\n\n元の場所で起動しますか。\n「はい」: 選んだ場所の記録を消し、元の場所のデータで起動します。"
+                 u"\n「いいえ」: 何も変えずに終了します。フォルダーを使えるようにしてから（ネットワークドライブなら"
+                 u"つないでから）起動してください。"_s, K::AskNo),
+        // データの場所
+        withText(u"データの場所"_s, u"確認"_s, u"データの場所の変更"_s, u"データを "_s,
+                 u" にコピーし、これからはこの場所を使います。今の場所のデータはそのまま残します。よろしいですか"_s,
+                 K::AskYes),
+        withText(u"データの場所"_s, u"既にデータ"_s, u"データの場所の変更"_s, u"選んだフォルダーには既にデータがあります。\n\n"_s,
+                 u"\n\n「はい」: そのフォルダーのデータファイルは日付の付いた名前に変えて残し、今のデータをコピーして"
+                 u"使います。\n「いいえ」: そのフォルダーにあるデータをそのまま使います。今のデータはそのまま残します。"
+                 u"\n「キャンセル」: 何も変えません。"_s, K::Choose),
+        withText(u"データの場所"_s, u"完了"_s, u"データの場所の変更"_s, {}, {}, K::Info),
         // 復元
         withText(u"復元"_s, u"確認"_s, u"復元の確認"_s, u"控え "_s,
                  u" に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。よろしいですか"_s,
@@ -118,6 +136,11 @@ std::optional<MessageRequest> buildMessage(const QString &category, const QStrin
             request.buttons = MessageRequest::Buttons::YesNo;
             request.defaultButton = entry.kind == MessageKind::AskYes ? MessageRequest::Button::Yes
                                                                       : MessageRequest::Button::No;
+            break;
+        case MessageKind::Choose:
+            request.icon = MessageRequest::Icon::Question;
+            request.buttons = MessageRequest::Buttons::YesNoCancel;
+            request.defaultButton = MessageRequest::Button::Cancel;
             break;
         case MessageKind::Info:
         case MessageKind::Warn:

@@ -14,6 +14,7 @@ enum class MessageKind {
     AskYes, // Yes/No, question icon, Yes preselected
     Info,   // OK, information icon
     Warn,   // OK, warning icon
+    Choose, // Yes/No/Cancel, question icon, Cancel preselected: two ways forward and a way out
 };
 
 struct CatalogEntry

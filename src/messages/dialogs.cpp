@@ -1,5 +1,6 @@
 #include "messages/dialogs.h"
 
+#include "messages/catalog.h"
 #include "messages/showmessage.h"
 
 using namespace Qt::StringLiterals;
@@ -12,6 +13,14 @@ bool Dialogs::ask(const QString &category, const QString &code, const QString &t
 bool Dialogs::mayDiscard(const QStringList &pages) const
 {
     return pages.isEmpty() || ask(u"破棄"_s, u"確認"_s, pages.join(u"と"_s));
+}
+
+MessageRequest::Button Dialogs::choose(const QString &category, const QString &code, const QString &text) const
+{
+    const std::optional<MessageRequest> request = buildMessage(category, code, text);
+    if (!request || request->buttons != MessageRequest::Buttons::YesNoCancel)
+        return MessageRequest::Button::Cancel;
+    return m_presenter.present(*request);
 }
 
 void Dialogs::tell(const QString &text) const

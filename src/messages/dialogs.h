@@ -1,9 +1,9 @@
 #pragma once
 
+#include "messages/presenter.h"
+
 #include <QString>
 #include <QStringList>
-
-class MessagePresenter;
 
 // What an operation says to the operator: the catalog's questions and notices,
 // and the one failure path every page and the hint window share. An operation
@@ -24,6 +24,9 @@ public:
     // none (pages empty) or the operator agreed to drop it. pages names where
     // it is: 「入力シート」, 「従業員」.
     bool mayDiscard(const QStringList &pages) const;
+    // The answer to one of the catalog's choices between two ways forward
+    // (Yes, No) and a way out (Cancel); Cancel too when the pair is no choice.
+    MessageRequest::Button choose(const QString &category, const QString &code, const QString &text) const;
     // A notice: the catalog's その他/メッセージ box with the text as title and prompt.
     void tell(const QString &text) const;
     // An operation that could not be done: told the same way.

@@ -17,6 +17,20 @@ MessageRequest::Button MessageBoxPresenter::present(const MessageRequest &reques
     case MessageRequest::Icon::Warning: box.setIcon(QMessageBox::Warning); break;
     case MessageRequest::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
     }
+    if (request.buttons == MessageRequest::Buttons::YesNoCancel) {
+        // Two ways forward and a way out: Escape (and the close box) take the way out.
+        QPushButton *yes = box.addButton(QMessageBox::Yes);
+        QPushButton *no = box.addButton(QMessageBox::No);
+        QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(request.defaultButton == MessageRequest::Button::Yes ? yes
+                             : request.defaultButton == MessageRequest::Button::No ? no
+                                                                                    : cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == yes ? MessageRequest::Button::Yes
+            : box.clickedButton() == no   ? MessageRequest::Button::No
+                                          : MessageRequest::Button::Cancel;
+    }
     if (request.buttons == MessageRequest::Buttons::YesNo) {
         QPushButton *yes = box.addButton(QMessageBox::Yes);
         QPushButton *no = box.addButton(QMessageBox::No);

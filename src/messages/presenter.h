@@ -7,8 +7,8 @@
 struct MessageRequest
 {
     enum class Icon { Question, Information, Warning, Critical };
-    enum class Buttons { YesNo, Ok };
-    enum class Button { Yes, No, Ok };
+    enum class Buttons { YesNo, YesNoCancel, Ok };
+    enum class Button { Yes, No, Ok, Cancel };
 
     QString title;
     QString prompt;

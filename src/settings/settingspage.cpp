@@ -45,6 +45,7 @@ SettingsPage::SettingsPage(const DataStore &store, MessagePresenter &presenter, 
     connect(cmd控え一覧, &QPushButton::clicked, this, &SettingsPage::List控え);
     connect(cmd復元, &QPushButton::clicked, this, &SettingsPage::Restore控え);
     connect(cmdデータ場所, &QPushButton::clicked, this, &SettingsPage::dataFolderRequested);
+    connect(cmdデータ場所変更, &QPushButton::clicked, this, &SettingsPage::dataFolderChangeRequested);
     connect(Image2, &Banner::clicked, this, &SettingsPage::homePageRequested);
     connect(cmdHint4, &QToolButton::clicked, this, [this] { emit hintRequested(hints::SettingsPage); });
 }
@@ -143,21 +144,31 @@ void SettingsPage::build()
 // so that the operator can find the files and the backup copies.
 QLayout *SettingsPage::buildDataFolderRow()
 {
-    txtデータ場所 = new QLineEdit(QDir::toNativeSeparators(QDir::cleanPath(m_store.paths().DataPath)));
+    txtデータ場所 = new QLineEdit;
     txtデータ場所->setObjectName(u"txtデータ場所"_s);
     txtデータ場所->setFont(fonts::gothic(fonts::Field));
     txtデータ場所->setReadOnly(true);
-    txtデータ場所->setCursorPosition(0);
+    showDataFolder();
     QLabel *lblデータ場所 = fieldLabel(u"lblデータ場所"_s, u"データの場所"_s, txtデータ場所);
     txtデータ場所->setAccessibleName(lblデータ場所->text());
     cmdデータ場所 = button(u"cmdデータ場所"_s, u"開く"_s);
     cmdデータ場所->setAccessibleName(u"データの場所を開く"_s);
+    cmdデータ場所変更 = button(u"cmdデータ場所変更"_s, u"データの場所を変更"_s);
 
     auto *row = new QHBoxLayout;
     row->addWidget(lblデータ場所);
     row->addWidget(txtデータ場所, 1);
     row->addWidget(cmdデータ場所);
+    row->addWidget(cmdデータ場所変更);
     return row;
+}
+
+void SettingsPage::showDataFolder()
+{
+    // A long path scrolls in the field: its tip shows it whole.
+    txtデータ場所->setText(QDir::toNativeSeparators(QDir::cleanPath(m_store.paths().DataPath)));
+    txtデータ場所->setToolTip(txtデータ場所->text());
+    txtデータ場所->setCursorPosition(0);
 }
 
 void SettingsPage::cmd設定登録_Click()

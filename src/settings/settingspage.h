@@ -17,8 +17,8 @@ class QToolButton;
 class QTreeWidget;
 
 // The page "設定・情報": the company name and information printed on every
-// statement, deleting all data, putting a backup copy back, the program's
-// information and the banner.
+// statement, deleting all data, putting a backup copy back, where the data
+// lives (and moving it), the program's information and the banner.
 class SettingsPage : public QWidget
 {
     Q_OBJECT
@@ -37,6 +37,8 @@ public:
     void AllDelete();
     void List控え();   // the backup copies, newest first
     void Restore控え(); // the chosen copy, after a confirmation
+    // Shows the data folder in use again (after the data moved).
+    void showDataFolder();
 
 signals:
     // The held company values changed (they are set only by Read設定).
@@ -48,6 +50,8 @@ signals:
     void homePageRequested();
     // The operator asked to see the data folder in the file manager.
     void dataFolderRequested();
+    // The operator asked to move the data to another folder; the window does it.
+    void dataFolderChangeRequested();
     void hintRequested(const QString &key);
 
 private:
@@ -66,7 +70,7 @@ private:
     QLabel *lblInfo = nullptr, *lblSupport = nullptr;
     QPushButton *cmd設定読込 = nullptr, *cmd設定登録 = nullptr, *cmd設定削除 = nullptr,
                 *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr, *cmd控え一覧 = nullptr, *cmd復元 = nullptr,
-                *cmdデータ場所 = nullptr;
+                *cmdデータ場所 = nullptr, *cmdデータ場所変更 = nullptr;
     QTreeWidget *lst控え = nullptr;
     QToolButton *cmdHint4 = nullptr;
     Banner *Image2 = nullptr;

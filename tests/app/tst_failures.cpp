@@ -96,7 +96,9 @@ QStringList dump(const QString &file, const QStringList &tables)
             QStringList cells;
             for (const QVariant &v : row)
                 cells.append(v.toString());
-            rows.append(table + u": "_s + cells.join(u'|'));
+            // (When a sheet was registered differs from run to run.)
+            static const QRegularExpression registeredAt(u"\\|\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"_s);
+            rows.append(table + u": "_s + cells.join(u'|').remove(registeredAt));
         }
     return rows;
 }

@@ -191,6 +191,7 @@ void TestMainWindow::controlsCarryTheirNamesAndCaptions_data()
         {"cmd設定読込", u"読込"_s, 3},     {"cmd設定登録", u"登録"_s, 3},
         {"cmd設定削除", u"削除"_s, 3},     {"cmd設定クリア", u"クリア"_s, 3},
         {"cmd一括削除7", u"実行"_s, 3},    {"cmdデータ場所", u"開く"_s, 3},
+        {"cmdデータ場所変更", u"データの場所を変更"_s, 3},
     };
     for (const auto &[name, caption, page] : buttons)
         QTest::newRow(name) << QString::fromUtf8(name) << caption << page;

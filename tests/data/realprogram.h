@@ -5,7 +5,9 @@
 // private copy (a hard link where the file system allows) of the executable,
 // under the executable's own name (Pelora.exe on Windows).
 // PELORA_NO_DIALOGS makes it write a start-up refusal to stderr instead of
-// showing a dialog that nobody would answer.
+// showing a dialog that nobody would answer. Its user folders (data and
+// settings) are folders of the test's own too (on Linux; under Wine the
+// test prefix's own user).
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -68,6 +70,10 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("PELORA_NO_DIALOGS"), QStringLiteral("1"));
         env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
+        // The user's data and settings folders of the test's own: the data and
+        // the remembered data folder of whoever runs the tests stay out of it.
+        env.insert(QStringLiteral("XDG_DATA_HOME"), QDir(m_dir.path()).filePath(QStringLiteral("user-data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(m_dir.path()).filePath(QStringLiteral("user-config")));
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(m_dir.path());
         if (runAs.isEmpty()) {

@@ -11,6 +11,7 @@
 // PELORA_KILLS sets the number of kills (40 by default, scripts/crashtest.sh
 // runs 300); PELORA_KILL_RUN repeats a run.
 #include "fixture.h"
+#include "portable.h"
 
 #include "app/startup.h"
 #include "controls/datagrid.h"
@@ -436,6 +437,7 @@ QByteArray TestCrashSafety::killChild(const QString &folder, qint64 from, int de
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::SeparateChannels);
     child.setStandardErrorFile(QProcess::nullDevice());
+    portable::withoutConsole(child);
     QElapsedTimer clock;
     clock.start();
     child.start(QCoreApplication::applicationFilePath(), {}, QIODevice::ReadWrite | QIODevice::Text); // CRLF on Windows

@@ -2,6 +2,7 @@
 
 #include "messages/catalog.h"
 #include "messages/consolepresenter.h"
+#include "messages/dialogs.h"
 #include "messages/messageboxpresenter.h"
 #include "messages/showmessage.h"
 
@@ -16,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Kind { AskNo, AskYes, Info, Warn };
+enum class Kind { AskNo, AskYes, Info, Warn, Choose };
 
 // One dialog of the catalog as the operator must see it. "{text}" stands for
 // the caller's text, in the title as in the prompt.
@@ -94,6 +95,21 @@ const QList<Dialog> &dialogs()
          u"{text}\n\nそのコンピューターで Pelora が動いているときは「いいえ」を押し、そちらで閉じてから起動してください。"
          u"\nそのコンピューターで Pelora が動いていないとき（データフォルダーをコピーしてきたときなど）は「はい」: "
          u"Pelora.lock を別の名前に変えて残し、起動します。"_s, Kind::AskNo},
+        {u"起動"_s, u"データの場所を選ぶ"_s, u"Pelora の起動"_s,
+         u"データの入ったフォルダーが二つあります。どちらのデータで起動しますか。\n\n{text}\n\n「はい」: 1 のデータで起動します。"
+         u"\n「いいえ」: 2 のデータで起動します。\n「キャンセル」: 何も変えずに終了します。\n選んだ場所はこれからも使います"
+         u"（「設定・情報」の「データの場所を変更」で変えられます）。もう一方のフォルダーには手を加えません。"_s, Kind::Choose},
+        {u"起動"_s, u"元の場所で起動"_s, u"Pelora の起動"_s,
+         u"{text}\n\n元の場所で起動しますか。\n「はい」: 選んだ場所の記録を消し、元の場所のデータで起動します。\n「いいえ」: "
+         u"何も変えずに終了します。フォルダーを使えるようにしてから（ネットワークドライブならつないでから）起動してください。"_s,
+         Kind::AskNo},
+        {u"データの場所"_s, u"確認"_s, u"データの場所の変更"_s,
+         u"データを {text} にコピーし、これからはこの場所を使います。今の場所のデータはそのまま残します。よろしいですか"_s, Kind::AskYes},
+        {u"データの場所"_s, u"既にデータ"_s, u"データの場所の変更"_s,
+         u"選んだフォルダーには既にデータがあります。\n\n{text}\n\n「はい」: そのフォルダーのデータファイルは日付の付いた名前に"
+         u"変えて残し、今のデータをコピーして使います。\n「いいえ」: そのフォルダーにあるデータをそのまま使います。今のデータは"
+         u"そのまま残します。\n「キャンセル」: 何も変えません。"_s, Kind::Choose},
+        {u"データの場所"_s, u"完了"_s, u"データの場所の変更"_s, u"{text}"_s, Kind::Info},
         {u"復元"_s, u"確認"_s, u"復元の確認"_s,
          u"控え {text} に戻します。今のデータファイルは日付の付いた名前で data フォルダーに残します。よろしいですか"_s, Kind::AskNo},
         {u"復元"_s, u"入力破棄確認"_s, u"復元の確認"_s,
@@ -255,6 +271,11 @@ void TestCatalog::everyDialog()
         QCOMPARE(request->defaultButton,
                  kind == Kind::AskYes ? MessageRequest::Button::Yes : MessageRequest::Button::No);
         break;
+    case Kind::Choose:
+        QCOMPARE(request->icon, MessageRequest::Icon::Question);
+        QCOMPARE(request->buttons, MessageRequest::Buttons::YesNoCancel);
+        QCOMPARE(request->defaultButton, MessageRequest::Button::Cancel);
+        break;
     case Kind::Info:
     case Kind::Warn:
         QCOMPARE(request->icon, kind == Kind::Info ? MessageRequest::Icon::Information
@@ -349,6 +370,8 @@ void TestCatalog::onlyYesIsTrue_data()
     QTest::newRow("warn answered ok") << u"入力"_s << u"範囲外"_s << B::Ok << false;
     QTest::newRow("warn answered yes") << u"行指定"_s << u"重複"_s << B::Yes << false;
     QTest::newRow("message answered yes") << u"その他"_s << u"メッセージ"_s << B::Yes << false;
+    // A choice between two ways forward is no Yes/No question: it is asked through Dialogs::choose.
+    QTest::newRow("choice answered yes") << u"起動"_s << u"データの場所を選ぶ"_s << B::Yes << false;
 }
 
 void TestCatalog::onlyYesIsTrue()
@@ -391,6 +414,14 @@ void TestCatalog::messageBox_data()
     QTest::newRow("warn, Escape") << u"入力"_s << u"重複"_s << int(Qt::Key_Escape) << QMessageBox::Warning
                                   << QMessageBox::StandardButtons(QMessageBox::Ok) << QMessageBox::Ok
                                   << QMessageBox::Ok << B::Ok;
+    const QMessageBox::StandardButtons yesNoCancel = yesNo | QMessageBox::Cancel;
+    QTest::newRow("choice, Enter") << u"起動"_s << u"データの場所を選ぶ"_s << int(Qt::Key_Return) << QMessageBox::Question
+                                   << yesNoCancel << QMessageBox::Cancel << QMessageBox::Cancel << B::Cancel;
+    QTest::newRow("choice, Escape") << u"データの場所"_s << u"既にデータ"_s << int(Qt::Key_Escape)
+                                    << QMessageBox::Question << yesNoCancel << QMessageBox::Cancel
+                                    << QMessageBox::Cancel << B::Cancel;
+    QTest::newRow("choice, click on Yes") << u"起動"_s << u"データの場所を選ぶ"_s << 0 << QMessageBox::Question
+                                          << yesNoCancel << QMessageBox::Cancel << QMessageBox::Cancel << B::Yes;
 }
 
 void TestCatalog::messageBox()
@@ -431,7 +462,15 @@ void TestCatalog::messageBox()
     QCOMPARE(answered, answer);
     // Unattended runs write start-up messages to stderr and never answer a question Yes.
     QCOMPARE(ConsolePresenter().present(request),
-             request.buttons == MessageRequest::Buttons::YesNo ? MessageRequest::Button::No : MessageRequest::Button::Ok);
+             request.buttons == MessageRequest::Buttons::YesNo         ? MessageRequest::Button::No
+                 : request.buttons == MessageRequest::Buttons::YesNoCancel ? MessageRequest::Button::Cancel
+                                                                          : MessageRequest::Button::Ok);
+    // A choice answers what was clicked, through Dialogs as through the box.
+    if (request.buttons == MessageRequest::Buttons::YesNoCancel) {
+        StubbornPresenter stubborn(answer);
+        QCOMPARE(Dialogs(stubborn).choose(category, code, u"山田"_s), answer);
+        QCOMPARE(stubborn.shown, 1);
+    }
 }
 
 void TestCatalog::showMessageThroughARealBox()

@@ -1,7 +1,10 @@
 // The settings page: company name and information, stored in 自社情報 and held
 // in memory for the statement.
 #include "fixture.h"
+#include "portable.h"
+#include "smalldisk.h"
 
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -74,7 +77,29 @@ QStringList printedCompany(Pelora &app)
     return {app.output.statements.last().companyName, app.output.statements.last().companyInfo};
 }
 
+// Every file under folder with its bytes.
+QMap<QString, QByteArray> filesUnder(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unread)"));
+    }
+    return files;
+}
+
+void showSettingsPage(Pelora &app)
+{
+    ui::SSTab1(app.w)->setCurrentIndex(SettingsPage);
+}
+
+enum class Target { Empty, HoldsData, Current, Missing, ReadOnlyDisk, FullDisk };
+enum class After { Unchanged, Copied, UsedThere };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Target)
+Q_DECLARE_METATYPE(After)
 
 class TestSettings : public QObject
 {
@@ -92,6 +117,8 @@ private slots:
     void clearThenReadBringsTheStoredValuesBack();
     void heldValuesChangeOnlyThroughReading();
     void onlyTheFirstRowIsReadAndWritten();
+    void changeDataFolder_data();
+    void changeDataFolder();
 };
 
 void TestSettings::readWithoutARowChangesNothing()
@@ -323,6 +350,93 @@ void TestSettings::onlyTheFirstRowIsReadAndWritten()
     QCOMPARE(rows.size(), 2);
     QVERIFY(rows.at(0).value(0).isNull() && rows.at(0).value(1).isNull());
     QCOMPARE(rows.at(1), (QVariantList{u"二行目社名"_s, u"二行目情報"_s}));
+}
+
+// 「データの場所を変更」 through the window: the folder chosen from a script, the
+// questions answered from a script, faults of the file system injected from outside.
+void TestSettings::changeDataFolder_data()
+{
+    QTest::addColumn<Target>("target");
+    QTest::addColumn<QList<MessageRequest::Button>>("answers");
+    QTest::addColumn<After>("after");
+    QTest::addColumn<QString>("told"); // a piece of the last message
+    using B = MessageRequest::Button;
+    const QString notChanged = u"データの場所を変更できませんでした（"_s;
+    QTest::newRow("an empty folder: copied, checked, used from then on")
+        << Target::Empty << QList<B>{B::Yes, B::Ok} << After::Copied << u"これからはこの場所を使います。"_s;
+    QTest::newRow("an empty folder, declined") << Target::Empty << QList<B>{B::No} << After::Unchanged << u"にコピーし"_s;
+    QTest::newRow("a folder holding data, いいえ: its data used")
+        << Target::HoldsData << QList<B>{B::No, B::Ok} << After::UsedThere << u"にあるデータを使っています。"_s;
+    QTest::newRow("a folder holding data, はい: its files moved aside, the data copied")
+        << Target::HoldsData << QList<B>{B::Yes, B::Ok} << After::Copied << u"これからはこの場所を使います。"_s;
+    QTest::newRow("a folder holding data, キャンセル") << Target::HoldsData << QList<B>{B::Cancel} << After::Unchanged
+                                                     << u"選んだフォルダー: "_s;
+    QTest::newRow("the folder in use") << Target::Current << QList<B>{B::Ok} << After::Unchanged
+                                       << u"選んだフォルダーは今のデータの場所です。"_s;
+    QTest::newRow("a folder gone since it was chosen")
+        << Target::Missing << QList<B>{B::Ok} << After::Unchanged << notChanged + u"選んだフォルダーに書き込めません"_s;
+    QTest::newRow("a read-only disk") << Target::ReadOnlyDisk << QList<B>{B::Ok} << After::Unchanged
+                                      << notChanged + u"選んだフォルダーに書き込めません"_s;
+    QTest::newRow("a disk too small for the copy")
+        << Target::FullDisk << QList<B>{B::Yes, B::Ok} << After::Unchanged << notChanged + u"コピーを書き込めません"_s;
+}
+
+void TestSettings::changeDataFolder()
+{
+    QFETCH(Target, target);
+    QFETCH(QList<MessageRequest::Button>, answers);
+    QFETCH(After, after);
+    QFETCH(QString, told);
+    Pelora app;
+    QVERIFY(Pelora::makeData(app.paths, 3));
+    QTemporaryDir elsewhere;
+    QString folder = target == Target::Current ? QDir::cleanPath(app.paths.DataPath) : elsewhere.filePath(u"pelora"_s);
+    const DataPaths there = dataPathsIn(QDir::toNativeSeparators(folder), portable::Windows);
+    QVERIFY(target == Target::HoldsData ? Pelora::makeData(there, 1) : QDir().mkpath(folder));
+    std::unique_ptr<SmallDisk> disk;
+    if (target == Target::ReadOnlyDisk || target == Target::FullDisk) {
+        disk = std::make_unique<SmallDisk>(folder, u"48k"_s);
+        if (!disk->mounted())
+            QSKIP(SmallDisk::missing());
+        QVERIFY(target == Target::FullDisk || disk->makeReadOnly());
+    }
+    QVERIFY(app.start());
+    showSettingsPage(app);
+    app.folderChooser.answer = QDir::toNativeSeparators(folder);
+    QVERIFY(target != Target::Missing || QDir(folder).removeRecursively());
+    const QMap<QString, QByteArray> here = filesUnder(app.paths.DataPath), before = filesUnder(folder);
+    app.presenter.script = answers;
+
+    op::click(ui::find<QPushButton>(app.w, u"cmdデータ場所変更"_s));
+
+    QCOMPARE(app.presenter.shown.size(), answers.size());
+    const QString last = app.presenter.last().prompt;
+    QVERIFY2(last.contains(told), qPrintable(last));
+    const QString oldFolder = QDir::toNativeSeparators(QDir::cleanPath(app.paths.DataPath));
+    if (told.startsWith(u"データの場所を変更できませんでした"_s))
+        QVERIFY(last.endsWith(u"保存されているデータは変わっていません。今の場所 %1 をそのまま使います。"_s.arg(oldFolder)));
+    const bool moved = after != After::Unchanged;
+    const DataPaths inUse = moved ? there : app.paths;
+    QCOMPARE(ui::find<QLineEdit>(app.w, u"txtデータ場所"_s)->text(), QDir::toNativeSeparators(QDir::cleanPath(inUse.DataPath)));
+    QCOMPARE(app.w->mainDb().databaseName(), inUse.MainDbPath);
+    QCOMPARE(chosenDataFolder(app.settings), moved ? QDir::toNativeSeparators(folder) : QString());
+    if (!moved && target != Target::Current)
+        QCOMPARE(filesUnder(folder), before); // nothing left behind, nothing moved aside
+    if (moved)
+        QVERIFY(last.contains(u"元の場所 %1 のデータはそのまま残しています。"_s.arg(oldFolder)));
+    if (target == Target::HoldsData && after == After::Copied) // what was there, kept under a dated name
+        QCOMPARE(Pelora::query(QDir(folder).filePath(QDir(folder).entryList({u"Pelora-old-*.mdb"_s}).value(0)),
+                               u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 1);
+
+    // What is registered now goes to the folder in use; the folder the data left is as it was.
+    op::fill(ui::txt自社名(app.w), u"移転後の社名"_s);
+    app.presenter.clear();
+    op::click(ui::cmd設定登録(app.w));
+    app.stop();
+    QCOMPARE(Pelora::query(inUse.MainDbPath, u"SELECT count(*), max(自社名) FROM 時給ヘッダ, 自社情報"_s).value(0),
+             (QVariantList{after == After::UsedThere ? 1 : 3, u"移転後の社名"_s}));
+    if (moved)
+        QCOMPARE(filesUnder(app.paths.DataPath).value(app.paths.MainDbPath), here.value(app.paths.MainDbPath));
 }
 
 QTEST_MAIN(TestSettings)

@@ -30,7 +30,7 @@ Services Pelora::services()
     return Services{&presenter, statementOutput, [this](const QUrl &url) {
                         openedUrls.append(url);
                         return desktopOpens;
-                    }, &chooser};
+                    }, &chooser, &folderChooser, &settings};
 }
 
 bool Pelora::start()
@@ -106,6 +106,20 @@ bool Pelora::execute(const QString &file, const QString &statement, const QVaria
     }
     QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+bool Pelora::makeData(const DataPaths &paths, int sheets)
+{
+    Pelora app;
+    app.paths = paths;
+    if (!app.start())
+        return false;
+    app.stop();
+    for (int n = 1; n <= sheets; ++n)
+        if (!execute(paths.MainDbPath, QStringLiteral("INSERT INTO 時給ヘッダ (氏名, タイトル) VALUES ('山田花子', ?)"),
+                     {QStringLiteral("%1月分").arg(n)}))
+            return false;
+    return true;
 }
 
 SheetPage sheetPage(FrmPelora *w)

@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "scriptedpresenter.h"
 
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -29,11 +30,14 @@ public:
     RecordingOutput output;
     StatementOutput *statementOutput = &output; // another (the real preview) set before start()
     ScriptedChooser chooser;
+    ScriptedFolderChooser folderChooser;
     RecordingProgress progress;
     QList<QUrl> openedUrls;
     bool desktopOpens = true; // false: as a desktop without a browser or file manager
     DataPaths paths;
     QTemporaryDir dir;
+    // The user's settings, in a file of the test's own.
+    QSettings settings{dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
 
     Services services();
 
@@ -41,6 +45,8 @@ public:
     static QList<QVariantList> query(const QString &file, const QString &statement,
                                      const QVariantList &values = {});
     static bool execute(const QString &file, const QString &statement, const QVariantList &values = {});
+    // Data files made by Pelora itself in paths' folder, holding this many sheets.
+    static bool makeData(const DataPaths &paths, int sheets);
     QList<QVariantList> mainRows(const QString &statement, const QVariantList &values = {}) const
     {
         return query(paths.MainDbPath, statement, values);

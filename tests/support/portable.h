@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QProcess;
+
 namespace portable {
 
 #ifdef Q_OS_WIN
@@ -46,5 +48,10 @@ bool holdProcess(qint64 pid, bool held);
 
 // Ends this process after seconds, should it still run then (Unix only).
 void endAfter(int seconds);
+
+// Starts process without a console of its own (Windows; nothing elsewhere):
+// under Wine the console host of a child that is killed can outlive it,
+// holding the test's output pipes, and ctest then waits for it until its timeout.
+void withoutConsole(QProcess &process);
 
 } // namespace portable

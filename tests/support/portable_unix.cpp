@@ -2,6 +2,7 @@
 #include "portable.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <csignal>
 #include <fcntl.h>
@@ -38,6 +39,10 @@ bool giveToNobody(const QString &path)
 bool holdProcess(qint64 pid, bool held)
 {
     return ::kill(pid_t(pid), held ? SIGSTOP : SIGCONT) == 0;
+}
+
+void withoutConsole(QProcess &)
+{
 }
 
 void endAfter(int seconds)

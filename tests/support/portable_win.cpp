@@ -2,6 +2,7 @@
 #include "portable.h"
 
 #include <QDir>
+#include <QProcess>
 
 #include <windows.h>
 
@@ -53,6 +54,12 @@ bool giveToNobody(const QString &)
 bool holdProcess(qint64, bool)
 {
     return false;
+}
+
+void withoutConsole(QProcess &process)
+{
+    process.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments *arguments) { arguments->flags |= DETACHED_PROCESS; });
 }
 
 void endAfter(int)

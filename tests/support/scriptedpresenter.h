@@ -5,6 +5,7 @@
 #include "messages/presenter.h"
 #include "report/pdfchooser.h"
 #include "report/statementoutput.h"
+#include "settings/folderchooser.h"
 
 #include <QList>
 #include <QUrl>
@@ -58,6 +59,19 @@ class ScriptedPdfChooser : public PdfChooser
 public:
     std::optional<QString> answer; // nothing: the operator cancels
     std::optional<QString> choosePdf(QWidget *, const QString &) override { return answer; }
+};
+
+// Answers the question where the data goes from a script.
+class ScriptedFolderChooser : public FolderChooser
+{
+public:
+    std::optional<QString> answer; // nothing: the operator cancels
+    int asked = 0;
+    std::optional<QString> chooseFolder(QWidget *, const QString &) override
+    {
+        ++asked;
+        return answer;
+    }
 };
 
 // Keeps what start-up told of its progress while it checked or copied the main file.
