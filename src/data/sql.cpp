@@ -12,6 +12,11 @@ namespace sql {
 
 namespace {
 
+bool onServer(const QSqlDatabase &db)
+{
+    return db.driverName() == QStringLiteral("QPSQL");
+}
+
 bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantList &values)
 {
     query.setForwardOnly(true);
@@ -23,6 +28,47 @@ bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantLis
     }
     if (!ok)
         qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
+    return ok;
+}
+
+// A statement that failed on a server for want of the server (no answer at
+// all, or SQLSTATE class 08, or the server shutting down) leaves the
+// connection dead: it is opened again, so that the operation works once the
+// network or the server is back. The operation that failed has said so.
+void reconnectIfLost(const QSqlDatabase &db, const QSqlError &error)
+{
+    if (!onServer(db))
+        return;
+    const QString state = error.nativeErrorCode();
+    if (!state.isEmpty() && !state.startsWith(QStringLiteral("08")) && !state.startsWith(QStringLiteral("57P")))
+        return;
+    QSqlDatabase connection = db;
+    connection.close();
+    if (!connection.open())
+        qWarning().noquote() << "The server cannot be reached:" << connection.lastError().text();
+}
+
+// Runs a statement on a query of its own, hands the query to read when it ran.
+bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &values,
+         const std::function<void(QSqlQuery &)> &read = {})
+{
+    QSqlError error;
+    bool ok = false;
+    {
+        QSqlQuery query(db);
+        ok = prepareAndRun(query, statement, values);
+        if (ok && read)
+            read(query);
+        if (ok && query.lastError().isValid() && query.lastError().type() != QSqlError::NoError) {
+            // A step that failed half-way through the rows: a failed read, not fewer rows.
+            qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
+            ok = false;
+        }
+        error = query.lastError();
+        query.finish();
+    }
+    if (!ok)
+        reconnectIfLost(db, error);
     return ok;
 }
 
@@ -57,17 +103,13 @@ bool withFile(const QString &file, Access access, const std::function<bool(const
 
 bool exec(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
 {
-    QSqlQuery query(db);
-    return prepareAndRun(query, statement, values);
+    return run(db, statement, values);
 }
 
-QList<Row> rows(const QSqlDatabase &db, const QString &statement, const QVariantList &values,
-                bool *ok)
+QList<Row> rows(const QSqlDatabase &db, const QString &statement, const QVariantList &values, bool *ok)
 {
     QList<Row> result;
-    QSqlQuery query(db);
-    const bool ran = prepareAndRun(query, statement, values);
-    if (ran) {
+    const bool ran = run(db, statement, values, [&result](QSqlQuery &query) {
         const int columns = query.record().count();
         while (query.next()) {
             Row row;
@@ -76,8 +118,9 @@ QList<Row> rows(const QSqlDatabase &db, const QString &statement, const QVariant
                 row.append(query.value(c));
             result.append(std::move(row));
         }
-    }
-    query.finish();
+    });
+    if (!ran)
+        result.clear();
     if (ok)
         *ok = ran;
     return result;
@@ -85,36 +128,52 @@ QList<Row> rows(const QSqlDatabase &db, const QString &statement, const QVariant
 
 QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
 {
-    QSqlQuery query(db);
     QVariant value;
-    if (prepareAndRun(query, statement, values) && query.next())
-        value = query.value(0);
-    query.finish();
+    run(db, statement, values, [&value](QSqlQuery &query) {
+        if (query.next())
+            value = query.value(0);
+    });
     return value;
 }
 
 QVariant insert(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
 {
-    QSqlQuery query(db);
-    return prepareAndRun(query, statement, values) ? query.lastInsertId() : QVariant();
+    QVariant id;
+    const bool ran = run(db, statement, values, [&id](QSqlQuery &query) { id = query.lastInsertId(); });
+    return ran ? id : QVariant();
+}
+
+int changed(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
+{
+    int count = -1;
+    run(db, statement, values, [&count](QSqlQuery &query) { count = query.numRowsAffected(); });
+    return count;
 }
 
 bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows)
 {
-    QSqlQuery query(db);
-    if (!query.prepare(statement)) {
-        qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
-        return false;
-    }
-    for (const Row &row : rows) {
-        for (int i = 0; i < row.size(); ++i)
-            query.bindValue(i, row.at(i));
-        if (!query.exec()) {
+    QSqlError error;
+    bool ok = true;
+    {
+        QSqlQuery query(db);
+        if (!query.prepare(statement)) {
             qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
-            return false;
+            ok = false;
         }
+        for (qsizetype r = 0; ok && r < rows.size(); ++r) {
+            const Row &row = rows.at(r);
+            for (int i = 0; i < row.size(); ++i)
+                query.bindValue(i, row.at(i));
+            if (!query.exec()) {
+                qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
+                ok = false;
+            }
+        }
+        error = query.lastError();
     }
-    return true;
+    if (!ok)
+        reconnectIfLost(db, error);
+    return ok;
 }
 
 Attachment::Attachment(const QSqlDatabase &db, const QString &file, const QString &schema)
@@ -133,21 +192,41 @@ Attachment::~Attachment()
         exec(m_db, QStringLiteral("DETACH DATABASE ?"), {m_schema});
 }
 
-bool refillFromFile(const QSqlDatabase &db, const QString &sourceFile, const QString &table,
-                    const QString &insertSelect)
+bool refillFromMain(const QSqlDatabase &work, const QSqlDatabase &main, const QString &table, const QString &columns,
+                    const QString &select)
 {
-    const Attachment source(db, sourceFile, QStringLiteral("source"));
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns);
+    if (onServer(main)) {
+        // No statement reaches from a server into a file: the rows come over, then go in.
+        bool read = false;
+        const QList<Row> copied =
+            rows(main, QString(select).replace(QStringLiteral("{main}"), QString()).remove(QStringLiteral("{scan}")),
+                 {}, &read);
+        QStringList places;
+        for (qsizetype c = 0; read && !copied.isEmpty() && c < copied.first().size(); ++c)
+            places.append(QStringLiteral("?"));
+        Transaction transaction(work);
+        return read && transaction.active() && exec(work, QStringLiteral("DELETE FROM ") + table)
+            && (copied.isEmpty()
+                || execMany(work, insert + QStringLiteral("VALUES (%1)").arg(places.join(QStringLiteral(", "))),
+                            copied))
+            && transaction.commit();
+    }
+    const Attachment source(work, main.databaseName(), QStringLiteral("source"));
     if (!source.attached())
         return false;
-    Transaction transaction(db);
-    return transaction.active() && exec(db, QStringLiteral("DELETE FROM ") + table)
-        && exec(db, insertSelect) && transaction.commit();
+    Transaction transaction(work);
+    return transaction.active() && exec(work, QStringLiteral("DELETE FROM ") + table)
+        && exec(work, insert + QString(select).replace(QStringLiteral("{main}"), QStringLiteral("source."))
+                                   .replace(QStringLiteral("{scan}"), QStringLiteral(" NOT INDEXED")))
+        && transaction.commit();
 }
 
 Transaction::Transaction(const QSqlDatabase &db)
     : m_db(db)
 {
-    m_active = exec(m_db, QStringLiteral("BEGIN IMMEDIATE"));
+    // A file's write lock is taken at once; a server locks rows as they are written.
+    m_active = exec(m_db, onServer(m_db) ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 Transaction::~Transaction()

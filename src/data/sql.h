@@ -35,6 +35,9 @@ QVariant scalar(const QSqlDatabase &db, const QString &statement, const QVariant
 // Runs an insert and returns the new row's rowid, or an invalid QVariant when it failed.
 QVariant insert(const QSqlDatabase &db, const QString &statement, const QVariantList &values);
 
+// Runs a change and returns how many rows it changed, or -1 when it failed.
+int changed(const QSqlDatabase &db, const QString &statement, const QVariantList &values);
+
 // Runs one prepared insert for every row of values, stopping at the first failure.
 bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows);
 
@@ -60,12 +63,15 @@ private:
     bool m_attached = false;
 };
 
-// Empties a table of db and refills it with one INSERT … SELECT that reads the
-// file sourceFile under the schema name "source", so that the rows go from
-// file to file inside SQLite rather than one by one through the program. One
-// transaction of db: when the copy fails the table keeps its previous rows.
-bool refillFromFile(const QSqlDatabase &db, const QString &sourceFile, const QString &table,
-                    const QString &insertSelect);
+// Empties table of the work file and refills its columns with what select
+// reads from the main data, in one transaction of work: when the copy fails
+// the table keeps its previous rows. select names the main data's tables as
+// {main}table, and may ask for a plain scan of a table with {scan} after its
+// name. From a main file the rows go from file to file inside SQLite (the
+// file attached as "source"), never one by one through the program; from a
+// server they come over and go in with one prepared insert.
+bool refillFromMain(const QSqlDatabase &work, const QSqlDatabase &main, const QString &table, const QString &columns,
+                    const QString &select);
 
 // An all-or-nothing write. BEGIN IMMEDIATE takes the write lock up front so
 // that a busy file fails at the start rather than half-way. Rolled back on

@@ -8,9 +8,8 @@ namespace employees {
 
 bool copyMasterToWork(const QSqlDatabase &main, const QSqlDatabase &work)
 {
-    return sql::refillFromFile(work, main.databaseName(), u"w従業員"_s,
-                               u"INSERT INTO w従業員 (チェック, 氏名, 時給) "
-                               u"SELECT 0, 氏名, 時給 FROM source.従業員 ORDER BY 氏名"_s);
+    return sql::refillFromMain(work, main, u"w従業員"_s, u"チェック, 氏名, 時給"_s,
+                               u"SELECT 0, 氏名, 時給 FROM {main}従業員 ORDER BY 氏名"_s);
 }
 
 bool replaceMasterFromWork(const QSqlDatabase &main, const QSqlDatabase &work)

@@ -13,9 +13,8 @@ bool rebuild(const QSqlDatabase &main, const QSqlDatabase &work)
     // through and sorted: walking the name index instead would look up every
     // sheet's row in turn, several times slower once the sheets outgrow
     // SQLite's page cache.
-    return sql::refillFromFile(work, main.databaseName(), u"w履歴"_s,
-                               u"INSERT INTO w履歴 (氏名, 合計, タイトル) "
-                               u"SELECT 氏名, 合計, タイトル FROM source.時給ヘッダ NOT INDEXED ORDER BY 氏名"_s);
+    return sql::refillFromMain(work, main, u"w履歴"_s, u"氏名, 合計, タイトル"_s,
+                               u"SELECT 氏名, 合計, タイトル FROM {main}時給ヘッダ{scan} ORDER BY 氏名"_s);
 }
 
 bool clear(const QSqlDatabase &work)
