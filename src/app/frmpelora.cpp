@@ -13,6 +13,7 @@
 #include "hints/hintwindow.h"
 #include "history/historypage.h"
 #include "settings/folderchooser.h"
+#include "settings/dataplaceframe.h"
 #include "settings/settingspage.h"
 #include "timesheet/sheetstore.h"
 #include "timesheet/timesheetpage.h"
@@ -38,7 +39,13 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     platform::installFontSubstitutes();
     setObjectName(u"FrmPelora"_s);
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    setWindowTitle(appinfo::Caption);
+    // On a server, or on this computer's files read only, the title says so.
+    if (m_store->readOnly())
+        setWindowTitle(appinfo::Caption + u"（読み取り専用：サーバーに接続できません）"_s);
+    else if (m_store->serverConfig())
+        setWindowTitle(appinfo::Caption + u" - "_s + m_store->mainPlace());
+    else
+        setWindowTitle(appinfo::Caption);
 
     MessagePresenter &presenter = *m_services.presenter;
     m_sheet = new TimeSheetPage(*m_store, presenter, m_services.statementOutput);
@@ -82,6 +89,12 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
                       u"データの場所を開けませんでした。場所は次のとおりです。"_s);
     });
     connect(m_settings, &SettingsPage::dataFolderChangeRequested, this, &FrmPelora::changeDataFolder);
+    connect(m_settings->placeFrame(), &DataPlaceFrame::placeChosen, this,
+            [this](const std::optional<server::Config> &place, const QString &password) {
+                changeDataPlace(place, password, false);
+            });
+    connect(m_settings->placeFrame(), &DataPlaceFrame::moveRequested, this,
+            [this](const server::Config &place, const QString &password) { changeDataPlace(place, password, true); });
     connect(m_sheet, &TimeSheetPage::hintRequested, this, &FrmPelora::showHint);
     connect(m_history, &HistoryPage::hintRequested, this, &FrmPelora::showHint);
     connect(m_employees, &EmployeePage::hintRequested, this, &FrmPelora::showHint);
@@ -263,16 +276,62 @@ void FrmPelora::changeDataFolder()
     }
     m_settings->showDataFolder();
     m_settings->List控え();
-    if (!*copy) {
-        // Other data: every page starts over on it, as at start-up.
-        m_sheet->Clear時給();
-        m_history->Clear履歴();
-        m_employees->Clear従業員();
-        m_settings->Read設定();
-    }
+    if (!*copy)
+        startPagesOver();
     dialogs.ask(u"データの場所"_s, u"完了"_s,
                 (*copy ? u"データを %1 にコピーしました。"_s : u"%1 にあるデータを使っています。"_s).arg(folderName(to))
                     + u"これからはこの場所を使います。\n元の場所 %1 のデータはそのまま残しています。"_s.arg(folderName(from)));
+}
+
+void FrmPelora::startPagesOver()
+{
+    m_sheet->Clear時給();
+    m_history->Clear履歴();
+    m_employees->Clear従業員();
+    m_settings->Read設定();
+}
+
+void FrmPelora::changeDataPlace(const std::optional<server::Config> &place, const QString &password, bool move)
+{
+    const Dialogs dialogs(*m_services.presenter);
+    const QStringList typed = pagesWithUnregisteredInput();
+    if (!typed.isEmpty() && !dialogs.ask(u"破棄"_s, u"確認"_s, u"「"_s + typed.join(u"」と「"_s) + u"」"_s))
+        return;
+    const auto refused = [&](const QString &cause) {
+        dialogs.fail(Dialogs::notStored(u"データの置き場所を変えられませんでした（%1）。"_s.arg(cause))
+                     + u"今の置き場所 %1 をそのまま使います。"_s.arg(m_store->mainPlace()));
+    };
+    // The password goes where libpq reads it, never into the settings.
+    if (place && !password.isEmpty())
+        if (const std::optional<QString> failed = server::rememberPassword(*place, password)) {
+            refused(*failed);
+            return;
+        }
+    // An empty database gets Pelora's tables once the operator agrees.
+    bool makeTables = false;
+    if (place && !move && server::probe(*place, {}).tables == server::Tables::Empty) {
+        if (!dialogs.ask(u"その他"_s, u"確認"_s,
+                         u"%1 は空です。Pelora の表を作って、空のデータで始めます"_s.arg(place->describe())))
+            return;
+        makeTables = true;
+    }
+    if (m_hint)
+        delete m_hint;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<QString> failure = move ? m_store->moveToServer(*place) : m_store->switchPlace(place, makeTables);
+    QApplication::restoreOverrideCursor();
+    if (!failure && m_services.settings && !server::choose(*m_services.settings, place))
+        failure = u"設定を書き込めません。次に起動したときは元の置き場所を使います"_s;
+    m_settings->placeFrame()->showPlace();
+    if (failure) {
+        refused(*failure);
+        return;
+    }
+    setWindowTitle(m_store->serverConfig() ? appinfo::Caption + u" - "_s + m_store->mainPlace() : appinfo::Caption);
+    startPagesOver();
+    m_settings->List控え();
+    dialogs.tell(u"これからは %1 のデータを使います。"_s.arg(m_store->mainPlace())
+                 + (move ? u"\nこのパソコンのデータファイルはそのまま残しています。"_s : QString()));
 }
 
 std::optional<QString> FrmPelora::switchDataFolder(const DataPaths &to)

@@ -51,6 +51,11 @@ private:
     // Closes the data and opens it in to; on failure the data in use stays
     // open. Why it failed, or nothing.
     std::optional<QString> switchDataFolder(const DataPaths &to);
+    // Works on the main data of place (nothing: this computer) from now on,
+    // remembered for the next starts; or moves this computer's data there first.
+    void changeDataPlace(const std::optional<server::Config> &place, const QString &password, bool move);
+    // Every page starts over on the data now open, as at start-up.
+    void startPagesOver();
     // Hands the address to the desktop (browser, file manager); when nothing
     // takes it, says so with the address written out.
     void openOnDesktop(const QUrl &url, const QString &failure);

@@ -35,6 +35,10 @@ bool askRemedy(const StartupError &error, MessagePresenter &presenter)
         return dialogs.ask(u"起動"_s, u"作業ファイルを作り直す"_s, text);
     case Remedy::TakeOverLock:
         return dialogs.ask(u"起動"_s, u"鍵を引き継ぐ"_s, text);
+    case Remedy::MakeTables:
+        return dialogs.ask(u"起動"_s, u"表を作る"_s, text);
+    case Remedy::LocalReadOnly:
+        return dialogs.ask(u"起動"_s, u"読み取り専用で始める"_s, text);
     case Remedy::None:
         break;
     }
@@ -104,6 +108,8 @@ std::unique_ptr<FrmPelora> startPelora(const DataPaths &paths, const Services &s
         progress = &dialog.emplace();
     MessagePresenter *presenter = startupMessages ? startupMessages : services.presenter;
     auto store = std::make_unique<DataStore>();
+    if (services.settings)
+        store->setServer(server::chosen(*services.settings));
     // Each way forward is taken at most once; a refusal after it is told as it stands.
     QList<Remedy> taken;
     for (;;) {

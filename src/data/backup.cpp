@@ -1,5 +1,7 @@
 #include "data/backup.h"
 
+#include "data/server.h"
+
 #include "data/background.h"
 #include "data/copyextras.h"
 #include "data/filecheck.h"
@@ -54,6 +56,9 @@ bool ensureCopy(const QSqlDatabase &main, const QString &mainPath, const QString
 {
     if (!filecheck::holdsData(main))
         return true;
+    // What a server holds may have changed on another computer at any moment.
+    if (server::isServer(main))
+        return !takeCopy(main, mainPath, reason).isEmpty();
     // The state names a copy only while that copy is still the very file written.
     if (!changedSinceLastCopy(mainPath))
         return true;

@@ -1,6 +1,9 @@
 #include "data/copies.h"
 
 #include "data/copyextras.h"
+#include "data/schema.h"
+#include "data/server.h"
+#include "data/sql.h"
 #include "data/datapaths.h"
 #include "data/filecheck.h"
 #include "data/files.h"
@@ -98,9 +101,17 @@ void removeLeftovers(const QString &folder)
 }
 
 // A consistent snapshot of the connection's file, written by SQLite itself
-// under one read transaction.
+// under one read transaction; of a server, a new main file holding the
+// tables of one moment of it.
 bool copyDatabase(const QSqlDatabase &main, const QString &file)
 {
+    if (server::isServer(main))
+        return sql::withFile(file, sql::Access::Create, [&main](const QSqlDatabase &copy) {
+            if (!createSchema(copy, mainSchema()))
+                return false;
+            sql::Transaction transaction(copy);
+            return transaction.active() && server::copyTables(main, copy) && transaction.commit();
+        });
     QSqlQuery query(main);
     query.prepare(u"VACUUM INTO ?"_s);
     query.addBindValue(file);

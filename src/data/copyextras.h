@@ -14,6 +14,7 @@ inline const QString AtClose = QStringLiteral("閉じたとき");
 inline const QString BeforeDeletingAll = QStringLiteral("一括削除の前");
 inline const QString AfterStartupCheck = QStringLiteral("起動時の検査の後");
 inline const QString BeforeUpgrade = QStringLiteral("新しい版に合わせる前");
+inline const QString BeforeRestore = QStringLiteral("控えに戻す前");
 
 // Writes the reason and the hint texts of workFile into the copy; a work file
 // that cannot be read leaves the copy without hints (logged).

@@ -117,7 +117,7 @@ std::optional<StartupError> DataStore::open(const DataPaths &paths, OpenProgress
         m_notice = u"前回、控えに戻す途中で Pelora が終了したため、その続きを済ませました。"
                    u"置き換えたファイルは次の名前で残っています（「設定・情報」の控えの一覧からも戻せます）。\n"_s
             + QDir::toNativeSeparators(aside);
-    if (auto error = openBoth()) {
+    if (auto error = m_readOnly ? openReadOnly() : m_server ? openOnServer() : openBoth()) {
         // The lock stays for the remedy the refusal may offer.
         closeConnection(m_mainName);
         closeConnection(m_workName);
@@ -309,6 +309,8 @@ void DataStore::recordSession(bool closed)
 
 void DataStore::close()
 {
+    if (m_server && !m_readOnly && main().isOpen() && filecheck::holdsData(main()))
+        backup::takeCopy(main(), m_paths.MainDbPath, copyextras::AtClose);
     if (m_opened) {
         // Trusted next time only as the very file that was opened. One put in
         // its place while Pelora ran is not the file Pelora wrote: the record

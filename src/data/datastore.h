@@ -5,6 +5,7 @@
 #include "data/filestamp.h"
 #include "data/folderlock.h"
 #include "data/restore.h"
+#include "data/server.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -22,6 +23,8 @@ struct StartupError
         RebuildWork,   // move the work file aside and make a new one
         UseThisFile,   // a main file older than the one Pelora left, or a copy: use it after all
         TakeOverLock,  // the lock file of another computer: move it aside
+        MakeTables,    // an empty database on the server: make Pelora's tables there
+        LocalReadOnly, // the server cannot be reached: start on this computer's files, read only
     };
     StartupError(QString file, QString cause, QString advice = {}, Remedy remedy = Remedy::None, QString offer = {})
         : file(std::move(file)), cause(std::move(cause)), advice(std::move(advice)), remedy(remedy),
@@ -60,6 +63,24 @@ public:
     // read of the main file (its check, its copy) runs aside while this thread
     // keeps handling events, told to progress when one is given.
     std::optional<StartupError> open(const DataPaths &paths, OpenProgress *progress = nullptr);
+    // The main data on a server rather than in the folder's main file, from
+    // the next open() on; the work file stays in the folder.
+    void setServer(const std::optional<server::Config> &config) { m_server = config; }
+    const std::optional<server::Config> &serverConfig() const { return m_server; }
+    // Started on this computer's files, read only, because the server could not be reached.
+    bool readOnly() const { return m_readOnly; }
+    // Copies what this computer's main file holds to the server of config
+    // (an empty database), checks that it arrived whole, and from then on
+    // works on the server. Why it could not, or nothing; the files stay as
+    // they are either way.
+    std::optional<QString> moveToServer(const server::Config &config);
+    // Closes the main data and opens that of place (nothing: this computer's
+    // files); when it cannot be opened, the data in use is opened again.
+    // Pelora's tables are made on an empty database when makeTables says so.
+    // Why it could not, or nothing.
+    std::optional<QString> switchPlace(const std::optional<server::Config> &place, bool makeTables = false);
+    // Where the main data is, for the operator: the main file or the server.
+    QString mainPlace() const;
     void close();
     // Takes the way forward a refusal offered; why it could not be taken, or
     // nothing. A copy put back is checked first, told to progress.
@@ -84,6 +105,9 @@ private:
     enum class File { Main, Work };
     std::optional<StartupError> lockFolder(const QString &folder);
     std::optional<StartupError> openBoth();
+    std::optional<StartupError> openOnServer();
+    std::optional<StartupError> openReadOnly();
+    restore::Result restoreOnServer(const QString &copy, OpenProgress *progress);
     std::optional<StartupError> openFile(File file, bool mayCreate, bool trusted);
     std::optional<StartupError> bringUpToDate(const QSqlDatabase &db, File file);
     std::optional<StartupError> otherFile(const QSqlDatabase &main) const;
@@ -101,4 +125,6 @@ private:
     bool m_acceptOtherFile = false;      // the operator chose to use a main file Pelora did not leave
     QString m_hintsFrom;                 // a copy whose hint texts go to the work file once it is open
     QString m_notice;
+    std::optional<server::Config> m_server;
+    bool m_readOnly = false;
 };

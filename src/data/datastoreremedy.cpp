@@ -165,6 +165,19 @@ std::optional<QString> DataStore::applyRemedy(const StartupError &error, OpenPro
     case StartupError::Remedy::UseThisFile:
         m_acceptOtherFile = true;
         break;
+    case StartupError::Remedy::MakeTables: {
+        const QString name = m_mainName + u"-making"_s;
+        std::optional<QString> failed = server::connect(name, *m_server);
+        if (!failed && !server::makeTables(QSqlDatabase::database(name, false)))
+            failed = u"データベースに表を作れません（権限がないか、書き込めません）。"_s;
+        closeConnection(name);
+        if (failed)
+            return failed;
+        break;
+    }
+    case StartupError::Remedy::LocalReadOnly:
+        m_readOnly = true;
+        break;
     case StartupError::Remedy::TakeOverLock:
         if (const files::WriteError moved = FolderLock::moveAside(QDir::cleanPath(m_paths.DataPath));
             moved != files::WriteError::None)
@@ -176,6 +189,8 @@ std::optional<QString> DataStore::applyRemedy(const StartupError &error, OpenPro
 
 restore::Result DataStore::restoreCopy(const QString &copy, OpenProgress *progress)
 {
+    if (m_server)
+        return restoreOnServer(copy, progress);
     // Everything that can fail without the main file moving is done first,
     // while the connection stays as it is.
     std::optional<QString> failure;

@@ -24,10 +24,14 @@ namespace {
 const QString AsidePrefix = u"Pelora-old-"_s;
 const QString ReplacedReason = u"復元で置き換えたファイル"_s;
 
+} // namespace
+
 QString preparedFile(const DataPaths &paths)
 {
     return paths.MainDbPath + u".restore"_s;
 }
+
+namespace {
 
 QString planFile(const DataPaths &paths)
 {

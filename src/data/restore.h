@@ -42,6 +42,8 @@ std::pair<int, int> counts(const QString &file);
 // the main file (Pelora.mdb.restore), its extras taken out, synced and
 // checked whole, steps counting the check. Why it could not be done (the
 // data folder and the main file are then as they were), or nothing.
+// Where prepare() puts the checked copy, beside the main file.
+QString preparedFile(const DataPaths &paths);
 std::optional<QString> prepare(const QString &copy, const DataPaths &paths, OpenSteps *steps = nullptr);
 
 // The second step: the prepared copy renamed into the main file's place,

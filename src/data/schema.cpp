@@ -63,7 +63,10 @@ const FileSchema &mainSchema()
         table(u"自社情報"_s, {{u"自社名"_s, Text}, {u"自社情報"_s, Text}}),
     }, {countWrites(),
         // Version 2: when a sheet was registered, for the question before it is replaced.
-        {u"ALTER TABLE 時給ヘッダ ADD COLUMN 登録日時 TEXT"_s}}};
+        {u"ALTER TABLE 時給ヘッダ ADD COLUMN 登録日時 TEXT"_s},
+        // Version 3: which write of a sheet this is and the computer that made it, so
+        // that a computer registering over a sheet another one changed since is asked.
+        {u"ALTER TABLE 時給ヘッダ ADD COLUMN 版 INTEGER"_s, u"ALTER TABLE 時給ヘッダ ADD COLUMN 更新者 TEXT"_s}}};
     return schema;
 }
 

@@ -81,7 +81,7 @@ QSqlDatabase connection(const QString &connectionName)
 
 bool withFile(const QString &file, Access access, const std::function<bool(const QSqlDatabase &)> &fn)
 {
-    if (!QFileInfo(file).isFile())
+    if (access != Access::Create && !QFileInfo(file).isFile())
         return false;
     static std::atomic<int> counter = 0;
     const QString name = QStringLiteral("pelora-file-%1").arg(++counter);

@@ -18,8 +18,8 @@ QSqlDatabase connection(const QString &connectionName);
 // and closes and removes it again: the one way to read or change a file other
 // than the two the data store holds open (a copy, a file put back, the main
 // file read on a worker thread). False when the file could not be opened (a
-// missing file is never created) or fn returned false.
-enum class Access { ReadOnly, ReadWrite };
+// missing file is created only with Access::Create) or fn returned false.
+enum class Access { ReadOnly, ReadWrite, Create }; // Create: a new file, made when missing
 bool withFile(const QString &file, Access access, const std::function<bool(const QSqlDatabase &)> &fn);
 
 bool exec(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});

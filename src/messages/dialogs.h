@@ -19,6 +19,7 @@ public:
     }
 
     // True only when a Yes/No dialog was answered Yes.
+    MessagePresenter &presenter() const { return m_presenter; }
     bool ask(const QString &category, const QString &code, const QString &text = {}) const;
     // Before typed input that is not registered is dropped: true when there is
     // none (pages empty) or the operator agreed to drop it. pages names where

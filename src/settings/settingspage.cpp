@@ -11,6 +11,7 @@
 #include "data/datastore.h"
 #include "data/restore.h"
 #include "hints/hintkeys.h"
+#include "settings/dataplaceframe.h"
 #include "settings/settingsstore.h"
 
 #include <QDir>
@@ -134,6 +135,8 @@ void SettingsPage::build()
     layout->addWidget(deleteAll);
     layout->addWidget(restoreBox);
     layout->addLayout(buildDataFolderRow());
+    m_place = new DataPlaceFrame(m_store, m_dialogs.presenter());
+    layout->addWidget(m_place);
     layout->addStretch();
     layout->addWidget(lblInfo);
     layout->addWidget(lblSupport);
@@ -180,8 +183,22 @@ void SettingsPage::cmd設定登録_Click()
 
 void SettingsPage::cmd一括削除7_Click()
 {
-    if (m_dialogs.ask(u"削除"_s, u"確認"_s, QString()))
-        AllDelete();
+    if (!m_dialogs.ask(u"削除"_s, u"確認"_s, QString()))
+        return;
+    // On a server the data of every computer goes: said so, and only while no other computer uses it.
+    if (const auto &place = m_store.serverConfig(); place && !m_store.readOnly()) {
+        if (const int others = server::otherSessions(m_store.main()); others != 0) {
+            m_dialogs.fail(Dialogs::notStored(
+                others < 0 ? u"サーバーに問い合わせられないため、削除しませんでした。"_s
+                           : u"ほかのパソコン（%1 台）の Pelora が %2 につながっているため、削除しませんでした。"
+                             u"ほかのパソコンの Pelora を閉じてから、もう一度実行してください。"_s.arg(others).arg(place->describe())));
+            return;
+        }
+        if (!m_dialogs.ask(u"その他"_s, u"確認"_s,
+                           u"%1 のデータ（すべてのパソコンで使っているデータ）を削除します"_s.arg(place->describe())))
+            return;
+    }
+    AllDelete();
 }
 
 void SettingsPage::Read設定()
@@ -273,6 +290,9 @@ void SettingsPage::Restore控え()
     }
     // The pages read the restored file: what was typed on them and not registered goes.
     const bool dropsInput = m_unregisteredInput && m_unregisteredInput();
-    if (m_dialogs.ask(u"復元"_s, dropsInput ? u"入力破棄確認"_s : u"確認"_s, chosen->data(1, Qt::UserRole).toString()))
+    const QString summary = chosen->data(1, Qt::UserRole).toString();
+    const std::optional<server::Config> &place = m_store.serverConfig();
+    if (place && !m_store.readOnly() ? m_dialogs.ask(u"復元"_s, u"サーバー確認"_s, summary + u" を "_s + place->describe())
+                                     : m_dialogs.ask(u"復元"_s, dropsInput ? u"入力破棄確認"_s : u"確認"_s, summary))
         emit restoreChosen(chosen->data(0, Qt::UserRole).toString());
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 class Banner;
+class DataPlaceFrame;
 class DataStore;
 class MessagePresenter;
 class QLabel;
@@ -39,6 +40,7 @@ public:
     void Restore控え(); // the chosen copy, after a confirmation
     // Shows the data folder in use again (after the data moved).
     void showDataFolder();
+    DataPlaceFrame *placeFrame() const { return m_place; }
 
 signals:
     // The held company values changed (they are set only by Read設定).
@@ -74,4 +76,5 @@ private:
     QTreeWidget *lst控え = nullptr;
     QToolButton *cmdHint4 = nullptr;
     Banner *Image2 = nullptr;
+    DataPlaceFrame *m_place = nullptr;
 };

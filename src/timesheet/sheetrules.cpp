@@ -3,6 +3,8 @@
 #include "controls/formats.h"
 #include "controls/numbertext.h"
 
+#include <QDateTime>
+
 using namespace Qt::StringLiterals;
 
 namespace sheet {
@@ -181,16 +183,38 @@ std::optional<QString> nextDay(const QVariant &date)
     return next.toString(u"yyyy-MM-dd"_s);
 }
 
-QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total,
-                       const QVariant &registered)
+namespace {
+
+// （22 行、合計 52,800 円、登録 2025/03/31 OFFICE-PC）, with the time of day when asked for.
+QString storedDetails(int lines, const QVariant &total, const QVariant &registered, const QVariant &computer,
+                      bool withTime)
 {
     double yen = 0;
     if (!fmt::toDouble(total, &yen))
         yen = 0;
-    const QDate day = QDate::fromString(registered.toString().left(10), u"yyyy-MM-dd"_s);
-    const QString when = day.isValid() ? u"、登録 "_s + day.toString(u"yyyy/MM/dd"_s) : QString();
-    return u"%1「%2」は登録済みです（%3 行、合計 %4 円%5）"_s.arg(name, title, QString::number(lines),
-                                                               fmt::number(yen, u"#,##0"), when);
+    const QDateTime at = QDateTime::fromString(registered.toString(), u"yyyy-MM-dd HH:mm:ss"_s);
+    QString when = at.isValid() ? u"、登録 "_s + at.toString(withTime ? u"yyyy/MM/dd HH:mm"_s : u"yyyy/MM/dd"_s)
+                                : QString();
+    if (!computer.toString().isEmpty())
+        when += (when.isEmpty() ? u"、"_s : u" "_s) + computer.toString();
+    return u"（%1 行、合計 %2 円%3）"_s.arg(QString::number(lines), fmt::number(yen, u"#,##0"), when);
+}
+
+} // namespace
+
+QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total,
+                       const QVariant &registered, const QVariant &computer)
+{
+    return u"%1「%2」は登録済みです"_s.arg(name, title) + storedDetails(lines, total, registered, computer, false);
+}
+
+QString changedText(const QString &name, const QString &title, bool deleted, int lines, const QVariant &total,
+                    const QVariant &registered, const QVariant &computer)
+{
+    if (deleted)
+        return u"%1「%2」は、この入力の間に削除されています"_s.arg(name, title);
+    return u"%1「%2」は、この入力の間に変更されています"_s.arg(name, title)
+        + storedDetails(lines, total, registered, computer, true);
 }
 
 } // namespace sheet

@@ -65,10 +65,15 @@ bool changesTotals(int column);
 std::optional<QString> nextDay(const QVariant &date);
 
 // What the question before replacing a registered sheet says is stored:
-// 山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円、登録 2025/03/31）.
+// 山田 花子「2025年3月分」は登録済みです（22 行、合計 52,800 円、登録 2025/03/31 OFFICE-PC）.
 // An empty total counts as 0, as the page shows it; a sheet registered by an
-// earlier version has no date.
+// earlier version has no date or computer.
 QString registeredText(const QString &name, const QString &title, int lines, const QVariant &total,
-                       const QVariant &registered);
+                       const QVariant &registered, const QVariant &computer = {});
+// The same of a sheet that changed after the page read it (another computer
+// registered it again, or deleted it: nothing stored then):
+// 山田 花子「2025年3月分」は、この入力の間に変更されています（…、登録 2025/03/31 10:15 OFFICE-PC）.
+QString changedText(const QString &name, const QString &title, bool deleted, int lines = 0, const QVariant &total = {},
+                    const QVariant &registered = {}, const QVariant &computer = {});
 
 } // namespace sheet

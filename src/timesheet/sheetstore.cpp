@@ -2,6 +2,9 @@
 
 #include "timesheet/sheetcolumns.h"
 
+#include <QDateTime>
+#include <QSysInfo>
+
 using namespace Qt::StringLiterals;
 
 namespace sheet {
@@ -50,33 +53,35 @@ QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok)
                      {}, ok);
 }
 
-bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
-                const QList<sql::Row> &lines)
+StoreResult storeSheet(const QSqlDatabase &main, const Key &key, const Header &header, const QList<sql::Row> &lines,
+                       std::optional<qint64> seen)
 {
-    const QVariant headerRow = sql::scalar(
-        main, u"SELECT rowid FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? ORDER BY rowid LIMIT 1"_s,
-        {key.name, key.title});
-    const QVariantList values{key.name,         key.title,    header.wage,  header.breakHours, header.adjustment,
-                              header.hours,     header.total,
-                              QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s)};
-    bool ok = false;
-    if (headerRow.isValid()) {
-        QVariantList update = values;
-        update.append(headerRow);
-        ok = sql::exec(main,
-                       u"UPDATE 時給ヘッダ SET 氏名 = ?, タイトル = ?, 時給 = ?, 休憩 = ?, 調整額 = ?, "
-                       u"時間 = ?, 合計 = ?, 登録日時 = ? WHERE rowid = ?"_s,
-                       update);
+    QVariantList values{key.name,     key.title,    header.wage,  header.breakHours,
+                        header.adjustment, header.hours, header.total,
+                        QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s), QSysInfo::machineHostName()};
+    // Either statement changes no row when the sheet is no longer as seen: on
+    // a server, where several computers write, a sheet registered by another
+    // since is not replaced, nor is a sheet another registered at the same
+    // moment (the server keeps one sheet per name and title) added twice.
+    int written = -1;
+    if (seen) {
+        values += {key.name, key.title, *seen};
+        written = sql::changed(main,
+                               u"UPDATE 時給ヘッダ SET 氏名 = ?, タイトル = ?, 時給 = ?, 休憩 = ?, 調整額 = ?, 時間 = ?, "
+                               u"合計 = ?, 登録日時 = ?, 更新者 = ?, 版 = coalesce(版, 0) + 1 "
+                               u"WHERE rowid = (SELECT rowid FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
+                               u"ORDER BY rowid LIMIT 1) AND coalesce(版, 0) = ?"_s,
+                               values);
     } else {
-        ok = sql::exec(main,
-                       u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計, 登録日時) "
-                       u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                       values);
+        written = sql::changed(main,
+                               u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計, 登録日時, 更新者, 版) "
+                               u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1) ON CONFLICT DO NOTHING"_s,
+                               values);
     }
-    if (!ok)
-        return false;
+    if (written <= 0)
+        return written == 0 ? StoreResult::Changed : StoreResult::Failed;
     if (!sql::exec(main, u"DELETE FROM 時給明細 WHERE 氏名 = ? AND タイトル = ?"_s, {key.name, key.title}))
-        return false;
+        return StoreResult::Failed;
     QList<sql::Row> rows;
     rows.reserve(lines.size());
     int number = 0;
@@ -88,7 +93,9 @@ bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
     return sql::execMany(main,
                          u"INSERT INTO 時給明細 (氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, "
                          u"時給, 調整額, 金額) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                         rows);
+                         rows)
+        ? StoreResult::Stored
+        : StoreResult::Failed;
 }
 
 std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key)
@@ -101,7 +108,7 @@ std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key)
     const QVariantList keyValues{key.name, key.title};
     const QList<sql::Row> headers = sql::rows(
         main,
-        u"SELECT 時給, 休憩, 調整額, 時間, 合計 FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
+        u"SELECT 時給, 休憩, 調整額, 時間, 合計, coalesce(版, 0) FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
         u"ORDER BY rowid LIMIT 1"_s,
         keyValues, &headerRead);
     Stored stored;
@@ -115,6 +122,7 @@ std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key)
     if (!headers.isEmpty()) {
         const sql::Row &row = headers.first();
         stored.header = Header{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4)};
+        stored.version = row.value(5).toLongLong();
     }
     return stored;
 }
@@ -124,11 +132,13 @@ std::optional<Registered> findRegistered(const QSqlDatabase &main, const Key &ke
     const QList<sql::Row> rows = sql::rows(
         main,
         u"SELECT h.合計, (SELECT count(*) FROM 時給明細 m WHERE m.氏名 = h.氏名 AND m.タイトル = h.タイトル), "
-        u"h.登録日時 FROM 時給ヘッダ h WHERE h.氏名 = ? AND h.タイトル = ? ORDER BY h.rowid LIMIT 1"_s,
+        u"h.登録日時, h.更新者, coalesce(h.版, 0) FROM 時給ヘッダ h WHERE h.氏名 = ? AND h.タイトル = ? "
+        u"ORDER BY h.rowid LIMIT 1"_s,
         {key.name, key.title}, ok);
     if (rows.isEmpty())
         return std::nullopt;
-    return Registered{rows.first().value(1).toInt(), rows.first().value(0), rows.first().value(2)};
+    const sql::Row &row = rows.first();
+    return Registered{row.value(1).toInt(), row.value(0), row.value(2), row.value(3), row.value(4).toLongLong()};
 }
 
 bool deleteSheet(const QSqlDatabase &main, const Key &key)

@@ -40,10 +40,14 @@ std::optional<Totals> workTotals(const QSqlDatabase &work);
 QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok);
 
 // Writes the header (added, or the first one found updated in place) and
-// replaces the sheet's lines by lines, numbered from 1. Runs inside the
-// caller's transaction.
-bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
-                const QList<sql::Row> &lines);
+// replaces the sheet's lines by lines, numbered from 1, but only while the
+// sheet is registered as the operator was shown it: seen is the write (版) of
+// the sheet then, nothing when none was registered. Changed when another
+// computer registered or deleted it since; nothing is written then. Runs
+// inside the caller's transaction, which the caller rolls back unless Stored.
+enum class StoreResult { Stored, Changed, Failed };
+StoreResult storeSheet(const QSqlDatabase &main, const Key &key, const Header &header, const QList<sql::Row> &lines,
+                       std::optional<qint64> seen);
 
 // A registered sheet: its header (none when the sheet is not registered) and
 // its lines in line-number order (date, start, end, hours, wage, adjustment, amount).
@@ -51,6 +55,7 @@ struct Stored
 {
     std::optional<Header> header;
     QList<sql::Row> lines;
+    qint64 version = 0; // 版 of the header read
 };
 
 // Header and lines read in one read transaction; nothing when the read failed.
@@ -62,6 +67,8 @@ struct Registered
     int lines = 0;
     QVariant total;      // 合計 as stored
     QVariant registered; // 登録日時, "yyyy-MM-dd HH:mm:ss"; null for a sheet of an earlier version
+    QVariant computer;   // 更新者, the computer that registered it; null for a sheet of an earlier version
+    qint64 version = 0;  // 版, 0 for a sheet of an earlier version
 };
 
 // The registered sheet of that key, nothing when none is; ok tells whether the read succeeded.

@@ -140,7 +140,8 @@ void TimeSheetPage::Entry時給()
     if (!checkSheetKey())
         return;
     const sheet::Key key{cmb氏名->currentText(), txtタイトル->text()};
-    if (!m_dialogs.ask(u"登録"_s, u"確認"_s, key.name) || !mayReplace(key))
+    std::optional<qint64> seen;
+    if (!m_dialogs.ask(u"登録"_s, u"確認"_s, key.name) || !mayReplace(key, &seen))
         return;
 
     // Only a work table that holds every line on the screen is registered.
@@ -152,13 +153,22 @@ void TimeSheetPage::Entry時給()
                                num時間->value(), num合計->value()};
 
     // The employee, the header and the lines are stored together or not at all.
-    bool stored = false;
-    if (read) {
+    // Another computer may register or delete the same sheet between the
+    // question and the write: the operator is asked again, with what is there now.
+    sheet::StoreResult result = read ? sheet::StoreResult::Changed : sheet::StoreResult::Failed;
+    while (result == sheet::StoreResult::Changed) {
         sql::Transaction transaction(mainDb());
-        stored = transaction.active() && Entry従業員()
-            && sheet::storeSheet(mainDb(), key, header, lines) && transaction.commit();
+        result = transaction.active() && Entry従業員() ? sheet::storeSheet(mainDb(), key, header, lines, seen)
+                                                     : sheet::StoreResult::Failed;
+        if (result == sheet::StoreResult::Stored && !transaction.commit())
+            result = sheet::StoreResult::Failed;
+        if (result == sheet::StoreResult::Changed) {
+            transaction.rollback();
+            if (!mayReplace(key, &seen, true))
+                return;
+        }
     }
-    if (!stored) {
+    if (result != sheet::StoreResult::Stored) {
         // Nothing was written; the page keeps what was typed.
         m_dialogs.fail(Dialogs::notStored(read ? u"データファイルに書き込めないため、登録できませんでした。"_s
                                      : u"作業ファイルを読み書きできないため、登録できませんでした。"_s));
@@ -167,22 +177,33 @@ void TimeSheetPage::Entry時給()
     Clear時給();
 }
 
-bool TimeSheetPage::mayReplace(const sheet::Key &key)
+bool TimeSheetPage::mayReplace(const sheet::Key &key, std::optional<qint64> *seen, bool storeRefused)
 {
     // A sheet read onto the page and registered again under its own name and
-    // title is replaced as the operator meant; any other registered sheet of
-    // that key only once the operator has been told what is stored.
-    if (m_readFrom == key)
-        return true;
+    // title is replaced as the operator meant, while it is as it was read;
+    // any other registered sheet of that key, or one changed since it was
+    // read (by another computer), only once the operator has been told what
+    // is stored. seen becomes what the operator was shown.
     bool read = false;
     const std::optional<sheet::Registered> stored = sheet::findRegistered(mainDb(), key, &read);
     if (!read) {
         m_dialogs.fail(Dialogs::notStored(u"データファイルを読み込めないため、登録できませんでした。"_s));
         return false;
     }
+    *seen = stored ? std::optional(stored->version) : std::nullopt;
+    const bool ownSheet = m_readFrom == key && !storeRefused;
+    if (ownSheet && stored && stored->version == m_readVersion)
+        return true;
+    if (ownSheet || storeRefused) {
+        const QString text = stored ? sheet::changedText(key.name, key.title, false, stored->lines, stored->total,
+                                                         stored->registered, stored->computer)
+                                    : sheet::changedText(key.name, key.title, true);
+        return m_dialogs.ask(u"登録"_s, u"上書き確認"_s, text);
+    }
     return !stored
-        || m_dialogs.ask(u"登録"_s, u"上書き確認"_s, sheet::registeredText(key.name, key.title, stored->lines, stored->total,
-                                                                         stored->registered));
+        || m_dialogs.ask(u"登録"_s, u"上書き確認"_s,
+                         sheet::registeredText(key.name, key.title, stored->lines, stored->total, stored->registered,
+                                               stored->computer));
 }
 
 void TimeSheetPage::Read時給()
@@ -218,6 +239,7 @@ bool TimeSheetPage::showSheet(const sheet::Key &key)
         return false;
     m_typed = false;
     m_readFrom = stored->header ? std::optional(key) : std::nullopt;
+    m_readVersion = stored->version;
     return true;
 }
 

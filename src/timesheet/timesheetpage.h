@@ -79,7 +79,7 @@ private:
     void Grid明細_GotFocus();
     void Grid明細_RowColChange(int lastRow, int lastColumn);
     bool checkSheetKey();
-    bool mayReplace(const sheet::Key &key);
+    bool mayReplace(const sheet::Key &key, std::optional<qint64> *seen, bool storeRefused = false);
     void markTyped() { m_typed = true; }
     bool commitLines();
     void showTotals(const sheet::Totals &totals);
@@ -92,6 +92,7 @@ private:
     Company m_company;
     bool m_typed = false;
     std::optional<sheet::Key> m_readFrom; // the registered sheet the page was read from
+    qint64 m_readVersion = 0;             // and which write of it (版)
 
     NameCombo *cmb氏名 = nullptr;
     NumberEdit *num時給 = nullptr;
