@@ -7,6 +7,7 @@
 #                             port when none is given, and on a Unix socket in DIR. A role
 #                             pelora, which may create databases, logs in with a password
 #                             chosen here (scram-sha-256, on TCP and on the socket).
+#                             TLS is on, with a certificate of its own: sslmode=require works.
 #                             Exports and prints the connection:
 #                               PELORA_TEST_PG="host=127.0.0.1 port=N dbname=postgres user=pelora password=XYZ"
 #   pg_stop DIR               stops that server and deletes DIR.
@@ -48,10 +49,16 @@ pg_start() {
       --auth=scram-sha-256 -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 \
     || { cat "$dir/initdb.log" >&2; return 1; }
   rm -f "$dir/password"
+  openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1 \
+      -keyout "$dir/data/server.key" -out "$dir/data/server.crt" >/dev/null 2>&1 \
+    || { echo "pg_start: no certificate could be made (openssl)" >&2; return 1; }
+  chown "$user" "$dir/data/server.key" "$dir/data/server.crt"
+  chmod 600 "$dir/data/server.key"
   # (No fsync: the cluster is thrown away, and the checks are quicker without.)
   cat >>"$dir/data/postgresql.conf" <<EOF
 listen_addresses = '127.0.0.1'
 unix_socket_directories = '$dir'
+ssl = on
 fsync = off
 synchronous_commit = off
 full_page_writes = off
