@@ -2,14 +2,16 @@
 # Builds Pelora for 64-bit Windows on Debian 12 and checks it under Wine:
 #   1. installs the Debian packages it needs, when any is missing;
 #   2. builds Qt for Windows once from Debian's own sources into a cache folder outside the
-#      repository (${PELORA_WIN_CACHE:-$HOME/.cache/pelora-windows}), reused when present;
+#      repository (${PELORA_WIN_CACHE:-$HOME/.cache/pelora-windows}), reused when present,
+#      and there too PostgreSQL's client library (with OpenSSL) and Qt's driver for it;
 #   3. builds Pelora.exe and the test programs into build-windows/;
 #   4. runs the whole suite under Wine, headless, and prints ctest's summary;
 #   5. packs dist/Pelora-<version>-windows-x64.zip and, from the same files, the setup
 #      dist/Pelora-<version>-setup.exe (NSIS);
 #   6. unpacks the zip into a fresh Wine and starts it there; installs, upgrades and
-#      uninstalls the setup in another fresh Wine, one line per step.
-# Stages can be run alone: scripts/windows.sh [qt|build|test|pack|check]...
+#      uninstalls the setup in another fresh Wine, one line per step; from the unpacked zip,
+#      has Qt's PostgreSQL driver write and read a throwaway server on 127.0.0.1.
+# Stages can be run alone: scripts/windows.sh [qt|psql|build|test|pack|check|pgcheck]...
 # Qt is cached for every checkout; the Wine prefixes are the checkout's own
 # (build-windows/wine-*), so that two checkouts never share one.
 set -euo pipefail
@@ -19,7 +21,7 @@ cache=${PELORA_WIN_CACHE:-$HOME/.cache/pelora-windows}
 qt=$cache/qt-6.4.2-win64          # the installed Windows Qt
 jobs=$(nproc)
 stages=("$@")
-[ ${#stages[@]} -eq 0 ] && stages=(qt build test pack check)
+[ ${#stages[@]} -eq 0 ] && stages=(qt psql build test pack check)
 
 log() { printf '== %s\n' "$*"; }
 
@@ -31,6 +33,7 @@ install_packages() {
     g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev zip nsis sqlite3
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth xdotool imagemagick poppler-utils
+    postgresql-15 openssl
   )
   local missing=() p
   for p in "${packages[@]}"; do
@@ -47,15 +50,21 @@ install_packages() {
 # ---- 2. Qt for Windows -------------------------------------------------------------------
 # Debian's source packages are fetched with a private apt state, so the system's apt lists and
 # caches stay as they are: the same mirrors and suites as the system's, as deb-src entries.
+# private_apt STATE-FOLDER apt-get|apt-cache ARGUMENTS...
 private_apt() {
-  local dir=$cache/apt
-  apt-get -o Dir::State="$dir/state" -o Dir::Cache="$dir/cache" \
+  local dir=$1 tool=$2
+  shift 2
+  "$tool" -o Dir::State="$dir/state" -o Dir::Cache="$dir/cache" \
           -o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts="$dir/sources.list.d" \
           -o Debug::NoLocking=1 "$@"
 }
 
+# fetch_sources STATE-FOLDER DESTINATION SOURCE-PACKAGE...
+# Each package in its newest version whose files the mirror has: a security update can
+# be listed before its files reach the mirror, and then the one before it is taken.
 fetch_sources() {
-  local dir=$cache/apt f
+  local dir=$1 dest=$2 f p v
+  shift 2
   rm -rf "$dir"
   mkdir -p "$dir/state/lists/partial" "$dir/cache/archives/partial" "$dir/sources.list.d"
   : >"$dir/sources.list"
@@ -72,9 +81,21 @@ fetch_sources() {
   done
   local sandbox=()
   [ "$(id -u)" -eq 0 ] && sandbox=(-o APT::Sandbox::User=root)
-  private_apt "${sandbox[@]}" update -qq
-  mkdir -p "$cache/src"
-  (cd "$cache/src" && private_apt "${sandbox[@]}" source --download-only -qq qt6-base sqlite3)
+  private_apt "$dir" apt-get "${sandbox[@]}" update -qq
+  mkdir -p "$dest"
+  for p in "$@"; do
+    for v in $(private_apt "$dir" apt-cache showsrc "$p" | sed -n 's/^Version: //p' | sort -u -r -V) ""; do
+      [ -n "$v" ] || { echo "no version of the source package $p could be fetched" >&2; exit 1; }
+      rm -rf "$dest/.fetching"
+      mkdir "$dest/.fetching"
+      if (cd "$dest/.fetching" && private_apt "$dir" apt-get "${sandbox[@]}" source --download-only -qq "$p=$v" \
+            >/dev/null 2>&1); then
+        mv "$dest/.fetching"/* "$dest/"
+        break
+      fi
+    done
+  done
+  rm -rf "$dest/.fetching"
 }
 
 build_qt() {
@@ -85,7 +106,7 @@ build_qt() {
   local started=$SECONDS
   log "Qt for Windows: building once into $qt (20-40 minutes on two cores)"
   rm -rf "$cache/src" "$cache/qt-build" "$qt"
-  fetch_sources
+  fetch_sources "$cache/apt" "$cache/src" qt6-base sqlite3
   cd "$cache/src"
   dpkg-source -x --no-check qt6-base_*.dsc qtbase >/dev/null
   dpkg-source -x --no-check sqlite3_*.dsc sqlite3 >/dev/null
@@ -118,6 +139,90 @@ build_qt() {
   rm -rf "$cache/qt-build"
   touch "$qt/.pelora-complete"
   log "Qt for Windows built in $(( (SECONDS - started) / 60 )) min $(( (SECONDS - started) % 60 )) s"
+}
+
+# ---- 2b. PostgreSQL's client library and Qt's driver for it ---------------------------------
+# libpq and the OpenSSL it speaks TLS with, cross-built once from Debian's postgresql-15 and
+# openssl sources into a cache folder of their own (DLLs in bin/, headers, import libraries,
+# licences); Qt's QPSQL plugin built from the cached Qt's own sources against it and put
+# beside qsqlite.dll. Both are reused when present.
+libpq=$cache/libpq-15-win64
+psql_plugin=$qt/plugins/sqldrivers/qsqlpsql.dll
+libpq_dlls=(libpq.dll libssl-3-x64.dll libcrypto-3-x64.dll)
+
+build_psql() {
+  if [ -f "$libpq/.pelora-complete" ] && [ -f "$psql_plugin" ]; then
+    log "PostgreSQL driver for Windows: reusing $libpq and $psql_plugin"
+    return 0
+  fi
+  [ -f "$qt/.pelora-complete" ] || { echo "no Windows Qt in $qt: run the qt stage first" >&2; exit 1; }
+  local started=$SECONDS
+  [ -f "$libpq/.pelora-complete" ] || build_libpq
+  [ -f "$psql_plugin" ] || build_psql_plugin
+  log "PostgreSQL driver for Windows built in $(( (SECONDS - started) / 60 )) min $(( (SECONDS - started) % 60 )) s"
+}
+
+build_libpq() {
+  local work=$cache/libpq-build logs=$cache/libpq-build.log
+  log "libpq and OpenSSL for Windows: building once into $libpq"
+  rm -rf "$work" "$libpq"
+  fetch_sources "$work/apt" "$work" postgresql-15 openssl
+  cd "$work"
+  dpkg-source -x --no-check postgresql-15_*.dsc postgresql >/dev/null
+  dpkg-source -x --no-check openssl_*.dsc openssl >/dev/null
+  : >"$logs"
+  mkdir -p "$libpq"/{bin,lib,include,licenses}
+
+  # OpenSSL: only its two libraries (no programs, engines or legacy provider). Its prefix is
+  # where the DLLs look for openssl.cnf: a folder of Program Files, which only an
+  # administrator can create, not a path of this machine's.
+  (cd openssl &&
+    ./Configure mingw64 shared no-tests no-engine no-legacy no-module \
+        --cross-compile-prefix=x86_64-w64-mingw32- --prefix="C:/Program Files/OpenSSL" --libdir=lib &&
+    nice make -j"$jobs" build_libs) >>"$logs" 2>&1 \
+    || { tail -40 "$logs"; exit 1; }
+  cp openssl/libssl-3-x64.dll openssl/libcrypto-3-x64.dll "$libpq/bin/"
+  cp openssl/libssl.dll.a openssl/libcrypto.dll.a "$libpq/lib/"
+  cp -r openssl/include/openssl "$libpq/include/"
+  cp openssl/LICENSE.txt "$libpq/licenses/OpenSSL-LICENSE.txt"
+  cp openssl/debian/copyright "$libpq/licenses/OpenSSL-copyright-debian.txt"
+
+  # libpq: PostgreSQL's autoconf build knows MinGW; only the client library and its headers
+  # are made (no readline, zlib, ICU or NLS: libpq.dll needs no DLL but OpenSSL's and Windows').
+  (cd postgresql &&
+    ./configure --host=x86_64-w64-mingw32 --prefix="$libpq" \
+        --without-readline --without-zlib --without-icu --disable-nls --with-ssl=openssl \
+        --with-includes="$libpq/include" --with-libraries="$libpq/lib" &&
+    nice make -j"$jobs" -C src/interfaces/libpq &&
+    make -C src/include install && make -C src/interfaces/libpq install) >>"$logs" 2>&1 \
+    || { tail -40 "$logs"; exit 1; }
+  cp postgresql/COPYRIGHT "$libpq/licenses/PostgreSQL-COPYRIGHT.txt"
+  cp postgresql/debian/copyright "$libpq/licenses/PostgreSQL-copyright-debian.txt"
+  local f
+  for f in "${libpq_dlls[@]}"; do [ -f "$libpq/bin/$f" ] || { echo "no $f in $libpq/bin" >&2; exit 1; }; done
+  cd "$repo"
+  rm -rf "$work"
+  touch "$libpq/.pelora-complete"
+}
+
+# Qt's sqldrivers folder is a CMake project of its own; built with the cached Qt's qt-cmake,
+# only the PostgreSQL driver. Only the DLL is copied into the cached Qt: its CMake files would
+# make every project that finds Qt6Sql look for PostgreSQL too.
+build_psql_plugin() {
+  local work=$cache/qsqlpsql-build logs=$cache/qsqlpsql-build.log
+  log "Qt's PostgreSQL driver for Windows: $psql_plugin"
+  rm -rf "$work"
+  "$qt/bin/qt-cmake" -S "$cache/src/qtbase/src/plugins/sqldrivers" -B "$work" -G Ninja \
+      -DCMAKE_BUILD_TYPE=Release \
+      -DQT_CHAINLOAD_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
+      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+      -DFEATURE_sql_psql=ON -DFEATURE_sql_sqlite=OFF -DFEATURE_sql_odbc=OFF -DFEATURE_sql_mysql=OFF \
+      -DFEATURE_sql_ibase=OFF -DFEATURE_sql_oci=OFF -DFEATURE_sql_db2=OFF \
+      -DPostgreSQL_INCLUDE_DIR="$libpq/include" -DPostgreSQL_LIBRARY="$libpq/lib/libpq.a" \
+      >"$logs" 2>&1 || { tail -40 "$logs"; exit 1; }
+  nice cmake --build "$work" >>"$logs" 2>&1 || { tail -40 "$logs"; exit 1; }
+  cp "$work/plugins/sqldrivers/qsqlpsql.dll" "$psql_plugin"
+  rm -rf "$work"
 }
 
 # ---- 3. Pelora.exe and the test programs ---------------------------------------------------
@@ -210,7 +315,9 @@ pack() {
   cp "${mingw_runtime[@]}" "$dir/"
   cp "$qt/plugins/platforms/qwindows.dll" "$dir/plugins/platforms/"
   cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$dir/plugins/styles/"
-  cp "$qt/plugins/sqldrivers/qsqlite.dll" "$dir/plugins/sqldrivers/"
+  cp "$qt/plugins/sqldrivers/qsqlite.dll" "$psql_plugin" "$dir/plugins/sqldrivers/"
+  # (qsqlpsql.dll's libpq and OpenSSL: beside the program, where Windows looks first.)
+  cp "${libpq_dlls[@]/#/$libpq/bin/}" "$dir/"
   cp /usr/share/qt6/translations/qtbase_ja.qm "$dir/translations/"
   cp "${ipa_fonts[@]}" "$dir/fonts/"
   find "$dir" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
@@ -224,6 +331,7 @@ pack() {
   cp /usr/share/doc/gcc-mingw-w64-base/copyright "$l/GCC-runtime-library-exception-copyright.txt"
   cp /usr/share/doc/mingw-w64-common/copyright "$l/mingw-w64-copyright.txt"
   cp /usr/share/doc/fonts-ipafont-gothic/copyright "$l/IPA-Font-License.txt"
+  cp "$libpq"/licenses/*.txt "$l/"
   printf 'SQLite (inside Qt6Sql / qsqlite.dll) is in the public domain: https://www.sqlite.org/copyright.html\r\n' \
     >"$l/SQLite-public-domain.txt"
   # Windows' Notepad reads UTF-8 with its mark and CRLF line ends.
@@ -490,14 +598,68 @@ setup_steps() {
   ok "the installer's first page: build-windows/setup.png"
 }
 
+# ---- 6b. Qt's PostgreSQL driver from the zip --------------------------------------------------
+# A throwaway server on 127.0.0.1 with TLS (scripts/pgserver.sh). pgcheck.exe, put into the
+# unpacked zip in a fresh Wine with nothing else on the path, loads the driver as Pelora.exe
+# would (qt.conf, plugins\sqldrivers, libpq and OpenSSL beside the program), connects with
+# sslmode=require, writes and reads a table; the rows are then read with Debian's psql.
+. "$repo/scripts/pgserver.sh"
+
+check_psql() {
+  local prefix=$repo/build-windows/wine-psql log=$repo/build-windows/pgcheck.log
+  rm -rf "$prefix"
+  wine_env "$prefix"
+  unset WINEPATH
+  local app=$prefix/drive_c/Office/$package
+  unzip -q "dist/$package.zip" -d "$prefix/drive_c/Office"
+  cp build-windows/tools/pgcheck.exe "$app/"
+  log "Qt's PostgreSQL driver from the unpacked zip in a fresh Wine, on a throwaway server"
+  pgdir=$(mktemp -d)
+  trap 'pg_stop "$pgdir"' EXIT
+  pg_start "$pgdir" >/dev/null
+  echo "server: ${PELORA_TEST_PG% password=*} (password hidden)"
+  local rc=0
+  (cd "$app" && WINEDEBUG=-all,err+module,+loaddll wine pgcheck.exe "$PELORA_TEST_PG sslmode=require") >"$log" 2>&1 || rc=$?
+  # (Its own lines: not Wine's trace, nor Wine's word that its 32-bit half is missing.)
+  grep -v -E '^([0-9a-f]+:)?trace:loaddll|wine32|multiarch|add-architecture' "$log" || true
+  [ $rc = 0 ] || echo "pgcheck.exe ended with $rc"
+  # Each of the driver's DLLs loaded from the unpacked zip, none missing.
+  local f where
+  for f in qsqlpsql.dll "${libpq_dlls[@]}"; do
+    where=$(grep -i -m1 -o "Loaded L\"[^\"]*\\\\$f\"" "$log" || true)
+    if grep -qiF "Office\\\\$package\\\\" <<<"$where"; then
+      echo "loaded from the zip: ${where#Loaded L}"
+    else
+      echo "$f was not loaded from the zip: ${where:-not loaded}"; rc=1
+    fi
+  done
+  if grep -E 'err:module' "$log"; then
+    echo "a DLL is missing from the zip"; rc=1
+  fi
+  local rows expected=$'佐藤 一郎（週3）|980|2023-12-31\n山田花子|1050.5|2024-04-01'
+  rows=$("$pg_bin/psql" -X -A -t "${PELORA_TEST_PG/dbname=postgres/dbname=pgcheck}" \
+           -c "SELECT 氏名, 時給, 入社日 FROM 従業員 ORDER BY 入社日" 2>&1) || true
+  if [ "$rows" = "$expected" ]; then
+    echo "read on the server with psql: $(tr '\n' ';' <<<"$rows")"
+  else
+    echo "on the server, 従業員 holds: ${rows:-nothing}"; rc=1
+  fi
+  wineserver -k || true
+  pg_stop "$pgdir"
+  trap - EXIT
+  return $rc
+}
+
 install_packages
 for stage in "${stages[@]}"; do
   case $stage in
     qt) build_qt ;;
+    psql) build_psql ;;
     build) build_pelora ;;
     test) run_tests ;;
     pack) pack ;;
-    check) check_zip; check_setup ;;
+    check) check_zip; check_setup; check_psql ;;
+    pgcheck) check_psql ;;
     *) echo "unknown stage: $stage" >&2; exit 2 ;;
   esac
 done

@@ -8,6 +8,10 @@
 Worker::Worker(std::function<void()> work)
     : m_thread(QThread::create(std::move(work)))
 {
+    // Qt lists its SQL drivers when the first connection is made, matching the plugins'
+    // file names with a pattern (a regular expression): done here, before any worker
+    // opens a connection, rather than on the worker.
+    [[maybe_unused]] static const QStringList drivers = QSqlDatabase::drivers();
     m_thread->start();
 }
 

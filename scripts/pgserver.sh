@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# A throwaway PostgreSQL server for checks and tests, from Debian's postgresql-15
+# (scripts/setup.sh installs it). Sourced, it gives two functions:
+#
+#   pg_start DIR [TCP-PORT]   makes a cluster in DIR (a new or empty folder, made if missing)
+#                             and starts its server: on 127.0.0.1 at TCP-PORT, or at a free
+#                             port when none is given, and on a Unix socket in DIR. A role
+#                             pelora, which may create databases, logs in with a password
+#                             chosen here (scram-sha-256, on TCP and on the socket).
+#                             TLS is on, with a certificate of its own: sslmode=require works.
+#                             Exports and prints the connection:
+#                               PELORA_TEST_PG="host=127.0.0.1 port=N dbname=postgres user=pelora password=XYZ"
+#   pg_stop DIR               stops that server and deletes DIR.
+#
+# Run as a script it does the same: scripts/pgserver.sh start DIR [TCP-PORT] | stop DIR.
+# The server refuses to run as root: run by root, the cluster belongs to the user nobody.
+# Its log is DIR/server.log.
+
+pg_bin=/usr/lib/postgresql/15/bin
+
+# The user the server runs as, and a way to run a command as that user.
+pg__user() { if [ "$(id -u)" -eq 0 ]; then echo nobody; else id -un; fi; }
+pg__as() {
+  local user=$1
+  shift
+  if [ "$user" = "$(id -un)" ]; then "$@"; else runuser -u "$user" -- "$@"; fi
+}
+
+# True when something already listens on 127.0.0.1 at the port.
+pg__port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+
+pg_start() {
+  local dir=${1:?pg_start DIR [TCP-PORT]} port=${2:-} user
+  [ -x "$pg_bin/initdb" ] || { echo "pg_start: no $pg_bin/initdb (scripts/setup.sh installs postgresql-15)" >&2; return 1; }
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  [ -z "$(ls -A "$dir")" ] || { echo "pg_start: $dir is not empty" >&2; return 1; }
+  user=$(pg__user)
+  chown "$user" "$dir"
+  chmod 700 "$dir"
+  pg__as "$user" test -w "$dir" || { echo "pg_start: $user cannot write to $dir" >&2; return 1; }
+
+  # Letters and digits only: the connection string is key=value pairs separated by spaces.
+  local password
+  password=$(head -c 32 /dev/urandom | base64 | tr -dc 'A-Za-z0-9' | head -c 20)
+  printf '%s\n' "$password" >"$dir/password"
+  chown "$user" "$dir/password"
+  pg__as "$user" "$pg_bin/initdb" -D "$dir/data" -U postgres --pwfile="$dir/password" \
+      --auth=scram-sha-256 -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 \
+    || { cat "$dir/initdb.log" >&2; return 1; }
+  rm -f "$dir/password"
+  openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1 \
+      -keyout "$dir/data/server.key" -out "$dir/data/server.crt" >/dev/null 2>&1 \
+    || { echo "pg_start: no certificate could be made (openssl)" >&2; return 1; }
+  chown "$user" "$dir/data/server.key" "$dir/data/server.crt"
+  chmod 600 "$dir/data/server.key"
+  # (No fsync: the cluster is thrown away, and the checks are quicker without.)
+  cat >>"$dir/data/postgresql.conf" <<EOF
+listen_addresses = '127.0.0.1'
+unix_socket_directories = '$dir'
+ssl = on
+fsync = off
+synchronous_commit = off
+full_page_writes = off
+EOF
+
+  # A free port, unless one was given: another may take it before the server does,
+  # so a server that cannot start is tried again on another.
+  local tries=${port:+1}
+  for _ in $(seq "${tries:-10}"); do
+    if [ -z "${2:-}" ]; then
+      port=$((20000 + RANDOM % 40000))
+      pg__port_taken "$port" && continue
+    fi
+    if pg__as "$user" "$pg_bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -o "-p $port" -w -t 30 start \
+         >/dev/null 2>&1; then
+      PGPASSWORD=$password "$pg_bin/psql" -X -q -h "$dir" -p "$port" -U postgres -d postgres \
+          -v ON_ERROR_STOP=1 -c "CREATE ROLE pelora LOGIN CREATEDB PASSWORD '$password'" >&2 \
+        || { pg__stop_server "$dir"; return 1; }
+      export PELORA_TEST_PG="host=127.0.0.1 port=$port dbname=postgres user=pelora password=$password"
+      echo "$PELORA_TEST_PG"
+      return 0
+    fi
+  done
+  echo "pg_start: the server did not start:" >&2
+  tail -20 "$dir/server.log" >&2
+  return 1
+}
+
+pg__stop_server() {
+  local dir=$1
+  [ -f "$dir/data/PG_VERSION" ] || return 0
+  pg__as "$(stat -c %U "$dir/data")" "$pg_bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null 2>&1 || true
+}
+
+pg_stop() {
+  local dir=${1:?pg_stop DIR}
+  [ -d "$dir" ] || return 0
+  # Only a folder pg_start made is deleted.
+  [ -f "$dir/data/PG_VERSION" ] || [ -f "$dir/initdb.log" ] \
+    || { echo "pg_stop: $dir holds no cluster of pg_start's" >&2; return 1; }
+  pg__stop_server "$dir"
+  rm -rf "$dir"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
+  case ${1:-} in
+    start) shift; pg_start "$@" ;;
+    stop) shift; pg_stop "$@" ;;
+    *) echo "usage: $0 start DIR [TCP-PORT] | stop DIR" >&2; exit 2 ;;
+  esac
+fi
