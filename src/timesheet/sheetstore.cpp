@@ -6,6 +6,12 @@ using namespace Qt::StringLiterals;
 
 namespace sheet {
 
+Header headerOf(const sql::Row &row)
+{
+    return Header{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4),
+                  row.value(5), row.value(6), row.value(7), row.value(8)};
+}
+
 bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
 {
     sql::Transaction transaction(work);
@@ -17,14 +23,14 @@ bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
     for (int n = 1; n <= count; ++n) {
         sql::Row row{n};
         if (n <= lines.size())
-            row.append(lines.at(n - 1));
-        else
-            row.append(QVariantList(7));
+            row.append(lines.at(n - 1).mid(0, LineFieldCount));
+        // Lines read without the premium fields have them empty.
+        row.resize(1 + LineFieldCount);
         rows.append(std::move(row));
     }
     return sql::execMany(work,
-                         u"INSERT INTO w明細 (行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額) "
-                         u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                         u"INSERT INTO w明細 (行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, "
+                         u"休日, 深夜, 時間外, 割増) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                          rows)
         && transaction.commit();
 }
@@ -32,20 +38,22 @@ bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
 std::optional<Totals> workTotals(const QSqlDatabase &work)
 {
     bool ok = false;
-    const QList<sql::Row> rows =
-        sql::rows(work, u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s, {}, &ok);
+    const QList<sql::Row> rows = sql::rows(work,
+                                           u"SELECT sum(時間), sum(調整額), sum(金額), sum(時間外), sum(深夜), "
+                                           u"sum(CASE WHEN 休日 = 1 THEN 時間 END), sum(割増) FROM w明細"_s,
+                                           {}, &ok);
     if (!ok || rows.isEmpty())
         return std::nullopt;
     const sql::Row &row = rows.first();
-    return Totals{row.value(0), row.value(1), row.value(2)};
+    return Totals{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4), row.value(5), row.value(6)};
 }
 
 QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok)
 {
     // Lines of the same day keep their order on the screen.
     return sql::rows(work,
-                     u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 FROM w明細 "
-                     u"WHERE 日付 IS NOT NULL AND 日付 <> '' AND 金額 IS NOT NULL AND 金額 <> '' "
+                     u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, 休日, 深夜, 時間外, 割増 "
+                     u"FROM w明細 WHERE 日付 IS NOT NULL AND 日付 <> '' AND 金額 IS NOT NULL AND 金額 <> '' "
                      u"ORDER BY 日付, 行番号"_s,
                      {}, ok);
 }
@@ -56,21 +64,30 @@ bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
     const QVariant headerRow = sql::scalar(
         main, u"SELECT rowid FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? ORDER BY rowid LIMIT 1"_s,
         {key.name, key.title});
-    const QVariantList values{key.name,         key.title,    header.wage,  header.breakHours, header.adjustment,
-                              header.hours,     header.total,
-                              QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s)};
+    const QVariantList values{key.name,
+                              key.title,
+                              header.wage,
+                              header.breakHours,
+                              header.adjustment,
+                              header.hours,
+                              header.total,
+                              QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s),
+                              header.night,
+                              header.overtime,
+                              header.restDay,
+                              header.premium};
     bool ok = false;
     if (headerRow.isValid()) {
         QVariantList update = values;
         update.append(headerRow);
         ok = sql::exec(main,
                        u"UPDATE 時給ヘッダ SET 氏名 = ?, タイトル = ?, 時給 = ?, 休憩 = ?, 調整額 = ?, "
-                       u"時間 = ?, 合計 = ?, 登録日時 = ? WHERE rowid = ?"_s,
+                       u"時間 = ?, 合計 = ?, 登録日時 = ?, 深夜 = ?, 時間外 = ?, 休日 = ?, 割増 = ? WHERE rowid = ?"_s,
                        update);
     } else {
         ok = sql::exec(main,
-                       u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計, 登録日時) "
-                       u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                       u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計, 登録日時, "
+                       u"深夜, 時間外, 休日, 割増) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                        values);
     }
     if (!ok)
@@ -87,7 +104,8 @@ bool storeSheet(const QSqlDatabase &main, const Key &key, const Header &header,
     }
     return sql::execMany(main,
                          u"INSERT INTO 時給明細 (氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, "
-                         u"時給, 調整額, 金額) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                         u"時給, 調整額, 金額, 休日, 深夜, 時間外, 割増) "
+                         u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                          rows);
 }
 
@@ -101,20 +119,20 @@ std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key)
     const QVariantList keyValues{key.name, key.title};
     const QList<sql::Row> headers = sql::rows(
         main,
-        u"SELECT 時給, 休憩, 調整額, 時間, 合計 FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
-        u"ORDER BY rowid LIMIT 1"_s,
+        u"SELECT 時給, 休憩, 調整額, 時間, 合計, 時間外, 深夜, 休日, 割増 FROM 時給ヘッダ "
+        u"WHERE 氏名 = ? AND タイトル = ? ORDER BY rowid LIMIT 1"_s,
         keyValues, &headerRead);
     Stored stored;
     stored.lines = sql::rows(main,
-                             u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 FROM 時給明細 "
-                             u"WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
+                             u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, 休日, 深夜, 時間外, 割増 "
+                             u"FROM 時給明細 WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
                              keyValues, &linesRead);
     sql::exec(main, u"COMMIT"_s);
     if (!headerRead || !linesRead)
         return std::nullopt;
     if (!headers.isEmpty()) {
         const sql::Row &row = headers.first();
-        stored.header = Header{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4)};
+        stored.header = headerOf(row);
     }
     return stored;
 }

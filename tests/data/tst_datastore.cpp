@@ -167,12 +167,15 @@ const Tables &mainTables()
     static const Tables tables{
         {u"従業員"_s, {u"氏名"_s, u"時給"_s}},
         {u"時給ヘッダ"_s,
-         {u"氏名"_s, u"タイトル"_s, u"時給"_s, u"休憩"_s, u"調整額"_s, u"時間"_s, u"合計"_s, u"登録日時"_s}},
+         {u"氏名"_s, u"タイトル"_s, u"時給"_s, u"休憩"_s, u"調整額"_s, u"時間"_s, u"合計"_s, u"登録日時"_s,
+          u"休日"_s, u"深夜"_s, u"時間外"_s, u"割増"_s}},
         {u"時給明細"_s,
          {u"氏名"_s, u"タイトル"_s, u"行番号"_s, u"日付"_s, u"開始時間"_s, u"終了時間"_s, u"時間"_s,
-          u"時給"_s, u"調整額"_s, u"金額"_s}},
+          u"時給"_s, u"調整額"_s, u"金額"_s, u"休日"_s, u"深夜"_s, u"時間外"_s, u"割増"_s}},
         {u"自社情報"_s, {u"自社名"_s, u"自社情報"_s}},
         {u"世代"_s, {u"番号"_s}},
+        {u"割増設定"_s,
+         {u"計算"_s, u"時間外率"_s, u"深夜率"_s, u"休日率"_s, u"時間外60時間超率"_s, u"週労働時間"_s, u"週起算日"_s}},
     };
     return tables;
 }
@@ -181,7 +184,8 @@ const Tables &workTables()
 {
     static const Tables tables{
         {u"w明細"_s,
-         {u"行番号"_s, u"日付"_s, u"開始時間"_s, u"終了時間"_s, u"時間"_s, u"時給"_s, u"調整額"_s, u"金額"_s}},
+         {u"行番号"_s, u"日付"_s, u"開始時間"_s, u"終了時間"_s, u"時間"_s, u"時給"_s, u"調整額"_s, u"金額"_s,
+          u"休日"_s, u"深夜"_s, u"時間外"_s, u"割増"_s}},
         {u"w従業員"_s, {u"チェック"_s, u"氏名"_s, u"時給"_s}},
         {u"w履歴"_s, {u"氏名"_s, u"合計"_s, u"タイトル"_s}},
         {u"ClHint"_s, {u"FormName"_s, u"CtlName"_s, u"FormTitle"_s, u"Contents"_s}},

@@ -207,10 +207,12 @@ void TestSheetRules::lineHours_data()
                                        << QVariant(500.0 / 60.0);
     QTest::newRow("0900-1700 no break") << QVariant(u"0900"_s) << QVariant(u"1700"_s) << none
                                         << QVariant(8.0);
-    QTest::newRow("night not crossed") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << none
-                                       << QVariant(-20.0);
-    QTest::newRow("night less break") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << QVariant(1.0)
-                                      << QVariant(-21.0);
+    QTest::newRow("end before start ends the next day") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << none
+                                                        << QVariant(4.0);
+    QTest::newRow("past midnight less break") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << QVariant(1.0)
+                                              << QVariant(3.0);
+    QTest::newRow("0000 as an end is midnight") << QVariant(u"2200"_s) << QVariant(u"0000"_s) << none
+                                                << QVariant(2.0);
     QTest::newRow("whole day") << QVariant(u"0000"_s) << QVariant(u"2400"_s) << none << QVariant(24.0);
     QTest::newRow("night shift evening part") << QVariant(u"2200"_s) << QVariant(u"2400"_s) << none
                                               << QVariant(2.0);
