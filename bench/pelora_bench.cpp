@@ -12,6 +12,7 @@
 #include "controls.h"
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
+#include "timesheet/premiums.h"
 #include "controls/worktablemodel.h"
 #include "data/backup.h"
 #include "data/filecheck.h"
@@ -58,6 +59,7 @@ namespace {
 
 constexpr double RatioGoal = 1.5;
 constexpr double CellEditGoalMs = 5.0;
+constexpr double PremiumEditGoalMs = 1.0;
 constexpr double MemoryGoalMb = 150.0;
 constexpr double KeystrokeGoalMs = 50.0;
 constexpr int PrintedSheets = 100;
@@ -539,6 +541,31 @@ QList<Case> casesOf(Session &s)
                   },
                   {},
                   {}});
+
+    // The same cell edit with premiums computed: every line's night hours,
+    // overtime and premium follow the edit, in the 60-line sheet. The baseline
+    // (the edited row written and summed) computes no premium, so the case is
+    // held to its limit alone.
+    Case premiums = cases.last();
+    premiums.operation = u"cell edit with premiums computed (60 lines)"_s;
+    premiums.absoluteLimit = PremiumEditGoalMs;
+    premiums.ratioGoal = 0;
+    premiums.before = [sheetPage, before = premiums.before] {
+        sheet::Premiums on;
+        on.on = true;
+        sheetPage->setPremiums(on);
+        before();
+    };
+    premiums.checkPelora = [w, &s, check = premiums.checkPelora]() -> QString {
+        if (QString e = check(); !e.isEmpty())
+            return e;
+        const QVariant premium = scalar(s.rawWork, u"SELECT sum(割増) FROM w明細"_s);
+        if (premium.isNull() || premium.toDouble() <= 0)
+            return u"no premium computed"_s;
+        return expectEqual(u"num割増"_s, ui::find<NumberEdit>(w, u"num割増"_s)->value(), sheet::roundYen(premium.toDouble()));
+    };
+    premiums.after = [sheetPage] { sheetPage->setPremiums(sheet::Premiums()); };
+    cases.append(premiums);
 
     // Calc明細 alone: the three sums into the total fields.
     cases.append({u"Calc明細"_s, 0, Growth::Flat, {}, {}, [sheetPage] { sheetPage->Calc明細(); },

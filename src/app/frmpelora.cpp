@@ -71,6 +71,9 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     connect(m_history, &HistoryPage::sheetChosen, this, &FrmPelora::openSheet);
     connect(m_settings, &SettingsPage::companyRead, m_sheet, &TimeSheetPage::setCompany);
     connect(m_settings, &SettingsPage::companyRead, m_history, &HistoryPage::setCompany);
+    connect(m_settings, &SettingsPage::premiumsRead, m_sheet, &TimeSheetPage::setPremiums);
+    connect(m_settings, &SettingsPage::premiumsRead, m_history,
+            [this](const sheet::Premiums &premiums) { m_history->setPremiums(premiums.on); });
     connect(m_settings, &SettingsPage::allDataDeleted, this, [this] {
         m_employees->Clear従業員();
         m_history->Clear履歴();

@@ -47,6 +47,26 @@ QStringList countWrites()
     return steps;
 }
 
+// Version 3: the premiums of the lines and their totals on the sheet (null on
+// a sheet registered without them), and the settings they are computed by.
+// The settings count as writes, as the company settings do.
+QStringList addPremiums()
+{
+    QStringList steps;
+    for (const QString &table : {u"時給明細"_s, u"時給ヘッダ"_s}) {
+        const bool line = table == u"時給明細"_s;
+        steps.append(u"ALTER TABLE %1 ADD COLUMN 休日 %2"_s.arg(table, line ? Integer : Real));
+        for (const QString &column : {u"深夜"_s, u"時間外"_s, u"割増"_s})
+            steps.append(u"ALTER TABLE %1 ADD COLUMN %2 REAL"_s.arg(table, column));
+    }
+    steps.append(u"CREATE TABLE 割増設定 (計算 INTEGER, 時間外率 REAL, 深夜率 REAL, 休日率 REAL, "
+                 u"時間外60時間超率 REAL, 週労働時間 REAL, 週起算日 INTEGER)"_s);
+    for (const QString &event : {u"INSERT"_s, u"UPDATE"_s, u"DELETE"_s})
+        steps.append(u"CREATE TRIGGER 世代_割増設定_%1 AFTER %1 ON 割増設定 BEGIN UPDATE 世代 SET 番号 = 番号 + 1; END"_s
+                         .arg(event));
+    return steps;
+}
+
 const FileSchema &mainSchema()
 {
     static const FileSchema schema{{
@@ -64,7 +84,8 @@ const FileSchema &mainSchema()
     }, {countWrites(),
         // Version 2: when a sheet was registered, for the question before it is replaced.
         {u"ALTER TABLE 時給ヘッダ ADD COLUMN 登録日時 TEXT"_s},
-        // Version 3: which write of a sheet this is and the computer that made it, so
+        addPremiums(),
+        // Version 4: which write of a sheet this is and the computer that made it, so
         // that a computer registering over a sheet another one changed since is asked.
         {u"ALTER TABLE 時給ヘッダ ADD COLUMN 版 INTEGER"_s, u"ALTER TABLE 時給ヘッダ ADD COLUMN 更新者 TEXT"_s}}};
     return schema;
@@ -81,7 +102,9 @@ const FileSchema &workSchema()
         table(u"ClHint"_s,
               {{u"FormName"_s, Text}, {u"CtlName"_s, Text}, {u"FormTitle"_s, Text}, {u"Contents"_s, Text}},
               {{u"FormName"_s, u"CtlName"_s}}),
-    }, {}};
+    }, {// Version 1: the premiums of the lines being edited.
+        {u"ALTER TABLE w明細 ADD COLUMN 休日 INTEGER"_s, u"ALTER TABLE w明細 ADD COLUMN 深夜 REAL"_s,
+         u"ALTER TABLE w明細 ADD COLUMN 時間外 REAL"_s, u"ALTER TABLE w明細 ADD COLUMN 割増 REAL"_s}}};
     return schema;
 }
 

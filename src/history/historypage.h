@@ -34,6 +34,9 @@ public:
 
     // The company values printed on the statements, as last read from the settings.
     void setCompany(const QString &name, const QString &info);
+    // Whether premiums are computed, as last read from the settings: the
+    // statements then print their row and the CSV files their columns.
+    void setPremiums(bool on) { m_premiums = on; }
 
     // Operations
     void Read履歴();
@@ -56,6 +59,7 @@ private:
     StatementOutput *m_statementOutput;
     ExportChooser *m_exportChooser;
     QString m_companyName, m_companyInfo;
+    bool m_premiums = false;
 
     QLineEdit *txt検索 = nullptr;
     DataGrid *Grid履歴 = nullptr;

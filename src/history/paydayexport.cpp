@@ -22,11 +22,13 @@ QVariant asOnThePage(const QVariant &stored)
 }
 
 // The fields of a line as readLines gives them.
-enum LineField { L氏名, Lタイトル, L行番号, L日付, L開始時間, L終了時間, L時間, L時給, L調整額, L金額 };
+enum LineField { L氏名, Lタイトル, L行番号, L日付, L開始時間, L終了時間, L時間, L時給, L調整額, L金額, L休日, L深夜, L時間外, L割増 };
 
 template <typename Row>
-QByteArray csv(const QList<CsvColumn<Row>> &columns, const QList<Row> &rows)
+QByteArray csv(QList<CsvColumn<Row>> columns, const QList<Row> &rows, bool premiums)
 {
+    if (!premiums)
+        columns.removeIf([](const CsvColumn<Row> &column) { return column.premium; });
     QString text;
     auto line = [&text](const QStringList &fields) {
         text += fields.join(u',');
@@ -48,11 +50,16 @@ QByteArray csv(const QList<CsvColumn<Row>> &columns, const QList<Row> &rows)
 } // namespace
 
 StatementValues statementValues(const StoredSheet &sheet, const QString &companyName, const QString &companyInfo,
-                                const QDate &date)
+                                bool premiums, const QDate &date)
 {
-    return statementOf(sheet.key.name, sheet.key.title, asOnThePage(sheet.header.wage),
-                       asOnThePage(sheet.header.hours), asOnThePage(sheet.header.adjustment),
-                       asOnThePage(sheet.header.total), companyName, companyInfo, date);
+    const sheet::Header &h = sheet.header;
+    StatementValues values = statementOf(sheet.key.name, sheet.key.title, asOnThePage(h.wage), asOnThePage(h.hours),
+                                         asOnThePage(h.adjustment), asOnThePage(h.total), companyName, companyInfo,
+                                         date);
+    if (premiums)
+        setPremiumValues(values, asOnThePage(h.overtime), asOnThePage(h.night), asOnThePage(h.restDay),
+                         asOnThePage(h.premium));
+    return values;
 }
 
 QString csvField(const QString &text)
@@ -100,6 +107,10 @@ const QList<CsvColumn<StoredSheet>> &sheetColumns()
         {u"時間"_s, [](const S &s) { return csvHours(s.header.hours); }},
         {u"調整額"_s, [](const S &s) { return storedText(s.header.adjustment); }},
         {u"支給額"_s, [](const S &s) { return storedText(s.header.total); }},
+        {u"時間外"_s, [](const S &s) { return csvHours(s.header.overtime); }, true},
+        {u"深夜"_s, [](const S &s) { return csvHours(s.header.night); }, true},
+        {u"休日"_s, [](const S &s) { return csvHours(s.header.restDay); }, true},
+        {u"割増"_s, [](const S &s) { return storedText(s.header.premium); }, true},
     };
     return columns;
 }
@@ -118,18 +129,22 @@ const QList<CsvColumn<sql::Row>> &lineColumns()
         {u"時給"_s, [](const R &l) { return storedText(l.value(L時給)); }},
         {u"調整額"_s, [](const R &l) { return storedText(l.value(L調整額)); }},
         {u"金額"_s, [](const R &l) { return storedText(l.value(L金額)); }},
+        {u"休日"_s, [](const R &l) { return l.value(L休日).toInt() == 1 ? u"1"_s : QString(); }, true},
+        {u"深夜"_s, [](const R &l) { return csvHours(l.value(L深夜)); }, true},
+        {u"時間外"_s, [](const R &l) { return csvHours(l.value(L時間外)); }, true},
+        {u"割増"_s, [](const R &l) { return storedText(l.value(L割増)); }, true},
     };
     return columns;
 }
 
-QByteArray sheetsCsv(const QList<StoredSheet> &sheets)
+QByteArray sheetsCsv(const QList<StoredSheet> &sheets, bool premiums)
 {
-    return csv(sheetColumns(), sheets);
+    return csv(sheetColumns(), sheets, premiums);
 }
 
-QByteArray linesCsv(const QList<sql::Row> &lines)
+QByteArray linesCsv(const QList<sql::Row> &lines, bool premiums)
 {
-    return csv(lineColumns(), lines);
+    return csv(lineColumns(), lines, premiums);
 }
 
 } // namespace history

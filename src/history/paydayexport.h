@@ -14,9 +14,9 @@ namespace history {
 
 // The statement of a stored sheet, formatted as the time-sheet page formats
 // it when it prints the same sheet read back (an empty stored value shows as
-// the page shows it: as 0).
+// the page shows it: as 0), with its premium row when premiums are computed.
 StatementValues statementValues(const StoredSheet &sheet, const QString &companyName, const QString &companyInfo,
-                                const QDate &date = QDate::currentDate());
+                                bool premiums = false, const QDate &date = QDate::currentDate());
 
 // CSV as RFC 4180 has it (a header row, CRLF line ends, a field quoted when it
 // holds a comma, a quote, CR or LF, quotes doubled), in UTF-8 with a byte
@@ -33,21 +33,26 @@ enum class CsvKind {
 
 // A column of a CSV file: its caption and how a row's field is written. Each
 // form's columns are one table, in order; a column is added by adding a row.
+// The premium columns come last, and only while premiums are computed, so
+// that a file without them is the file it always was.
 template <typename Row>
 struct CsvColumn
 {
     QString caption;
     QString (*text)(const Row &row);
+    bool premium = false;
 };
 
-// 氏名, タイトル, 時給, 休憩, 時間, 調整額, 支給額 (the statement's word for the total).
+// 氏名, タイトル, 時給, 休憩, 時間, 調整額, 支給額 (the statement's word for the
+// total); then 時間外, 深夜, 休日 (hours) and 割増.
 const QList<CsvColumn<StoredSheet>> &sheetColumns();
 // 氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, from
-// the lines as readLines gives them.
+// the lines as readLines gives them; then 休日 (1 on the legal rest day), 深夜,
+// 時間外 (hours) and 割増.
 const QList<CsvColumn<sql::Row>> &lineColumns();
 
-QByteArray sheetsCsv(const QList<StoredSheet> &sheets);
-QByteArray linesCsv(const QList<sql::Row> &lines);
+QByteArray sheetsCsv(const QList<StoredSheet> &sheets, bool premiums = false);
+QByteArray linesCsv(const QList<sql::Row> &lines, bool premiums = false);
 
 // The field as written: quoted only when it must be.
 QString csvField(const QString &text);

@@ -50,7 +50,7 @@ void HistoryPage::Print履歴()
     QList<StatementValues> statements;
     const QDate today = QDate::currentDate();
     for (const history::StoredSheet &sheet : sheets->found)
-        statements.append(history::statementValues(sheet, m_companyName, m_companyInfo, today));
+        statements.append(history::statementValues(sheet, m_companyName, m_companyInfo, m_premiums, today));
     if (!statements.isEmpty() && m_statementOutput)
         m_statementOutput->showAll(statements, this);
 }
@@ -77,9 +77,9 @@ void HistoryPage::Export履歴(history::CsvKind kind)
     if (const auto sheets = history::readHeaders(m_store.main(), keys)) {
         sheetCount = sheets->found.size();
         if (!lines)
-            content = history::sheetsCsv(sheets->found);
+            content = history::sheetsCsv(sheets->found, m_premiums);
         else if (const auto read = history::readLines(m_store.main(), keys))
-            content = history::linesCsv(*read);
+            content = history::linesCsv(*read, m_premiums);
     }
     if (!content) {
         m_dialogs.fail(u"データファイルを読み込めないため、CSVファイルを書き出せませんでした。ファイルは作っていません。"_s);

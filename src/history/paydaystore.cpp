@@ -65,15 +65,14 @@ std::optional<StoredSheets> readHeaders(const QSqlDatabase &main, const QList<sh
     StoredSheets sheets;
     const bool ok = readEachKey(
         main,
-        u"SELECT 時給, 休憩, 調整額, 時間, 合計 FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
-        u"ORDER BY rowid LIMIT 1"_s,
+        u"SELECT 時給, 休憩, 調整額, 時間, 合計, 時間外, 深夜, 休日, 割増 FROM 時給ヘッダ "
+        u"WHERE 氏名 = ? AND タイトル = ? ORDER BY rowid LIMIT 1"_s,
         keys, [&](const sheet::Key &key, QList<sql::Row> &&rows) {
             if (rows.isEmpty()) {
                 sheets.missing.append(key);
                 return;
             }
-            const sql::Row &row = rows.first();
-            sheets.found.append({key, {row.value(0), row.value(1), row.value(2), row.value(3), row.value(4)}});
+            sheets.found.append({key, sheet::headerOf(rows.first())});
         });
     return ok ? std::optional(sheets) : std::nullopt;
 }
@@ -83,8 +82,8 @@ std::optional<QList<sql::Row>> readLines(const QSqlDatabase &main, const QList<s
     QList<sql::Row> lines;
     const bool ok = readEachKey(
         main,
-        u"SELECT 氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 FROM 時給明細 "
-        u"WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
+        u"SELECT 氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, "
+        u"休日, 深夜, 時間外, 割増 FROM 時給明細 WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
         keys, [&](const sheet::Key &, QList<sql::Row> &&rows) { lines.append(std::move(rows)); });
     return ok ? std::optional(lines) : std::nullopt;
 }

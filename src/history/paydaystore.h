@@ -28,7 +28,8 @@ struct StoredSheets
 std::optional<StoredSheets> readHeaders(const QSqlDatabase &main, const QList<sheet::Key> &keys);
 
 // The lines of each sheet, in the order of the keys then by line number: name,
-// title, line number, date, start, end, hours, wage, adjustment, amount. A key
+// title, line number, date, start, end, hours, wage, adjustment, amount, and
+// the rest-day mark, night hours, overtime hours and premium. A key
 // no sheet has gives no line. Nothing when the file could not be read.
 std::optional<QList<sql::Row>> readLines(const QSqlDatabase &main, const QList<sheet::Key> &keys);
 

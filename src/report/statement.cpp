@@ -50,11 +50,43 @@ StatementValues statementOf(const QString &name, const QString &title, const QVa
             date};
 }
 
+void setPremiumValues(StatementValues &values, const QVariant &overtime, const QVariant &night,
+                      const QVariant &restDay, const QVariant &premium)
+{
+    auto orZero = [](const QVariant &value) { return value.isNull() || !value.isValid() ? QVariant(0) : value; };
+    values.premiums = true;
+    values.overtime = fmt::value(orZero(overtime), u"#,###.0");
+    values.night = fmt::value(orZero(night), u"#,###.0");
+    values.restDay = fmt::value(orZero(restDay), u"#,###.0");
+    values.premium = fmt::value(orZero(premium), u"#,###");
+}
+
 QList<StatementItem> statementItems(const StatementValues &v)
 {
     const auto left = Qt::AlignLeft;
     const auto right = Qt::AlignRight;
     const auto centre = Qt::AlignHCenter;
+    if (v.premiums) {
+        // The second row's pairs stand in the columns of the first, and the
+        // closing rule moves down under them.
+        StatementValues first = v;
+        first.premiums = false;
+        QList<StatementItem> items = statementItems(first);
+        const int top = 1701 + PremiumRowTwips;
+        items.removeLast();
+        items.append({
+            label(u"Label時間外"_s, {213, top, 779, 354}, u"時間外"_s, 12),
+            field(u"txt時間外"_s, {1140, top - 6, 735, 360}, v.overtime, 14.5, right),
+            label(u"Label深夜"_s, {2126, top, 780, 354}, u"深夜"_s, 12),
+            field(u"txt深夜"_s, {3047, top, 992, 354}, v.night, 14.5, right),
+            label(u"Label休日"_s, {4394, top, 992, 354}, u"休日"_s, 12),
+            field(u"txt休日"_s, {5669, top, 1488, 354}, v.restDay, 14.5, right),
+            label(u"Label割増"_s, {7370, top, 1134, 354}, u"割増"_s, 12),
+            field(u"txt割増"_s, {8715, top - 6, 1380, 360}, v.premium, 14.5, right),
+            rule(u"Line1"_s, {0, 2120 + PremiumRowTwips}, {10350, 2120 + PremiumRowTwips}),
+        });
+        return items;
+    }
     return {
         label(u"Lblタイトル"_s, {4100, 30, 1701, 354}, u"給与明細"_s, 14.5),
         field(u"txt日付"_s, {7800, 70, 2445, 300}, fmt::longDate(v.date), 11.5, right),

@@ -20,6 +20,10 @@ struct StatementValues
     QString companyName;
     QString companyInfo;
     QDate date;
+    // With premiums computed, a second row under the first: overtime, night
+    // and rest-day hours ("#,###.0") and the premium ("#,###").
+    bool premiums = false;
+    QString overtime{}, night{}, restDay{}, premium{};
 };
 
 // A statement of one sheet's values formatted as the time-sheet page shows
@@ -28,9 +32,20 @@ StatementValues statementOf(const QString &name, const QString &title, const QVa
                             const QVariant &hours, const QVariant &adjustment, const QVariant &total,
                             const QString &companyName, const QString &companyInfo, const QDate &date);
 
+// The premium row of a statement, formatted as the page formats its totals
+// (an empty value as the page shows it: as 0).
+void setPremiumValues(StatementValues &values, const QVariant &overtime, const QVariant &night,
+                      const QVariant &restDay, const QVariant &premium);
+
 // The statement's width in twips; a page must hold it.
 inline constexpr int StatementWidthTwips = 10350;
 inline constexpr int StatementHeightTwips = 2160;
+// The premium row adds this much below the first row.
+inline constexpr int PremiumRowTwips = 440;
+inline int statementHeightTwips(const StatementValues &values)
+{
+    return StatementHeightTwips + (values.premiums ? PremiumRowTwips : 0);
+}
 // No value is cut: a text too wide for its box is set smaller, down to this size.
 inline constexpr double StatementFloorPointSize = 6;
 

@@ -6,9 +6,9 @@
 
 #include <cmath>
 
-QList<StatementPage> layOutStatements(int count, double pageHeightTwips)
+QList<StatementPage> layOutStatements(int count, double pageHeightTwips, double statementHeight)
 {
-    const double step = StatementHeightTwips + StatementGapTwips;
+    const double step = statementHeight + StatementGapTwips;
     const int perPage = std::max(1, int(std::floor((pageHeightTwips + StatementGapTwips) / step)));
     QList<StatementPage> pages;
     for (int first = 0; first < count; first += perPage) {
@@ -29,22 +29,24 @@ void paintStatementPage(QPainter &painter, const QRectF &area, double dotsPerInc
                         const QList<StatementValues> &statements, const StatementPage &page)
 {
     const double scale = dotsPerInch / 1440.0;
-    const QSizeF size(StatementWidthTwips * scale, StatementHeightTwips * scale);
+    const double width = StatementWidthTwips * scale;
     for (int i = 0; i < page.tops.size(); ++i) {
         const int index = page.first + i;
         if (index < statements.size())
-            renderStatement(painter, QRectF(area.topLeft() + QPointF(0, page.tops.at(i) * scale), size),
+            renderStatement(painter,
+                            QRectF(area.topLeft() + QPointF(0, page.tops.at(i) * scale),
+                                   QSizeF(width, statementHeightTwips(statements.at(index)) * scale)),
                             dotsPerInch, statements.at(index));
     }
     painter.save();
     // Dashes of 3 mm with 2 mm between them, thinner than the statement's rules.
-    const double width = std::max(1.0, 8 * scale);
-    QPen pen(Qt::darkGray, width);
-    pen.setDashPattern({170 * scale / width, 113 * scale / width});
+    const double penWidth = std::max(1.0, 8 * scale);
+    QPen pen(Qt::darkGray, penWidth);
+    pen.setDashPattern({170 * scale / penWidth, 113 * scale / penWidth});
     painter.setPen(pen);
     for (const double y : page.cutLines) {
         const double top = area.top() + y * scale;
-        painter.drawLine(QPointF(area.left(), top), QPointF(area.left() + size.width(), top));
+        painter.drawLine(QPointF(area.left(), top), QPointF(area.left() + width, top));
     }
     painter.restore();
 }
@@ -53,7 +55,11 @@ bool printStatements(QPagedPaintDevice &device, const QList<StatementValues> &st
 {
     const int dpi = device.logicalDpiY();
     const QRectF area(QPointF(0, 0), device.pageLayout().paintRectPixels(dpi).size());
-    const QList<StatementPage> pages = layOutStatements(int(statements.size()), area.height() * 1440.0 / dpi);
+    // One batch prints with the premiums or without: its statements are of one height.
+    double height = StatementHeightTwips;
+    for (const StatementValues &values : statements)
+        height = std::max<double>(height, statementHeightTwips(values));
+    const QList<StatementPage> pages = layOutStatements(int(statements.size()), area.height() * 1440.0 / dpi, height);
     QPainter painter;
     if (!painter.begin(&device))
         return false;

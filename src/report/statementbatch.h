@@ -21,9 +21,11 @@ struct StatementPage
     QList<double> cutLines; // heights of the cut lines in twips, between neighbours only
 };
 
-// How count statements fall onto pages whose printable area is pageHeightTwips
-// high. A page too short for even one statement still takes one.
-QList<StatementPage> layOutStatements(int count, double pageHeightTwips);
+// How count statements of statementHeight twips (statementHeightTwips) fall
+// onto pages whose printable area is pageHeightTwips high. A page too short
+// for even one statement still takes one.
+QList<StatementPage> layOutStatements(int count, double pageHeightTwips,
+                                      double statementHeight = StatementHeightTwips);
 
 // Draws one page into area, the page's printable area, at dotsPerInch.
 void paintStatementPage(QPainter &painter, const QRectF &area, double dotsPerInch,

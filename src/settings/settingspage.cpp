@@ -5,6 +5,7 @@
 #include "controls/banner.h"
 #include "controls/fonts.h"
 #include "controls/gridcolumn.h"
+#include "controls/numberedit.h"
 #include "controls/pagewidgets.h"
 #include "data/backup.h"
 #include "data/copyextras.h"
@@ -14,6 +15,8 @@
 #include "settings/dataplaceframe.h"
 #include "settings/settingsstore.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -83,6 +86,8 @@ void SettingsPage::build()
     settingsBar->addStretch();
     company->addLayout(settingsBar, 0, 2, 2, 1);
 
+    QGroupBox *premiumFrame = buildPremiumFrame();
+
     auto *deleteAll = new QGroupBox;
     deleteAll->setObjectName(u"frame一括削除"_s);
     auto *Label8 = new QLabel(u"すべてのデータを削除し初期状態に戻す"_s);
@@ -132,6 +137,7 @@ void SettingsPage::build()
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(company);
+    layout->addWidget(premiumFrame);
     layout->addWidget(deleteAll);
     layout->addWidget(restoreBox);
     layout->addLayout(buildDataFolderRow());
@@ -141,6 +147,102 @@ void SettingsPage::build()
     layout->addWidget(lblInfo);
     layout->addWidget(lblSupport);
     layout->addLayout(bottom);
+}
+
+// How premiums are computed: off by default; the rates, the weekly limit and
+// the first day of a week, stored with the company settings.
+QGroupBox *SettingsPage::buildPremiumFrame()
+{
+    auto *frame = new QGroupBox(u"割増賃金"_s);
+    frame->setObjectName(u"frame割増賃金"_s);
+    frame->setFont(fonts::gothic(fonts::Field));
+    chk割増計算 = new QCheckBox(u"時間外・深夜・休日の割増を計算する"_s);
+    chk割増計算->setObjectName(u"chk割増計算"_s);
+    chk割増計算->setFont(fonts::gothic(fonts::Field));
+
+    num時間外率 = numberField(u"num時間外率"_s, 999, 0, u"##0"_s);
+    num深夜率 = numberField(u"num深夜率"_s, 999, 0, u"##0"_s);
+    num休日率 = numberField(u"num休日率"_s, 999, 0, u"##0"_s);
+    num60時間超率 = numberField(u"num60時間超率"_s, 999, 0, u"##0"_s);
+    auto *rates = new QHBoxLayout;
+    for (sheet::Rate rate : sheet::Rates) {
+        NumberEdit *field = rateField(rate);
+        field->setRange(0, 999);
+        field->setFixedWidth(52);
+        field->setAlignment(Qt::AlignRight);
+        field->setAccessibleDescription(u"割増率（%）"_s);
+        const QString name = field->objectName().mid(3); // 時間外率, …
+        auto *unit = new QLabel(u"%"_s);
+        unit->setObjectName(u"lbl"_s + name + u"単位"_s);
+        rates->addWidget(fieldLabel(u"lbl"_s + name, sheet::rateCaption(rate), field));
+        rates->addWidget(field);
+        rates->addWidget(unit);
+        rates->addSpacing(8);
+    }
+    rates->addStretch();
+
+    cmb週労働時間 = new QComboBox;
+    cmb週労働時間->setObjectName(u"cmb週労働時間"_s);
+    cmb週労働時間->addItem(u"40 時間"_s, 40);
+    cmb週労働時間->addItem(u"44 時間（特例）"_s, 44);
+    cmb週起算日 = new QComboBox;
+    cmb週起算日->setObjectName(u"cmb週起算日"_s);
+    for (int day : {7, 1, 2, 3, 4, 5, 6})
+        cmb週起算日->addItem(QString(u"日月火水木金土"_s.at(day % 7)) + u"曜"_s, day);
+    auto *week = new QHBoxLayout;
+    week->addWidget(fieldLabel(u"lbl週労働時間"_s, u"週の労働時間"_s, cmb週労働時間));
+    week->addWidget(cmb週労働時間);
+    week->addSpacing(16);
+    week->addWidget(fieldLabel(u"lbl週起算日"_s, u"週の起算日"_s, cmb週起算日));
+    week->addWidget(cmb週起算日);
+    week->addStretch();
+
+    auto *layout = new QVBoxLayout(frame);
+    layout->addWidget(chk割増計算);
+    layout->addLayout(rates);
+    layout->addLayout(week);
+    // What is not computed is not set either.
+    connect(chk割増計算, &QCheckBox::toggled, this, [this](bool on) {
+        for (QWidget *field : std::initializer_list<QWidget *>{num時間外率, num深夜率, num休日率, num60時間超率,
+                                                               cmb週労働時間, cmb週起算日})
+            field->setEnabled(on);
+    });
+    showPremiums(sheet::Premiums());
+    return frame;
+}
+
+NumberEdit *SettingsPage::rateField(sheet::Rate rate) const
+{
+    switch (rate) {
+    case sheet::Rate::Overtime: return num時間外率;
+    case sheet::Rate::Night: return num深夜率;
+    case sheet::Rate::RestDay: return num休日率;
+    case sheet::Rate::OvertimeOver60: return num60時間超率;
+    }
+    return nullptr;
+}
+
+void SettingsPage::showPremiums(const sheet::Premiums &premiums)
+{
+    chk割増計算->setChecked(premiums.on);
+    for (sheet::Rate rate : sheet::Rates)
+        rateField(rate)->setValue(sheet::rateOf(premiums, rate));
+    cmb週労働時間->setCurrentIndex(std::max(0, cmb週労働時間->findData(premiums.weeklyHours)));
+    cmb週起算日->setCurrentIndex(std::max(0, cmb週起算日->findData(premiums.weekStart)));
+    for (QWidget *field : std::initializer_list<QWidget *>{num時間外率, num深夜率, num休日率, num60時間超率,
+                                                           cmb週労働時間, cmb週起算日})
+        field->setEnabled(premiums.on);
+}
+
+sheet::Premiums SettingsPage::typedPremiums() const
+{
+    sheet::Premiums premiums;
+    premiums.on = chk割増計算->isChecked();
+    for (sheet::Rate rate : sheet::Rates)
+        sheet::setRate(premiums, rate, rateField(rate)->number());
+    premiums.weeklyHours = cmb週労働時間->currentData().toInt();
+    premiums.weekStart = cmb週起算日->currentData().toInt();
+    return premiums;
 }
 
 // Where the data lives (beside the program or in the user's folder), shown
@@ -205,10 +307,13 @@ void SettingsPage::Read設定()
 {
     bool read = false;
     const std::optional<settings::Company> company = settings::read(m_store.main(), &read);
-    if (!read) {
+    const std::optional<sheet::Premiums> premiums = read ? settings::readPremiums(m_store.main()) : std::nullopt;
+    if (!premiums) {
         m_dialogs.fail(Dialogs::notShown(u"データファイルを読み込めないため、設定を読み込めませんでした。"_s));
         return;
     }
+    showPremiums(*premiums);
+    emit premiumsRead(*premiums);
     if (!company)
         return;
     const QString name = company->name.isNull() ? QString() : company->name.toString();
@@ -220,9 +325,16 @@ void SettingsPage::Read設定()
 
 bool SettingsPage::Entry設定()
 {
+    // A rate below the law's is refused before anything is asked; what was typed stays to be corrected.
+    const sheet::Premiums premiums = typedPremiums();
+    if (const std::optional<sheet::Rate> rate = premiums.on ? sheet::rateBelowMinimum(premiums) : std::nullopt) {
+        m_dialogs.tell(sheet::belowMinimumText(*rate));
+        rateField(*rate)->setFocus();
+        return false;
+    }
     if (!m_dialogs.ask(u"登録"_s, u"確認"_s, u"設定"_s))
         return true;
-    if (settings::store(m_store.main(), txt自社名->text(), txt自社情報->toPlainText()))
+    if (settings::store(m_store.main(), txt自社名->text(), txt自社情報->toPlainText(), premiums))
         return true;
     m_dialogs.fail(Dialogs::notStored(u"データファイルに書き込めないため、設定を登録できませんでした。"_s));
     return false;
@@ -243,6 +355,7 @@ void SettingsPage::Clear設定()
 {
     txt自社情報->clear();
     txt自社名->clear();
+    showPremiums(sheet::Premiums());
 }
 
 void SettingsPage::AllDelete()

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "messages/dialogs.h"
+#include "timesheet/premiums.h"
 
 #include <QWidget>
 #include <functional>
 
 class Banner;
 class DataPlaceFrame;
+class NumberEdit;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class DataStore;
 class MessagePresenter;
 class QLabel;
@@ -18,8 +23,9 @@ class QToolButton;
 class QTreeWidget;
 
 // The page "設定・情報": the company name and information printed on every
-// statement, deleting all data, putting a backup copy back, where the data
-// lives (and moving it), the program's information and the banner.
+// statement, how premiums are computed (割増賃金), deleting all data, putting a
+// backup copy back, where the data lives (and moving it), the program's
+// information and the banner.
 class SettingsPage : public QWidget
 {
     Q_OBJECT
@@ -32,7 +38,7 @@ public:
 
     // Operations
     void Read設定();
-    bool Entry設定(); // false only when the settings could not be stored
+    bool Entry設定(); // false when nothing was stored and the typed settings stay to be corrected
     void Delete設定();
     void Clear設定();
     void AllDelete();
@@ -45,6 +51,8 @@ public:
 signals:
     // The held company values changed (they are set only by Read設定).
     void companyRead(const QString &name, const QString &info);
+    // The premium settings as stored, read by Read設定 like the company values.
+    void premiumsRead(const sheet::Premiums &premiums);
     // Every sheet, employee and setting is gone: the other pages empty their lists.
     void allDataDeleted();
     // The operator confirmed putting this copy back; the window does it.
@@ -59,6 +67,10 @@ signals:
 private:
     void build();
     QLayout *buildDataFolderRow();
+    QGroupBox *buildPremiumFrame();
+    void showPremiums(const sheet::Premiums &premiums);
+    sheet::Premiums typedPremiums() const;
+    NumberEdit *rateField(sheet::Rate rate) const;
     void cmd設定登録_Click();
     void cmd一括削除7_Click();
 
@@ -73,6 +85,9 @@ private:
     QPushButton *cmd設定読込 = nullptr, *cmd設定登録 = nullptr, *cmd設定削除 = nullptr,
                 *cmd設定クリア = nullptr, *cmd一括削除7 = nullptr, *cmd控え一覧 = nullptr, *cmd復元 = nullptr,
                 *cmdデータ場所 = nullptr, *cmdデータ場所変更 = nullptr;
+    QCheckBox *chk割増計算 = nullptr;
+    NumberEdit *num時間外率 = nullptr, *num深夜率 = nullptr, *num休日率 = nullptr, *num60時間超率 = nullptr;
+    QComboBox *cmb週労働時間 = nullptr, *cmb週起算日 = nullptr;
     QTreeWidget *lst控え = nullptr;
     QToolButton *cmdHint4 = nullptr;
     Banner *Image2 = nullptr;

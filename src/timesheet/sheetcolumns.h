@@ -15,10 +15,21 @@ enum Column {
     Col時間,
     Col時給,
     Col調整額,
+    // The premiums: shown only while they are computed (sheet::Premiums).
+    Col休日,
+    Col深夜,
+    Col時間外,
+    Col割増,
+    // The amount stays the last column: Enter in it goes on to the next day.
     Col金額,
 };
 
 inline constexpr int LineCount = 60;
+
+inline bool isPremiumColumn(int column)
+{
+    return column >= Col休日 && column <= Col割増;
+}
 
 inline QList<GridColumn> columns()
 {
@@ -33,6 +44,12 @@ inline QList<GridColumn> columns()
         {QStringLiteral("時間"), QStringLiteral("時間"), K::Number, QStringLiteral("#,###.0"), 1050, right},
         {QStringLiteral("時給"), QStringLiteral("時給"), K::Number, QStringLiteral("#,###"), 765, right},
         {QStringLiteral("調整額"), QStringLiteral("調整額"), K::Number, QStringLiteral("#,###"), 1050, right},
+        // The rest-day mark is the operator's; the night and overtime hours and
+        // the premium are computed from the lines and never typed.
+        {QStringLiteral("休日"), QStringLiteral("休日"), K::Check, {}, 600, centre, false},
+        {QStringLiteral("深夜"), QStringLiteral("深夜"), K::Number, QStringLiteral("#,###.0"), 800, right, false, false},
+        {QStringLiteral("時間外"), QStringLiteral("時間外"), K::Number, QStringLiteral("#,###.0"), 800, right, false, false},
+        {QStringLiteral("割増"), QStringLiteral("割増"), K::Number, QStringLiteral("#,###"), 900, right, false, false},
         {QStringLiteral("金額"), QStringLiteral("金　額"), K::Number, QStringLiteral("#,###"), 1130, right},
     };
 }

@@ -66,29 +66,40 @@ std::optional<int> minutesOfDay(const QVariant &time)
     return checked->left(2).toInt() * 60 + checked->right(2).toInt();
 }
 
-std::optional<double> lineHours(const QVariant &start, const QVariant &end, const QVariant &breakHours)
+std::optional<int> spanMinutes(const QVariant &start, const QVariant &end)
 {
     const std::optional<int> from = minutesOfDay(start);
     const std::optional<int> to = minutesOfDay(end);
     if (!from || !to)
         return std::nullopt;
-    double hours = (*to - *from) / 60.0;
+    return *to < *from ? *to + 24 * 60 - *from : *to - *from;
+}
+
+std::optional<double> lineHours(const QVariant &start, const QVariant &end, const QVariant &breakHours)
+{
+    const std::optional<int> minutes = spanMinutes(start, end);
+    if (!minutes)
+        return std::nullopt;
+    double hours = *minutes / 60.0;
     double pause = 0;
     if (fmt::toDouble(breakHours, &pause) && pause != 0)
         hours -= pause;
     return hours;
 }
 
-std::optional<double> lineAmount(const QVariant &hours, const QVariant &wage, const QVariant &adjustment)
+std::optional<double> lineAmount(const QVariant &hours, const QVariant &wage, const QVariant &adjustment,
+                                 const QVariant &premium)
 {
     double h = 0;
     double w = 0;
     if (!fmt::toDouble(hours, &h) || !fmt::toDouble(wage, &w))
         return std::nullopt;
     double amount = h * w;
-    double adjust = 0;
-    if (fmt::toDouble(adjustment, &adjust))
-        amount += adjust;
+    double extra = 0;
+    if (fmt::toDouble(premium, &extra))
+        amount += extra;
+    if (fmt::toDouble(adjustment, &extra))
+        amount += extra;
     return amount;
 }
 
@@ -141,9 +152,12 @@ bool afterColEdit(Line &line, int column, const HeaderInputs &header)
             line[Col時間] = *hours;
     }
 
-    // 7. The amount follows hours, wage and adjustment; the totals follow the lines.
-    if (changesTotals(column)) {
-        if (const auto amount = lineAmount(line[Col時間], line[Col時給], line[Col調整額]))
+    // 7. The amount follows hours, wage, premium and adjustment; the totals follow the lines.
+    if (changesTotals(column, header.premiums)) {
+        if (!header.premiums)
+            for (int premium : {Col深夜, Col時間外, Col割増})
+                line[premium] = QVariant();
+        if (const auto amount = lineAmount(line[Col時間], line[Col時給], line[Col調整額], line[Col割増]))
             line[Col金額] = *amount;
         return true;
     }
@@ -153,20 +167,27 @@ bool afterColEdit(Line &line, int column, const HeaderInputs &header)
 Totals totalsOf(const QList<Line> &lines)
 {
     Totals totals;
-    for (const auto &[column, sum] : {std::pair{Col時間, &totals.hours}, std::pair{Col調整額, &totals.adjustment},
-                                      std::pair{Col金額, &totals.amount}}) {
+    for (const auto &[column, sum] :
+         {std::pair{Col時間, &totals.hours}, std::pair{Col調整額, &totals.adjustment},
+          std::pair{Col金額, &totals.amount}, std::pair{Col時間外, &totals.overtime},
+          std::pair{Col深夜, &totals.night}, std::pair{Col割増, &totals.premium}}) {
         for (const Line &line : lines) {
             double value = 0;
             if (fmt::toDouble(line[column], &value))
                 *sum = sum->toDouble() + value;
         }
     }
+    for (const Line &line : lines) {
+        double hours = 0;
+        if (line[Col休日].toInt() == 1 && fmt::toDouble(line[Col時間], &hours))
+            totals.restDay = totals.restDay.toDouble() + hours;
+    }
     return totals;
 }
 
-bool changesTotals(int column)
+bool changesTotals(int column, bool premiums)
 {
-    return column >= Col開始時間 && column <= Col調整額;
+    return (column >= Col開始時間 && column <= Col調整額) || (premiums && (column == Col日付 || column == Col休日));
 }
 
 std::optional<QString> nextDay(const QVariant &date)

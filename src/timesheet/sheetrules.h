@@ -12,7 +12,7 @@
 // values: a null QVariant is an empty cell.
 namespace sheet {
 
-using Line = std::array<QVariant, 8>; // indexed by Column
+using Line = std::array<QVariant, Col金額 + 1>; // indexed by Column
 
 // A typed date: exactly eight digits (yyyymmdd) of a real calendar day.
 // Returns the date as stored (ISO "yyyy-mm-dd").
@@ -28,37 +28,50 @@ std::optional<double> checkNumber(const QString &entry);
 // Minutes since midnight of a stored time ("0930" → 570, "2400" → 1440).
 std::optional<int> minutesOfDay(const QVariant &time);
 
-// Worked hours between two stored times less the break (whole hours). Times
-// lie on one day: an end before the start gives negative hours.
+// Minutes worked from a stored start to a stored end: an end earlier than the
+// start is on the next day (2200–0200 is 240), an end equal to the start is
+// no time at all, and 0000 as an end is midnight as 2400 is.
+std::optional<int> spanMinutes(const QVariant &start, const QVariant &end);
+
+// Worked hours between two stored times (spanMinutes) less the break (whole hours).
 std::optional<double> lineHours(const QVariant &start, const QVariant &end, const QVariant &breakHours);
 
-// Hours × wage, plus the adjustment when there is one; nothing when hours or wage is empty.
-std::optional<double> lineAmount(const QVariant &hours, const QVariant &wage, const QVariant &adjustment);
+// Hours × wage, plus the premium and the adjustment when there are; nothing
+// when hours or wage is empty.
+std::optional<double> lineAmount(const QVariant &hours, const QVariant &wage, const QVariant &adjustment,
+                                 const QVariant &premium = QVariant());
 
 // The header values a line's computation reads.
 struct HeaderInputs
 {
-    QVariant wage;       // num時給
-    QVariant breakHours; // num休憩
+    QVariant wage;         // num時給
+    QVariant breakHours;   // num休憩
+    bool premiums = false; // whether the premiums are computed (sheet::Premiums::on)
 };
 
 // What the sheet does when the operator commits an edit of column in line (the
 // cell holds the raw entry, or null when emptied): empty money cells become 0,
 // invalid dates, times and numbers are emptied, the line takes the header's wage
 // when it has none, hours follow the times and the amount follows hours, wage
-// and adjustment. Returns whether the sheet's totals must be summed again.
+// and adjustment (and the line's premium while premiums are computed; when they
+// are not, an amount computed again drops the premium the line had). Returns
+// whether the sheet's totals must be summed again.
 bool afterColEdit(Line &line, int column, const HeaderInputs &header);
 
-// The sheet's sums of hours, adjustments and amounts, each null when no line
-// has a value (as SQL's sum).
+// The sheet's sums of hours, adjustments and amounts, and of the premium
+// fields (overtime and night hours, hours on rest days, premiums), each null
+// when no line has a value (as SQL's sum).
 struct Totals
 {
     QVariant hours, adjustment, amount;
+    QVariant overtime, night, restDay, premium;
 };
 Totals totalsOf(const QList<Line> &lines);
 
-// Whether an edit of column changes the sheet's totals (start, end, hours, wage, adjustment).
-bool changesTotals(int column);
+// Whether an edit of column changes the sheet's totals (start, end, hours,
+// wage, adjustment; with premiums, the date and the rest-day mark too: other
+// lines' overtime follows them).
+bool changesTotals(int column, bool premiums = false);
 
 // The stored date one day after a stored date, for the next line; nothing
 // after 9999-12-31, which no eight digits could follow.

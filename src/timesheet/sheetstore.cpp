@@ -9,6 +9,12 @@ using namespace Qt::StringLiterals;
 
 namespace sheet {
 
+Header headerOf(const sql::Row &row)
+{
+    return Header{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4),
+                  row.value(5), row.value(6), row.value(7), row.value(8)};
+}
+
 bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
 {
     sql::Transaction transaction(work);
@@ -20,14 +26,14 @@ bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
     for (int n = 1; n <= count; ++n) {
         sql::Row row{n};
         if (n <= lines.size())
-            row.append(lines.at(n - 1));
-        else
-            row.append(QVariantList(7));
+            row.append(lines.at(n - 1).mid(0, LineFieldCount));
+        // Lines read without the premium fields have them empty.
+        row.resize(1 + LineFieldCount);
         rows.append(std::move(row));
     }
     return sql::execMany(work,
-                         u"INSERT INTO w明細 (行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額) "
-                         u"VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                         u"INSERT INTO w明細 (行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, "
+                         u"休日, 深夜, 時間外, 割増) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                          rows)
         && transaction.commit();
 }
@@ -35,20 +41,22 @@ bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
 std::optional<Totals> workTotals(const QSqlDatabase &work)
 {
     bool ok = false;
-    const QList<sql::Row> rows =
-        sql::rows(work, u"SELECT sum(時間), sum(調整額), sum(金額) FROM w明細"_s, {}, &ok);
+    const QList<sql::Row> rows = sql::rows(work,
+                                           u"SELECT sum(時間), sum(調整額), sum(金額), sum(時間外), sum(深夜), "
+                                           u"sum(CASE WHEN 休日 = 1 THEN 時間 END), sum(割増) FROM w明細"_s,
+                                           {}, &ok);
     if (!ok || rows.isEmpty())
         return std::nullopt;
     const sql::Row &row = rows.first();
-    return Totals{row.value(0), row.value(1), row.value(2)};
+    return Totals{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4), row.value(5), row.value(6)};
 }
 
 QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok)
 {
     // Lines of the same day keep their order on the screen.
     return sql::rows(work,
-                     u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 FROM w明細 "
-                     u"WHERE 日付 IS NOT NULL AND 日付 <> '' AND 金額 IS NOT NULL AND 金額 <> '' "
+                     u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, 休日, 深夜, 時間外, 割増 "
+                     u"FROM w明細 WHERE 日付 IS NOT NULL AND 日付 <> '' AND 金額 IS NOT NULL AND 金額 <> '' "
                      u"ORDER BY 日付, 行番号"_s,
                      {}, ok);
 }
@@ -56,9 +64,19 @@ QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok)
 StoreResult storeSheet(const QSqlDatabase &main, const Key &key, const Header &header, const QList<sql::Row> &lines,
                        std::optional<qint64> seen)
 {
-    QVariantList values{key.name,     key.title,    header.wage,  header.breakHours,
-                        header.adjustment, header.hours, header.total,
-                        QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s), QSysInfo::machineHostName()};
+    QVariantList values{key.name,
+                        key.title,
+                        header.wage,
+                        header.breakHours,
+                        header.adjustment,
+                        header.hours,
+                        header.total,
+                        QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s),
+                        header.night,
+                        header.overtime,
+                        header.restDay,
+                        header.premium,
+                        QSysInfo::machineHostName()};
     // Either statement changes no row when the sheet is no longer as seen: on
     // a server, where several computers write, a sheet registered by another
     // since is not replaced, nor is a sheet another registered at the same
@@ -68,14 +86,16 @@ StoreResult storeSheet(const QSqlDatabase &main, const Key &key, const Header &h
         values += {key.name, key.title, *seen};
         written = sql::changed(main,
                                u"UPDATE 時給ヘッダ SET 氏名 = ?, タイトル = ?, 時給 = ?, 休憩 = ?, 調整額 = ?, 時間 = ?, "
-                               u"合計 = ?, 登録日時 = ?, 更新者 = ?, 版 = coalesce(版, 0) + 1 "
+                               u"合計 = ?, 登録日時 = ?, 深夜 = ?, 時間外 = ?, 休日 = ?, 割増 = ?, 更新者 = ?, "
+                               u"版 = coalesce(版, 0) + 1 "
                                u"WHERE rowid = (SELECT rowid FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
                                u"ORDER BY rowid LIMIT 1) AND coalesce(版, 0) = ?"_s,
                                values);
     } else {
         written = sql::changed(main,
-                               u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計, 登録日時, 更新者, 版) "
-                               u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1) ON CONFLICT DO NOTHING"_s,
+                               u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計, 登録日時, "
+                               u"深夜, 時間外, 休日, 割増, 更新者, 版) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1) "
+                               u"ON CONFLICT DO NOTHING"_s,
                                values);
     }
     if (written <= 0)
@@ -92,7 +112,8 @@ StoreResult storeSheet(const QSqlDatabase &main, const Key &key, const Header &h
     }
     return sql::execMany(main,
                          u"INSERT INTO 時給明細 (氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, "
-                         u"時給, 調整額, 金額) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                         u"時給, 調整額, 金額, 休日, 深夜, 時間外, 割増) "
+                         u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                          rows)
         ? StoreResult::Stored
         : StoreResult::Failed;
@@ -108,21 +129,21 @@ std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key)
     const QVariantList keyValues{key.name, key.title};
     const QList<sql::Row> headers = sql::rows(
         main,
-        u"SELECT 時給, 休憩, 調整額, 時間, 合計, coalesce(版, 0) FROM 時給ヘッダ WHERE 氏名 = ? AND タイトル = ? "
-        u"ORDER BY rowid LIMIT 1"_s,
+        u"SELECT 時給, 休憩, 調整額, 時間, 合計, 時間外, 深夜, 休日, 割増, coalesce(版, 0) FROM 時給ヘッダ "
+        u"WHERE 氏名 = ? AND タイトル = ? ORDER BY rowid LIMIT 1"_s,
         keyValues, &headerRead);
     Stored stored;
     stored.lines = sql::rows(main,
-                             u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額 FROM 時給明細 "
-                             u"WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
+                             u"SELECT 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, 休日, 深夜, 時間外, 割増 "
+                             u"FROM 時給明細 WHERE 氏名 = ? AND タイトル = ? ORDER BY 行番号"_s,
                              keyValues, &linesRead);
     sql::exec(main, u"COMMIT"_s);
     if (!headerRead || !linesRead)
         return std::nullopt;
     if (!headers.isEmpty()) {
         const sql::Row &row = headers.first();
-        stored.header = Header{row.value(0), row.value(1), row.value(2), row.value(3), row.value(4)};
-        stored.version = row.value(5).toLongLong();
+        stored.header = headerOf(row);
+        stored.version = row.value(9).toLongLong();
     }
     return stored;
 }

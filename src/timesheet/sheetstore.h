@@ -20,23 +20,32 @@ struct Key
     friend bool operator==(const Key &, const Key &) = default;
 };
 
-// The five header values as stored; null where a field was empty.
+// The header values as stored; null where a field was empty. The premium
+// totals (overtime and night hours, hours on rest days, the premium in yen)
+// are null on a sheet registered without them.
 struct Header
 {
     QVariant wage, breakHours, adjustment, hours, total;
+    QVariant overtime, night, restDay, premium;
 };
 
-// w明細 becomes LineCount blank lines numbered 1 to LineCount with lines (date,
-// start, end, hours, wage, adjustment, amount) put on the first of them in
+// The fields of a line as the statements below read and write them: date,
+// start, end, hours, wage, adjustment, amount, then the rest-day mark, night
+// hours, overtime hours and premium.
+inline constexpr int LineFieldCount = 11;
+
+// w明細 becomes LineCount blank lines numbered 1 to LineCount with lines (their
+// LineFieldCount fields; those a line lacks are empty) put on the first of them in
 // order (rows added should there be more lines than rows); one transaction, so
 // a failure leaves the previous lines.
 bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines = {});
 
-// Sums of hours, adjustments and amounts over every line of w明細; nothing when the read failed.
+// Sums of hours, adjustments, amounts and the premium fields over every line
+// of w明細 (as they are: the premium not yet rounded); nothing when the read failed.
 std::optional<Totals> workTotals(const QSqlDatabase &work);
 
-// The filled lines of w明細 (with a date and an amount), in date order:
-// date, start, end, hours, wage, adjustment, amount.
+// The filled lines of w明細 (with a date and an amount), in date order, each
+// with its LineFieldCount fields.
 QList<sql::Row> filledWorkLines(const QSqlDatabase &work, bool *ok);
 
 // Writes the header (added, or the first one found updated in place) and
@@ -50,13 +59,16 @@ StoreResult storeSheet(const QSqlDatabase &main, const Key &key, const Header &h
                        std::optional<qint64> seen);
 
 // A registered sheet: its header (none when the sheet is not registered) and
-// its lines in line-number order (date, start, end, hours, wage, adjustment, amount).
+// its lines in line-number order (LineFieldCount fields each).
 struct Stored
 {
     std::optional<Header> header;
     QList<sql::Row> lines;
     qint64 version = 0; // 版 of the header read
 };
+
+// The header from a row of 時給ヘッダ read as 時給, 休憩, 調整額, 時間, 合計, 時間外, 深夜, 休日, 割増.
+Header headerOf(const sql::Row &row);
 
 // Header and lines read in one read transaction; nothing when the read failed.
 std::optional<Stored> readSheet(const QSqlDatabase &main, const Key &key);

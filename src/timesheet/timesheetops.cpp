@@ -8,6 +8,7 @@
 #include "controls/pagewidgets.h"
 #include "controls/worktablemodel.h"
 #include "employees/employeestore.h"
+#include "timesheet/premiums.h"
 #include "timesheet/sheetrules.h"
 #include "timesheet/sheetstore.h"
 
@@ -54,11 +55,17 @@ void TimeSheetPage::Calc明細()
     showTotals(*totals);
 }
 
-void TimeSheetPage::showTotals(const sheet::Totals &totals)
+void TimeSheetPage::showTotals(const sheet::Totals &sums)
 {
+    const sheet::Totals totals = sheet::settled(sums);
     num時間->setValue(orZero(totals.hours));
     num調整額->setValue(orZero(totals.adjustment));
     num合計->setValue(orZero(totals.amount));
+    // Without premiums computed the sheet has none to show or store.
+    num割増->setValue(m_premiums.on ? orZero(totals.premium) : totals.premium);
+    m_overtimeHours = totals.overtime;
+    m_nightHours = totals.night;
+    m_restDayHours = totals.restDay;
 }
 
 void TimeSheetPage::Delete行()
@@ -74,6 +81,8 @@ void TimeSheetPage::Delete行()
     }
     if (deleted && !blank)
         markTyped();
+    if (deleted && m_premiums.on)
+        recomputePremiums();
     Grid明細->viewport()->update();
     Grid明細->setFocus();
     Calc明細();
@@ -97,8 +106,9 @@ void TimeSheetPage::Clear時給()
         return;
     cmb氏名->setEditText(QString());
     txtタイトル->clear();
-    for (NumberEdit *field : {num休憩, num合計, num時間, num時給, num調整額})
+    for (NumberEdit *field : {num休憩, num合計, num時間, num時給, num調整額, num割増})
         field->setValue(QVariant());
+    m_overtimeHours = m_nightHours = m_restDayHours = QVariant();
     m_typed = false;
     m_readFrom.reset();
     ReadComb氏名();
@@ -149,8 +159,9 @@ void TimeSheetPage::Entry時給()
     QList<sql::Row> lines;
     if (Grid明細->commitPending())
         lines = sheet::filledWorkLines(workDb(), &read);
-    const sheet::Header header{num時給->value(), num休憩->value(), num調整額->value(),
-                               num時間->value(), num合計->value()};
+    const sheet::Header header{num時給->value(), num休憩->value(), num調整額->value(), num時間->value(),
+                               num合計->value(),    m_overtimeHours,   m_nightHours,        m_restDayHours,
+                               num割増->value()};
 
     // The employee, the header and the lines are stored together or not at all.
     // Another computer may register or delete the same sheet between the
@@ -234,6 +245,10 @@ bool TimeSheetPage::showSheet(const sheet::Key &key)
         num調整額->setValue(orZero(header->adjustment));
         num時間->setValue(orZero(header->hours));
         num合計->setValue(orZero(header->total));
+        num割増->setValue(m_premiums.on ? orZero(header->premium) : header->premium);
+        m_overtimeHours = header->overtime;
+        m_nightHours = header->night;
+        m_restDayHours = header->restDay;
     }
     if (!pagewidgets::refresh(Grid明細, m_dialogs))
         return false;

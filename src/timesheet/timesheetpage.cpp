@@ -78,8 +78,9 @@ void TimeSheetPage::build()
     num調整額 = numberField(u"num調整額"_s, 9999999, 0, u"#,###"_s);
     num時間 = numberField(u"num時間"_s, 99999, 1, u"#,###.0"_s);
     num合計 = numberField(u"num合計"_s, 9999999, 0, u"#,###"_s);
+    num割増 = numberField(u"num割増"_s, 9999999, 0, u"#,###"_s);
     // The totals are computed; Tab passes them by.
-    for (NumberEdit *total : {num調整額, num時間, num合計})
+    for (NumberEdit *total : {num調整額, num時間, num合計, num割増})
         total->setFocusPolicy(Qt::ClickFocus);
 
     auto *header = new QGroupBox;
@@ -100,6 +101,9 @@ void TimeSheetPage::build()
     grid->addWidget(num時間, 2, 3);
     grid->addWidget(fieldLabel(u"Label3"_s, u"合  計"_s, num合計), 2, 4);
     grid->addWidget(num合計, 2, 5);
+    Label割増 = fieldLabel(u"Label割増"_s, u"割増"_s, num割増);
+    grid->addWidget(Label割増, 3, 0);
+    grid->addWidget(num割増, 3, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -108,6 +112,7 @@ void TimeSheetPage::build()
     Grid明細->setTabMovesBetweenCells(true);
     dat明細 = new WorkTableModel(m_store.workName(), u"w明細"_s, sheet::columns(), this);
     Grid明細->bind(dat明細);
+    setPremiums(m_premiums);
 
     cmd登録 = button(u"cmd登録"_s, u"登録"_s);
     cmd読込 = button(u"cmd読込"_s, u"読込"_s);
@@ -165,6 +170,15 @@ void TimeSheetPage::setCompany(const QString &name, const QString &info)
     m_company = {name, info};
 }
 
+void TimeSheetPage::setPremiums(const sheet::Premiums &premiums)
+{
+    m_premiums = premiums;
+    for (int column = sheet::Col休日; column <= sheet::Col割増; ++column)
+        Grid明細->setColumnHidden(column, !premiums.on);
+    Label割増->setVisible(premiums.on);
+    num割増->setVisible(premiums.on);
+}
+
 // ---- Name field and detail grid ---------------------------------------------
 
 void TimeSheetPage::cmb氏名_GotFocus()
@@ -179,23 +193,48 @@ void TimeSheetPage::cmb氏名_LostFocus()
     Get時給();
 }
 
-void TimeSheetPage::Grid明細_AfterColEdit(int row, int column)
+sheet::Line TimeSheetPage::lineAt(int row) const
 {
     sheet::Line line;
     for (int c = 0; c < int(line.size()); ++c)
         line[c] = dat明細->value(row, c);
-    sheet::afterColEdit(line, column, {num時給->value(), num休憩->value()});
+    return line;
+}
+
+void TimeSheetPage::putLine(int row, const sheet::Line &line, int editedColumn)
+{
     for (int c = 0; c < int(line.size()); ++c)
-        if (line[c] != dat明細->value(row, c) || c == column)
+        if (line[c] != dat明細->value(row, c) || c == editedColumn)
             dat明細->setValue(row, c, line[c]);
-    // The totals are summed from the work table, so they follow once the line
-    // is written: now, or with the first later write that succeeds.
+}
+
+void TimeSheetPage::recomputePremiums()
+{
+    QList<sheet::Line> lines;
+    lines.reserve(dat明細->storedRowCount());
+    for (int row = 0; row < dat明細->storedRowCount(); ++row)
+        lines.append(lineAt(row));
+    for (int row : sheet::applyPremiums(lines, m_premiums))
+        putLine(row, lines.at(row));
+}
+
+void TimeSheetPage::Grid明細_AfterColEdit(int row, int column)
+{
+    sheet::Line line = lineAt(row);
+    sheet::afterColEdit(line, column, {num時給->value(), num休憩->value(), m_premiums.on});
+    putLine(row, line, column);
+    if (m_premiums.on)
+        recomputePremiums();
+    // The totals are summed from the work table, so they follow once the lines
+    // are written: now, or with the first later write that succeeds.
     commitLines();
 }
 
 void TimeSheetPage::Grid明細_EditsWritten(const QList<GridCell> &cells)
 {
-    if (std::any_of(cells.cbegin(), cells.cend(), [](const GridCell &cell) { return sheet::changesTotals(cell.column); }))
+    const bool premiums = m_premiums.on;
+    if (std::any_of(cells.cbegin(), cells.cend(),
+                    [premiums](const GridCell &cell) { return sheet::changesTotals(cell.column, premiums); }))
         Calc明細();
 }
 
@@ -247,18 +286,18 @@ void TimeSheetPage::Cmd印刷_Click()
     const bool written = Grid明細->commitPending();
     if (!written) {
         QList<sheet::Line> lines;
-        for (int row = 0; row < dat明細->storedRowCount(); ++row) {
-            sheet::Line &line = lines.emplace_back();
-            for (int c = 0; c < int(line.size()); ++c)
-                line[c] = dat明細->value(row, c);
-        }
+        for (int row = 0; row < dat明細->storedRowCount(); ++row)
+            lines.append(lineAt(row));
         showTotals(sheet::totalsOf(lines));
     }
-    if (m_statementOutput)
-        m_statementOutput->show(statementOf(cmb氏名->currentText(), txtタイトル->text(), num時給->value(),
-                                            num時間->value(), num調整額->value(), num合計->value(),
-                                            m_company.str自社名, m_company.str自社情報, QDate::currentDate()),
-                                this);
+    if (m_statementOutput) {
+        StatementValues values = statementOf(cmb氏名->currentText(), txtタイトル->text(), num時給->value(),
+                                             num時間->value(), num調整額->value(), num合計->value(),
+                                             m_company.str自社名, m_company.str自社情報, QDate::currentDate());
+        if (m_premiums.on)
+            setPremiumValues(values, m_overtimeHours, m_nightHours, m_restDayHours, num割増->value());
+        m_statementOutput->show(values, this);
+    }
     if (!written)
         m_dialogs.tell(u"作業ファイルに書き込めないため、入力した行はまだ保存されていません。値は画面に残っています。"
                        u"書き込めるようになれば、次の入力か登録のときに保存されます。"_s);

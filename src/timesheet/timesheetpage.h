@@ -1,6 +1,7 @@
 #pragma once
 
 #include "messages/dialogs.h"
+#include "timesheet/premiums.h"
 #include "timesheet/sheetstore.h"
 
 #include <QSqlDatabase>
@@ -11,6 +12,7 @@ class DataStore;
 class MessagePresenter;
 class NameCombo;
 class NumberEdit;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -18,9 +20,6 @@ class StatementOutput;
 class WorkTableModel;
 struct GridCell;
 struct GridKey;
-namespace sheet {
-struct Totals;
-}
 
 // The page "入力シート": one time sheet (name, title, wage, break, the 60 day
 // lines and their totals) typed, computed, registered, read, deleted, cleared
@@ -51,6 +50,9 @@ public:
         QString str自社名, str自社情報;
     };
     const Company &heldCompany() const { return m_company; }
+    // How premiums are computed, as last read from the settings: the lines'
+    // premium columns and the total 割増 show only while they are.
+    void setPremiums(const sheet::Premiums &premiums);
 
     // Operations
     void Entry時給();
@@ -82,6 +84,12 @@ private:
     bool mayReplace(const sheet::Key &key, std::optional<qint64> *seen, bool storeRefused = false);
     void markTyped() { m_typed = true; }
     bool commitLines();
+    sheet::Line lineAt(int row) const;
+    // Sets the cells of a work row that differ from line's (and the edited one).
+    void putLine(int row, const sheet::Line &line, int editedColumn = -1);
+    // The premiums of every line, after an edit: a line's overtime follows the
+    // other lines of its date and week.
+    void recomputePremiums();
     void showTotals(const sheet::Totals &totals);
     QSqlDatabase mainDb() const;
     QSqlDatabase workDb() const;
@@ -90,6 +98,10 @@ private:
     Dialogs m_dialogs;
     StatementOutput *m_statementOutput;
     Company m_company;
+    sheet::Premiums m_premiums;
+    // The sheet's overtime and night hours and its hours on rest days, as
+    // summed or read with the totals: registered and printed with them.
+    QVariant m_overtimeHours, m_nightHours, m_restDayHours;
     bool m_typed = false;
     std::optional<sheet::Key> m_readFrom; // the registered sheet the page was read from
     qint64 m_readVersion = 0;             // and which write of it (版)
@@ -101,6 +113,8 @@ private:
     NumberEdit *num調整額 = nullptr;
     NumberEdit *num時間 = nullptr;
     NumberEdit *num合計 = nullptr;
+    NumberEdit *num割増 = nullptr;
+    QLabel *Label割増 = nullptr;
     DataGrid *Grid明細 = nullptr;
     WorkTableModel *dat明細 = nullptr;
     QPushButton *cmd登録 = nullptr, *cmd読込 = nullptr, *cmd削除 = nullptr, *cmdクリア = nullptr,

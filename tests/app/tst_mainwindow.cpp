@@ -158,7 +158,7 @@ void TestMainWindow::startsWithCaptionPagesAndFiles()
     QStringList mainTables;
     for (const auto &row : app.mainRows(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s))
         mainTables.append(row.value(0).toString());
-    QCOMPARE(mainTables, (QStringList{u"世代"_s, u"従業員"_s, u"時給ヘッダ"_s, u"時給明細"_s, u"自社情報"_s}));
+    QCOMPARE(mainTables, (QStringList{u"世代"_s, u"割増設定"_s, u"従業員"_s, u"時給ヘッダ"_s, u"時給明細"_s, u"自社情報"_s}));
     QStringList workTables;
     for (const auto &row : app.workRows(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s))
         workTables.append(row.value(0).toString());
@@ -251,9 +251,10 @@ void TestMainWindow::gridColumns_data()
     const int l = Qt::AlignLeft, r = Qt::AlignRight, c = Qt::AlignHCenter;
     QTest::newRow("明細") << u"Grid明細"_s
                         << QStringList{u"行番号"_s, u"日　付"_s, u"開始時間"_s, u"終了時間"_s,
-                                       u"時間"_s, u"時給"_s, u"調整額"_s, u"金　額"_s}
-                        << QList<int>{0, 1430, 1200, 1200, 1050, 765, 1050, 1130}
-                        << QList<int>{r, c, c, c, r, r, r, r};
+                                       u"時間"_s, u"時給"_s, u"調整額"_s, u"休日"_s, u"深夜"_s, u"時間外"_s,
+                                       u"割増"_s, u"金　額"_s}
+                        << QList<int>{0, 1430, 1200, 1200, 1050, 765, 1050, 0, 0, 0, 0, 1130}
+                        << QList<int>{r, c, c, c, r, r, r, c, r, r, r, r};
     QTest::newRow("履歴") << u"Grid履歴"_s << QStringList{u"氏　　名"_s, u"金額"_s, u"タイトル"_s}
                         << QList<int>{2160, 1050, 4515} << QList<int>{l, r, l};
     QTest::newRow("従業員") << u"Grid従業員"_s << QStringList{QString(), u"氏　　名"_s, u"時給"_s}
@@ -406,7 +407,8 @@ void TestMainWindow::discardsAskOnlyWhenTypedInputWouldGo()
     QVERIFY(app.start());
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計) "
                                                           u"VALUES ('山田', '4月', 1000, 0, 0, 8, 8000)"_s));
-    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給明細 VALUES ('山田', '4月', 1, '2007-04-02', "
+    QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給明細 "
+                                 u"(氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額) VALUES ('山田', '4月', 1, '2007-04-02', "
                                                   u"'0900', '1700', 8, 1000, NULL, 8000)"_s));
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 従業員 VALUES ('佐藤', 900)"_s));
     ui::SSTab1(app.w)->setCurrentIndex(1);

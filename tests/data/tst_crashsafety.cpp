@@ -17,6 +17,7 @@
 #include "controls/datagrid.h"
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
+#include "data/schema.h"
 #include "data/backup.h"
 #include "data/restore.h"
 #include "data/sql.h"
@@ -400,6 +401,7 @@ class TestCrashSafety : public QObject
 
 private slots:
     void initTestCase();
+    void killedDuringTheFirstStart_data();
     void killedDuringTheFirstStart();
     void killedAtRandomMoments();
     void killedWhileRestoring();
@@ -492,15 +494,30 @@ bool TestCrashSafety::startsAndIsSound(const DataPaths &paths, QString *why)
     return true;
 }
 
+void TestCrashSafety::killedDuringTheFirstStart_data()
+{
+    QTest::addColumn<int>("olderVersion"); // -1: none
+    // A brand-new folder: the files are being made when the kill comes.
+    QTest::newRow("new folder") << -1;
+    // Files of the version before: they are being copied and brought up to date.
+    QTest::newRow("files of the version before") << mainSchema().version() - 1;
+}
+
 void TestCrashSafety::killedDuringTheFirstStart()
 {
-    // A brand-new folder: the files are being made when the kill comes.
+    QFETCH(int, olderVersion);
     const int kills = qMax(5, m_kills / 10);
     int faults = 0;
     qint64 startMs = 400;
     for (int k = 0; k < kills; ++k) {
         QTemporaryDir dir;
         const DataPaths paths = chooseDataPaths(dir.path(), false, QString(), {});
+        QStringList before;
+        if (olderVersion >= 0) {
+            QVERIFY(Pelora::makeOlderData(paths, olderVersion));
+            before = actualContents(paths.MainDbPath);
+            QVERIFY(!before.isEmpty());
+        }
         if (k == 0) // one full start tells how long a start takes
             killChild(dir.path(), -1, 0, true, &startMs);
         else
@@ -511,9 +528,9 @@ void TestCrashSafety::killedDuringTheFirstStart()
             qWarning().noquote() << "fault after kill" << k << "during the first start:" << why;
             continue;
         }
-        if (!actualContents(paths.MainDbPath).isEmpty()) {
+        if (actualContents(paths.MainDbPath) != before) {
             ++faults;
-            qWarning().noquote() << "fault after kill" << k << ": a new file holds rows";
+            qWarning().noquote() << "fault after kill" << k << ": the file does not hold what it held";
         }
     }
     qInfo().noquote() << u"first start: kills %1, faults %2"_s.arg(kills).arg(faults);

@@ -280,7 +280,8 @@ void TestPayday::csvGivesBackTheStoredValuesOrNothing()
     storeHeader(app, {keys[1].name, keys[1].title, QVariant(), 0, 1e-7, 1234.5, 1e20});
     storeHeader(app, {keys[2].name, keys[2].title, 999.5, QVariant(), QVariant(), 7, 6996.5});
     QVERIFY(Pelora::execute(app.paths.MainDbPath,
-                            u"INSERT INTO 時給明細 VALUES (?, ?, 1, '2007-04-02', '0900', '1730', 7.5, 1000, NULL, 7500), "
+                            u"INSERT INTO 時給明細 "
+                                 u"(氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額) VALUES (?, ?, 1, '2007-04-02', '0900', '1730', 7.5, 1000, NULL, 7500), "
                             u"(?, ?, 2, '2007-04-03', '0000', '0600', 6, 1000.5, -10, 5993), "
                             u"(?, ?, 3, '2007-04-03', '2200', '2400', 2.25, 1000, NULL, 2250)"_s,
                             {keys[0].name, keys[0].title, keys[0].name, keys[0].title, keys[0].name, keys[0].title}));

@@ -10,7 +10,10 @@
 #include "report/statementbatch.h"
 #include "timesheet/sheetcolumns.h"
 
+#include <QCheckBox>
 #include <QCryptographicHash>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QFile>
 #include <QFontInfo>
 #include <QImage>
@@ -196,6 +199,8 @@ private slots:
     void proposedFileNameIsSafeForTheFileSystem_data();
     void proposedFileNameIsSafeForTheFileSystem();
     void printHandsOverThePageFormatted();
+    void premiumsOnThePageTheSheetAndTheStatement_data();
+    void premiumsOnThePageTheSheetAndTheStatement();
     void zeroHoursAndZeroAdjustment();
     void emptyPagePrintsTheBareHonorific();
     void printingChangesNothing();
@@ -567,6 +572,111 @@ void TestStatement::printHandsOverThePageFormatted()
     QCOMPARE(app.output.statements.last().hours, u"20.5"_s);
     QCOMPARE(app.output.statements.last().adjustment, u"1,234"_s);
     QCOMPARE(app.output.statements.last().total, u"21,734"_s);
+}
+
+// With premiums computed (set on 設定・情報): lines typed as "yyyymmdd hhmm
+// hhmm", " 休日" ticking the rest-day cell; each line as the grid shows 時間,
+// 深夜, 時間外, 割増 and 金額; the header's 割増 and 合計; the statement's second
+// row (時間外, 深夜, 休日, 割増).
+void TestStatement::premiumsOnThePageTheSheetAndTheStatement_data()
+{
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QString>("breakHours");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("premium");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QStringList>("secondRow");
+    QTest::newRow("1400-0200 break 1") << QStringList{u"20070402 1400 0200"_s} << u"1"_s
+                                       << QStringList{u"11.0|4.0|3.0|1,750|12,750"_s} << u"1,750"_s << u"12,750"_s
+                                       << QStringList{u"3.0"_s, u"4.0"_s, u".0"_s, u"1,750"_s};
+    QTest::newRow("two lines of one date")
+        << QStringList{u"20070402 1300 1800"_s, u"20070402 0800 1200"_s} << QString()
+        << QStringList{u"5.0|.0|1.0|250|5,250"_s, u"4.0|.0|.0||4,000"_s} << u"250"_s << u"9,250"_s
+        << QStringList{u"1.0"_s, u".0"_s, u".0"_s, u"250"_s};
+    QTest::newRow("the rest day") << QStringList{u"20070401 1000 1600 休日"_s} << QString()
+                                  << QStringList{u"6.0|.0|.0|2,100|8,100"_s} << u"2,100"_s << u"8,100"_s
+                                  << QStringList{u".0"_s, u".0"_s, u"6.0"_s, u"2,100"_s};
+}
+
+void TestStatement::premiumsOnThePageTheSheetAndTheStatement()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, breakHours);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, premium);
+    QFETCH(QString, total);
+    QFETCH(QStringList, secondRow);
+    Pelora app;
+    QVERIFY(app.start());
+    ui::SSTab1(app.w)->setCurrentIndex(3);
+    auto *compute = ui::find<QCheckBox>(app.w, u"chk割増計算"_s);
+    op::focus(compute);
+    QTest::keyClick(compute, Qt::Key_Space);
+    QVERIFY(compute->isChecked());
+    app.presenter.answerYes();
+    op::click(ui::cmd設定登録(app.w));
+
+    ui::SSTab1(app.w)->setCurrentIndex(0);
+    DataGrid *grid = ui::Grid明細(app.w);
+    QVERIFY(!grid->isColumnHidden(sheet::Col割増));
+    op::fill(ui::cmb氏名(app.w), u"山田 花子"_s);
+    op::fill(ui::txtタイトル(app.w), u"2007年4月分"_s);
+    op::fill(ui::num時給(app.w), u"1000"_s);
+    op::fill(ui::num休憩(app.w), breakHours);
+    for (int row = 0; row < typed.size(); ++row) {
+        const QStringList parts = typed.at(row).split(u' ');
+        op::typeCell(grid, row, sheet::Col日付, parts.at(0));
+        op::typeCell(grid, row, sheet::Col開始時間, parts.at(1));
+        if (parts.size() > 3) {
+            op::selectCell(grid, row, sheet::Col休日);
+            QTest::keyClick(grid, Qt::Key_Space);
+        }
+        op::typeCell(grid, row, sheet::Col終了時間, parts.at(2));
+    }
+    auto shownLine = [grid](int row) {
+        QStringList cells;
+        for (int column : {sheet::Col時間, sheet::Col深夜, sheet::Col時間外, sheet::Col割増, sheet::Col金額})
+            cells.append(grid->model()->index(row, column).data().toString());
+        return cells.join(u'|');
+    };
+    for (int row = 0; row < lines.size(); ++row)
+        QCOMPARE(shownLine(row), lines.at(row));
+    QCOMPARE(ui::find<NumberEdit>(app.w, u"num割増"_s)->text(), premium);
+    QCOMPARE(ui::num合計(app.w)->text(), total);
+
+    // The statement: its second row, and the parts adding up to the total printed.
+    op::click(ui::Cmd印刷(app.w));
+    QCOMPARE(app.output.statements.size(), 1);
+    const StatementValues s = app.output.statements.first();
+    QVERIFY(s.premiums);
+    QCOMPARE((QStringList{s.overtime, s.night, s.restDay, s.premium}), secondRow);
+    QCOMPARE(s.total, total);
+    // The work table holds what the grid shows, and the sheet is registered with it
+    // (which clears the page).
+    const QString premiumSums = u"SELECT sum(深夜), sum(時間外), sum(割増) FROM %1"_s;
+    const QVariantList worked = app.workRows(premiumSums.arg(u"w明細"_s)).value(0);
+    app.presenter.answerYes();
+    op::click(ui::cmd登録(app.w));
+    QCOMPARE(app.mainRows(premiumSums.arg(u"時給明細"_s)).value(0), worked);
+    const QVariantList header =
+        app.mainRows(u"SELECT 時間外, 深夜, 休日, 割増, 合計 FROM 時給ヘッダ"_s).value(0);
+    QCOMPARE(header.value(3).toDouble(), QLocale::c().toDouble(QString(premium).remove(u',')));
+    QCOMPARE(header.value(4).toDouble(), QLocale::c().toDouble(QString(total).remove(u',')));
+
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext is not installed: the PDF's text is not read");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"明細.pdf"_s);
+    QVERIFY(PreviewOutput::writePdf(s, file));
+    QProcess reader;
+    reader.start(pdftotext, {u"-layout"_s, file, u"-"_s});
+    QVERIFY(reader.waitForFinished());
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    for (const QString &caption : {u"時間外"_s, u"深夜"_s, u"休日"_s, u"割増"_s})
+        QVERIFY2(text.contains(caption), qPrintable(text));
+    for (const QString &value : secondRow + QStringList{total})
+        QVERIFY2(text.contains(value), qPrintable(text));
 }
 
 void TestStatement::zeroHoursAndZeroAdjustment()

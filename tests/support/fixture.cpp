@@ -7,8 +7,12 @@
 #include "controls/namecombo.h"
 #include "controls/numberedit.h"
 #include "controls/worktablemodel.h"
+#include "data/schema.h"
+#include "data/sql.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -120,6 +124,31 @@ bool Pelora::makeData(const DataPaths &paths, int sheets)
                      {QStringLiteral("%1月分").arg(n)}))
             return false;
     return true;
+}
+
+bool Pelora::makeOlderData(const DataPaths &paths, int version)
+{
+    if (!QDir().mkpath(paths.DataPath))
+        return false;
+    for (const auto &[file, schema, upTo] : {std::tuple{paths.MainDbPath, &mainSchema(), version},
+                                             std::tuple{paths.WorkDbPath, &workSchema(), 0}}) {
+        const FileSchema older{schema->tables, schema->upgrades.mid(0, upTo)};
+        QFile made(file);
+        if (!made.open(QIODevice::WriteOnly)
+            || !sql::withFile(file, sql::Access::ReadWrite,
+                              [&older](const QSqlDatabase &db) { return createSchema(db, older); }))
+            return false;
+    }
+    const QString main = paths.MainDbPath;
+    return execute(main, QStringLiteral("INSERT INTO 従業員 (氏名, 時給) VALUES ('山田花子', 1000)"))
+        && execute(main, QStringLiteral("INSERT INTO 時給ヘッダ (氏名, タイトル, 時給, 休憩, 調整額, 時間, 合計) VALUES "
+                                        "('山田花子', '4月分', 1000, 1, 500, -14, -13500), "
+                                        "('佐藤', '5月分', 1200, 0, NULL, 8, 9600)"))
+        && execute(main, QStringLiteral("INSERT INTO 時給明細 (氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, "
+                                        "時給, 調整額, 金額) VALUES "
+                                        "('山田花子', '4月分', 1, '2007-04-02', '0900', '1700', 7, 1000, 500, 7500), "
+                                        "('山田花子', '4月分', 2, '2007-04-03', '2200', '0200', -21, 1000, NULL, -21000), "
+                                        "('佐藤', '5月分', 1, '2007-05-01', '0900', '1700', 8, 1200, NULL, 9600)"));
 }
 
 SheetPage sheetPage(FrmPelora *w)

@@ -47,6 +47,10 @@ public:
     static bool execute(const QString &file, const QString &statement, const QVariantList &values = {});
     // Data files made by Pelora itself in paths' folder, holding this many sheets.
     static bool makeData(const DataPaths &paths, int sheets);
+    // Data files as an earlier Pelora left them: the main file at version
+    // (FileSchema), the work file at its first, and an employee and two sheets
+    // registered, one with a shift past midnight as that version computed it.
+    static bool makeOlderData(const DataPaths &paths, int version);
     QList<QVariantList> mainRows(const QString &statement, const QVariantList &values = {}) const
     {
         return query(paths.MainDbPath, statement, values);

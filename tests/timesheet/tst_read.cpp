@@ -76,7 +76,8 @@ QString gridLine(FrmPelora *w, int row)
 {
     QStringList values;
     for (int c = Col日付; c <= Col金額; ++c)
-        values.append(canon(ui::dat明細(w)->value(row, c)));
+        if (!sheet::isPremiumColumn(c))
+            values.append(canon(ui::dat明細(w)->value(row, c)));
     return values.join(u'|');
 }
 

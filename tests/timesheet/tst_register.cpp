@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -322,8 +323,9 @@ void TestRegister::registeringAgainReplacesTheSheet()
     app.presenter.answerYes();
     op::click(ui::cmd登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 2);
-    QCOMPARE(app.presenter.last().prompt, u"山田花子「4月」は登録済みです（3 行、合計 21,000 円、登録 %1）。\n上書きしますか"_s
-                                              .arg(QDate::currentDate().toString(u"yyyy/MM/dd"_s)));
+    QCOMPARE(app.presenter.last().prompt, u"山田花子「4月」は登録済みです（3 行、合計 21,000 円、登録 %1 %2）。\n上書きしますか"_s
+                                              .arg(QDate::currentDate().toString(u"yyyy/MM/dd"_s),
+                                                   QSysInfo::machineHostName()));
 
     const auto second = app.mainRows(u"SELECT rowid FROM 時給ヘッダ"_s);
     QCOMPARE(second.size(), 1);
@@ -415,7 +417,8 @@ void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed_data()
     QTest::addColumn<bool>("replace");  // the answer to the second question
     QTest::addColumn<QString>("told");  // what the second question says is stored; empty: none asked
     const QString today = QDate::currentDate().toString(u"yyyy/MM/dd"_s);
-    const QString march = u"佐藤 健「3月分」は登録済みです（3 行、合計 21,000 円、登録 %1）"_s.arg(today);
+    const QString march =
+        u"佐藤 健「3月分」は登録済みです（3 行、合計 21,000 円、登録 %1 %2）"_s.arg(today, QSysInfo::machineHostName());
     const QString april = u"佐藤 健「4月分」は登録済みです（0 行、合計 0 円）"_s; // written by another program: no date
     QTest::newRow("typed anew, いいえ") << u"typed"_s << u"3月分"_s << false << march;
     QTest::newRow("typed anew, はい") << u"typed"_s << u"3月分"_s << true << march;
@@ -423,6 +426,12 @@ void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed_data()
     QTest::newRow("read and edited") << u"read"_s << u"3月分"_s << true << QString();
     QTest::newRow("read, then another stored title") << u"read"_s << u"4月分"_s << false << april;
     QTest::newRow("read, then a title not stored") << u"read"_s << u"5月分"_s << true << QString();
+    // Another computer registered or deleted the sheet after it was read.
+    const QString changed = u"佐藤 健「3月分」は、この入力の間に変更されています（3 行、合計 21,000 円、登録 2025/04/02 10:15 OFFICE-2）"_s;
+    const QString deleted = u"佐藤 健「3月分」は、この入力の間に削除されています"_s;
+    QTest::newRow("read, changed elsewhere, いいえ") << u"read, changed"_s << u"3月分"_s << false << changed;
+    QTest::newRow("read, changed elsewhere, はい") << u"read, changed"_s << u"3月分"_s << true << changed;
+    QTest::newRow("read, deleted elsewhere, はい") << u"read, deleted"_s << u"3月分"_s << true << deleted;
 }
 
 void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed()
@@ -439,14 +448,21 @@ void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed()
         typeLine(grid, r, u"2025030%1"_s.arg(r + 3), u"0900"_s, u"1700"_s);
     op::click(ui::cmd登録(app.w));
     QVERIFY(Pelora::execute(app.paths.MainDbPath, u"INSERT INTO 時給ヘッダ (氏名, タイトル) VALUES ('佐藤 健', '4月分')"_s));
-    const QStringList stored = headers(app);
-    const QStringList march = lines(app, u"佐藤 健"_s, u"3月分"_s);
+    QStringList stored = headers(app);
+    QStringList march = lines(app, u"佐藤 健"_s, u"3月分"_s);
     QCOMPARE(march.size(), 3);
 
-    if (how == u"read"_s) {
+    if (how.startsWith(u"read"_s)) {
         op::fill(ui::cmb氏名(app.w), u"佐藤 健"_s);
         op::fill(ui::txtタイトル(app.w), u"3月分"_s);
         op::click(ui::cmd読込(app.w));
+        const QString elsewhere = how.endsWith(u"changed"_s)
+            ? u"UPDATE 時給ヘッダ SET 版 = 版 + 1, 更新者 = 'OFFICE-2', 登録日時 = '2025-04-02 10:15:00' WHERE タイトル = '3月分'"_s
+            : how.endsWith(u"deleted"_s) ? u"DELETE FROM 時給ヘッダ WHERE タイトル = '3月分'"_s : QString();
+        if (!elsewhere.isEmpty()) {
+            QVERIFY(Pelora::execute(app.paths.MainDbPath, elsewhere));
+            stored = headers(app);
+        }
     } else {
         typeHeader(app.w, u"佐藤 健"_s, u"3月分"_s, u"1080"_s, QString());
     }
@@ -476,7 +492,7 @@ void TestRegister::aStoredSheetNotReadIsReplacedOnlyWhenAgreed()
     verifyCleared(app);
     // What the page held: the lines read and the one typed over the first, or the one typed.
     const QStringList now = lines(app, u"佐藤 健"_s, title);
-    QCOMPARE(now.size(), how == u"read"_s ? 3 : 1);
+    QCOMPARE(now.size(), how.startsWith(u"read"_s) ? 3 : 1);
     QVERIFY2(now.last().startsWith(u"%1|'2025-04-01'|'1300'|'1500'|"_s.arg(now.size())), qPrintable(now.last()));
     if (title != u"3月分"_s) // the March sheet stays as it was
         QCOMPARE(lines(app, u"佐藤 健"_s, u"3月分"_s), march);

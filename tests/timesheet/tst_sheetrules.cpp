@@ -1,6 +1,7 @@
 // The rules of a time-sheet line, value by value: what a typed date, time or
 // number becomes, how hours and amounts follow, and in which order one
 // committed edit sets them off.
+#include "timesheet/premiums.h"
 #include "timesheet/sheetrules.h"
 
 #include <QTest>
@@ -10,6 +11,7 @@ using namespace Qt::StringLiterals;
 using sheet::Line;
 
 Q_DECLARE_METATYPE(sheet::Line)
+Q_DECLARE_METATYPE(sheet::Premiums)
 
 namespace {
 
@@ -74,6 +76,8 @@ private slots:
     void nextDay();
     void registeredText_data();
     void registeredText();
+    void premiums_data();
+    void premiums();
 };
 
 void TestSheetRules::checkDate_data()
@@ -207,10 +211,12 @@ void TestSheetRules::lineHours_data()
                                        << QVariant(500.0 / 60.0);
     QTest::newRow("0900-1700 no break") << QVariant(u"0900"_s) << QVariant(u"1700"_s) << none
                                         << QVariant(8.0);
-    QTest::newRow("night not crossed") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << none
-                                       << QVariant(-20.0);
-    QTest::newRow("night less break") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << QVariant(1.0)
-                                      << QVariant(-21.0);
+    QTest::newRow("end before start ends the next day") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << none
+                                                        << QVariant(4.0);
+    QTest::newRow("past midnight less break") << QVariant(u"2200"_s) << QVariant(u"0200"_s) << QVariant(1.0)
+                                              << QVariant(3.0);
+    QTest::newRow("0000 as an end is midnight") << QVariant(u"2200"_s) << QVariant(u"0000"_s) << none
+                                                << QVariant(2.0);
     QTest::newRow("whole day") << QVariant(u"0000"_s) << QVariant(u"2400"_s) << none << QVariant(24.0);
     QTest::newRow("night shift evening part") << QVariant(u"2200"_s) << QVariant(u"2400"_s) << none
                                               << QVariant(2.0);
@@ -443,3 +449,144 @@ void TestSheetRules::registeredText()
 
 QTEST_APPLESS_MAIN(TestSheetRules)
 #include "tst_sheetrules.moc"
+
+// A sheet's lines typed one by one as "mm-dd hhmm-hhmm" of 2007 (1 April was a
+// Sunday), " 休日" marking the legal rest day, then the premiums of all of
+// them; each line's hours, 深夜, 時間外, 割増 and 金額, and the sheet's 割増 and
+// 合計 as shown. Empty lists of premiums: the line has none (null).
+void TestSheetRules::premiums_data()
+{
+    using L = QList<double>;
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<double>("breakHours");
+    QTest::addColumn<double>("wage");
+    QTest::addColumn<sheet::Premiums>("settings");
+    QTest::addColumn<L>("hours");
+    QTest::addColumn<L>("night");
+    QTest::addColumn<L>("overtime");
+    QTest::addColumn<L>("premium");
+    QTest::addColumn<L>("amount");
+    QTest::addColumn<QVariant>("totalPremium");
+    QTest::addColumn<double>("total");
+
+    sheet::Premiums on;
+    on.on = true;
+    auto with = [&on](auto change) {
+        sheet::Premiums p = on;
+        change(p);
+        return p;
+    };
+    // The worked examples: wage 1,000.
+    QTest::newRow("0900-1700 break 1") << QStringList{u"04-02 0900-1700"_s} << 1.0 << 1000.0 << on << L{7}
+                                       << L{0} << L{0} << L{0} << L{7000} << QVariant(0.0) << 7000.0;
+    QTest::newRow("0900-1900 break 1: one hour beyond 8")
+        << QStringList{u"04-02 0900-1900"_s} << 1.0 << 1000.0 << on << L{9} << L{0} << L{1} << L{250} << L{9250}
+        << QVariant(250.0) << 9250.0;
+    QTest::newRow("1800-2300: one hour of night") << QStringList{u"04-02 1800-2300"_s} << 0.0 << 1000.0 << on << L{5}
+                                                  << L{1} << L{0} << L{250} << L{5250} << QVariant(250.0) << 5250.0;
+    QTest::newRow("2200-0500: all night") << QStringList{u"04-02 2200-0500"_s} << 0.0 << 1000.0 << on << L{7}
+                                          << L{7} << L{0} << L{1750} << L{8750} << QVariant(1750.0) << 8750.0;
+    QTest::newRow("1400-0200 break 1: overtime and night, the break off the day")
+        << QStringList{u"04-02 1400-0200"_s} << 1.0 << 1000.0 << on << L{11} << L{4} << L{3} << L{1750}
+        << L{12750} << QVariant(1750.0) << 12750.0;
+    QTest::newRow("two lines of one date, the later typed first: its last hour is overtime")
+        << QStringList{u"04-02 1300-1800"_s, u"04-02 0800-1200"_s} << 0.0 << 1000.0 << on << L{5, 4} << L{0, 0}
+        << L{1, 0} << L{250, 0} << L{5250, 4000} << QVariant(250.0) << 9250.0;
+    QTest::newRow("1000-1600 on the rest day") << QStringList{u"04-01 1000-1600 休日"_s} << 0.0 << 1000.0 << on
+                                               << L{6} << L{0} << L{0} << L{2100} << L{8100} << QVariant(2100.0)
+                                               << 8100.0;
+    QTest::newRow("2200-0200 with premiums off: four hours, nothing more")
+        << QStringList{u"04-02 2200-0200"_s} << 0.0 << 1000.0 << sheet::Premiums() << L{4} << L{} << L{} << L{}
+        << L{4000} << QVariant() << 4000.0;
+
+    // What the examples leave out.
+    QTest::newRow("a break longer than the day's hours outside the night comes off the night")
+        << QStringList{u"04-02 2200-0500"_s} << 1.0 << 1000.0 << on << L{6} << L{6} << L{0} << L{1500} << L{7500}
+        << QVariant(1500.0) << 7500.0;
+    QTest::newRow("the rest day at night: 35% and 25%")
+        << QStringList{u"04-01 2200-0200 休日"_s} << 0.0 << 1000.0 << on << L{4} << L{4} << L{0} << L{2400}
+        << L{6400} << QVariant(2400.0) << 6400.0;
+    const QStringList sixDays{u"04-01 0900-1800"_s, u"04-02 0900-1800"_s, u"04-03 0900-1800"_s,
+                              u"04-04 0900-1800"_s, u"04-05 0900-1800"_s, u"04-06 0900-1800"_s};
+    QTest::newRow("a sixth day of 8 hours is beyond 40 a week")
+        << sixDays << 1.0 << 1000.0 << on << L(6, 8) << L(6, 0) << L{0, 0, 0, 0, 0, 8} << L{0, 0, 0, 0, 0, 2000}
+        << L{8000, 8000, 8000, 8000, 8000, 10000} << QVariant(2000.0) << 50000.0;
+    QTest::newRow("44 hours a week") << sixDays << 1.0 << 1000.0 << with([](sheet::Premiums &p) { p.weeklyHours = 44; })
+                                     << L(6, 8) << L(6, 0) << L{0, 0, 0, 0, 0, 4} << L{0, 0, 0, 0, 0, 1000}
+                                     << L{8000, 8000, 8000, 8000, 8000, 9000} << QVariant(1000.0) << 49000.0;
+    QTest::newRow("weeks from Monday: Sunday ends the week before")
+        << sixDays << 1.0 << 1000.0 << with([](sheet::Premiums &p) { p.weekStart = Qt::Monday; }) << L(6, 8)
+        << L(6, 0) << L(6, 0) << L(6, 0) << L(6, 8000) << QVariant(0.0) << 48000.0;
+    QTest::newRow("daily overtime is not counted again in the week")
+        << QStringList{u"04-01 0900-1900"_s, u"04-02 0900-1900"_s, u"04-03 0900-1900"_s, u"04-04 0900-1900"_s,
+                       u"04-05 0900-1900"_s, u"04-06 0900-1800"_s}
+        << 1.0 << 1000.0 << on << L{9, 9, 9, 9, 9, 8} << L(6, 0) << L{1, 1, 1, 1, 1, 8}
+        << L{250, 250, 250, 250, 250, 2000} << L{9250, 9250, 9250, 9250, 9250, 10000} << QVariant(3250.0) << 56250.0;
+    QTest::newRow("the rest day counts towards neither limit")
+        << QStringList{u"04-02 0900-1800"_s, u"04-03 0900-1800"_s, u"04-04 0900-1800"_s, u"04-05 0900-1800"_s,
+                       u"04-06 0900-1800"_s, u"04-07 0900-2000 休日"_s}
+        << 1.0 << 1000.0 << on << L{8, 8, 8, 8, 8, 10} << L(6, 0) << L(6, 0) << L{0, 0, 0, 0, 0, 3500}
+        << L{8000, 8000, 8000, 8000, 8000, 13500} << QVariant(3500.0) << 53500.0;
+    // Eleven weekdays of 15 hours, five a week: 7 hours of overtime each, 60
+    // reached four hours into the ninth.
+    QStringList long15;
+    for (const int day : {2, 3, 4, 5, 6, 9, 10, 11, 12, 13, 16})
+        long15.append(u"04-%1 0700-2200"_s.arg(day, 2, 10, QChar(u'0')));
+    QTest::newRow("overtime beyond 60 hours in the sheet takes 50%")
+        << long15 << 0.0 << 1000.0 << on << L(11, 15) << L(11, 0) << L(11, 7)
+        << L{1750, 1750, 1750, 1750, 1750, 1750, 1750, 1750, 2500, 3500, 3500}
+        << L{16750, 16750, 16750, 16750, 16750, 16750, 16750, 16750, 17500, 18500, 18500} << QVariant(23500.0)
+        << 188500.0;
+    QTest::newRow("rates as set") << QStringList{u"04-02 2100-0700"_s} << 0.0 << 1000.0
+                                  << with([](sheet::Premiums &p) { p.overtime = 30, p.night = 40; }) << L{10}
+                                  << L{7} << L{2} << L{3400} << L{13400} << QVariant(3400.0) << 13400.0;
+    QTest::newRow("half a yen of premium in the total rounds up")
+        << QStringList{u"04-02 1800-2300"_s} << 0.0 << 1002.0 << on << L{5} << L{1} << L{0} << L{250.5}
+        << L{5260.5} << QVariant(251.0) << 5261.0;
+}
+
+void TestSheetRules::premiums()
+{
+    using namespace sheet;
+    QFETCH(QStringList, typed);
+    QFETCH(double, breakHours);
+    QFETCH(double, wage);
+    QFETCH(Premiums, settings);
+    QFETCH(QList<double>, hours);
+    QFETCH(QList<double>, night);
+    QFETCH(QList<double>, overtime);
+    QFETCH(QList<double>, premium);
+    QFETCH(QList<double>, amount);
+    QFETCH(QVariant, totalPremium);
+    QFETCH(double, total);
+
+    // As the page computes them: each line when its end is typed, then all of them.
+    QList<Line> lines;
+    for (const QString &entry : typed) {
+        Line &line = lines.emplace_back();
+        line[Col日付] = u"2007-"_s + entry.left(5);
+        line[Col開始時間] = entry.mid(6, 4);
+        line[Col終了時間] = entry.mid(11, 4);
+        if (entry.endsWith(u"休日"_s))
+            line[Col休日] = 1;
+        sheet::afterColEdit(line, Col終了時間, {wage, breakHours, settings.on});
+    }
+    if (settings.on)
+        sheet::applyPremiums(lines, settings);
+
+    for (int i = 0; i < lines.size(); ++i) {
+        const Line &line = lines.at(i);
+        const auto check = [i](const QVariant &actual, const QList<double> &expected, const char *what) {
+            const QVariant wanted = expected.isEmpty() ? QVariant() : QVariant(expected.at(i));
+            QVERIFY2(same(actual, wanted), qPrintable(u"line %1 %2: %3"_s.arg(i).arg(QLatin1StringView(what), show(actual))));
+        };
+        check(line[Col時間], hours, "時間");
+        check(line[Col深夜], night, "深夜");
+        check(line[Col時間外], overtime, "時間外");
+        check(line[Col割増], premium, "割増");
+        check(line[Col金額], amount, "金額");
+    }
+    const Totals totals = settled(totalsOf(lines));
+    QVERIFY2(same(totals.premium, totalPremium), qPrintable(show(totals.premium)));
+    QVERIFY2(same(totals.amount, total), qPrintable(show(totals.amount)));
+}
