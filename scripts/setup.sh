@@ -7,7 +7,7 @@ packages=(
   build-essential cmake
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-qpa-plugins
   sqlite3
-  postgresql-15 libqt6sql6-psql  # a throwaway server for the tests (scripts/pgserver.sh) and Qt's driver
+  postgresql-15 libqt6sql6-psql openssl  # a throwaway server for the tests (scripts/pgserver.sh) and Qt's driver
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth xdotool
   libreoffice-calc-nogui  # the CSV test has a spreadsheet read the files it writes

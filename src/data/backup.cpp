@@ -48,6 +48,12 @@ std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPa
 
 void atShutdown(const QSqlDatabase &main, const QString &mainPath)
 {
+    // A server's tables are copied at every close: other computers change them unseen.
+    if (server::isServer(main)) {
+        if (filecheck::holdsData(main))
+            takeCopy(main, mainPath, copyextras::AtClose);
+        return;
+    }
     if (changedSinceLastCopy(mainPath) && filecheck::holdsData(main) && filecheck::quickCheck(main))
         takeCopy(main, mainPath, copyextras::AtClose);
 }

@@ -27,7 +27,8 @@ std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPa
 
 // Shutdown: when the main file changed since its last copy, checks it and
 // copies it, so that the next start finds a fresh copy and has nothing to do.
-// A damaged file is not copied (it is refused at the next start).
+// A damaged file is not copied (it is refused at the next start). A server's
+// tables are copied at every close.
 void atShutdown(const QSqlDatabase &main, const QString &mainPath);
 
 // Before every sheet, employee and setting is deleted, or the file is brought

@@ -309,8 +309,6 @@ void DataStore::recordSession(bool closed)
 
 void DataStore::close()
 {
-    if (m_server && !m_readOnly && main().isOpen() && filecheck::holdsData(main()))
-        backup::takeCopy(main(), m_paths.MainDbPath, copyextras::AtClose);
     if (m_opened) {
         // Trusted next time only as the very file that was opened. One put in
         // its place while Pelora ran is not the file Pelora wrote: the record

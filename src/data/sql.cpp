@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QSqlDriver>
 #include <atomic>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,8 +21,12 @@ bool onServer(const QSqlDatabase &db)
 bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantList &values)
 {
     query.setForwardOnly(true);
-    bool ok = query.prepare(statement);
-    if (ok) {
+    // A server prepares no transaction statement (BEGIN, COMMIT): a statement
+    // with no value to bind runs as it stands there.
+    bool ok = false;
+    if (values.isEmpty() && query.driver() && query.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        ok = query.exec(statement);
+    } else if ((ok = query.prepare(statement))) {
         for (const QVariant &value : values)
             query.addBindValue(value);
         ok = query.exec();

@@ -521,6 +521,8 @@ void TestEmployees::tabStaysInTheGrid()
 
 void TestEmployees::aFailedCopyKeepsThePreviousMaster()
 {
+    if (Pelora::onServer())
+        QSKIP("the fault is a trigger in SQLite's own SQL");
     Pelora app;
     QVERIFY(app.start());
     addEmployee(app, u"佐藤"_s, 1100.0);

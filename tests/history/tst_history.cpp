@@ -348,6 +348,8 @@ void TestHistory::theListIsASnapshot()
 
 void TestHistory::listsManySheetsWholeAndReleasesTheFile()
 {
+    if (Pelora::onServer())
+        QSKIP("the sheets are made by SQLite's own SQL, and the file released is a file's");
     const int sheets = 20000;
     Pelora app;
     QVERIFY(app.start());

@@ -11,6 +11,10 @@
 #include "data/sql.h"
 
 #include <QApplication>
+#include <QHash>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -19,14 +23,90 @@
 #include <QSqlRecord>
 #include <QTest>
 
+namespace {
+
+// The main files whose data is on the server, and the database of each.
+QHash<QString, QString> &serverDatabases()
+{
+    static QHash<QString, QString> databases;
+    return databases;
+}
+
+// Runs fn on a connection of its own to database on the test server.
+bool onTestServer(const QString &database, const std::function<bool(const QSqlDatabase &)> &fn)
+{
+    static int counter = 0;
+    const QString name = QStringLiteral("test-server-%1").arg(++counter);
+    bool result = false;
+    if (!server::connect(name, Pelora::testServer(database)))
+        result = fn(QSqlDatabase::database(name, false));
+    else
+        qWarning() << "test server:" << QSqlDatabase::database(name, false).lastError().text();
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+} // namespace
+
+bool Pelora::onServer()
+{
+    return qEnvironmentVariableIsSet("PELORA_TEST_ON_SERVER");
+}
+
+server::Config Pelora::testServer(const QString &database)
+{
+    server::Config config;
+    for (const QString &pair : qEnvironmentVariable("PELORA_TEST_PG").split(u' ', Qt::SkipEmptyParts)) {
+        const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
+        if (key == QStringLiteral("host"))
+            config.host = value;
+        else if (key == QStringLiteral("port"))
+            config.port = value.toInt();
+        else if (key == QStringLiteral("dbname"))
+            config.database = value;
+        else if (key == QStringLiteral("user"))
+            config.user = value;
+        else if (key == QStringLiteral("password"))
+            qputenv("PGPASSWORD", value.toUtf8()); // read by libpq itself, as the password file would be
+    }
+    if (!database.isEmpty())
+        config.database = database;
+    return config;
+}
+
 Pelora::Pelora()
 {
     paths = chooseDataPaths(dir.path(), false, QString(), {});
+    if (!onServer())
+        return;
+    if (!qEnvironmentVariableIsSet("PELORA_TEST_PG")) {
+        // ctest counts this line as a skip (scripts/test.sh starts a server).
+        std::fputs("no PostgreSQL server for the tests: PELORA_TEST_PG is not set\n", stderr);
+        std::exit(0);
+    }
+    static int counter = 0;
+    m_database = QStringLiteral("pelora_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    const bool made = onTestServer({}, [this](const QSqlDatabase &db) {
+        return QSqlQuery(db).exec(QStringLiteral("CREATE DATABASE ") + m_database);
+    }) && onTestServer(m_database, server::makeTables);
+    if (!made || !server::choose(settings, testServer(m_database)))
+        qFatal("The test database %s could not be made", qPrintable(m_database));
+    serverDatabases().insert(paths.MainDbPath, m_database);
 }
 
 Pelora::~Pelora()
 {
     stop();
+    if (m_database.isEmpty())
+        return;
+    serverDatabases().remove(paths.MainDbPath);
+    onTestServer({}, [this](const QSqlDatabase &db) {
+        return QSqlQuery(db).exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(m_database));
+    });
 }
 
 Services Pelora::services()
@@ -60,55 +140,67 @@ void Pelora::stop()
     w = nullptr;
 }
 
-QList<QVariantList> Pelora::query(const QString &file, const QString &statement, const QVariantList &values)
+namespace {
+
+QList<QVariantList> run(const QSqlDatabase &db, const QString &statement, const QVariantList &values, bool *ok)
 {
+    QList<QVariantList> rows;
+    QSqlQuery q(db);
+    q.prepare(statement);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    *ok = q.exec();
+    if (!*ok)
+        qWarning() << "test statement failed" << statement << q.lastError().text();
+    while (q.next()) {
+        QVariantList row;
+        for (int c = 0; c < q.record().count(); ++c)
+            row.append(q.value(c));
+        rows.append(row);
+    }
+    return rows;
+}
+
+// Runs a statement on file, or on the server database that holds its data.
+QList<QVariantList> runOn(const QString &file, bool readOnly, const QString &statement, const QVariantList &values,
+                          bool *ok)
+{
+    QList<QVariantList> rows;
+    *ok = false;
+    if (const QString database = serverDatabases().value(file); !database.isEmpty()) {
+        onTestServer(database, [&](const QSqlDatabase &db) {
+            rows = run(db, statement, values, ok);
+            return *ok;
+        });
+        return rows;
+    }
     static int counter = 0;
     const QString name = QStringLiteral("test-check-%1").arg(++counter);
-    QList<QVariantList> rows;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            q.prepare(statement);
-            for (const QVariant &v : values)
-                q.addBindValue(v);
-            if (!q.exec())
-                qWarning() << "test query failed" << statement << q.lastError().text();
-            while (q.next()) {
-                QVariantList row;
-                for (int c = 0; c < q.record().count(); ++c)
-                    row.append(q.value(c));
-                rows.append(row);
-            }
-        }
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open())
+            rows = run(db, statement, values, ok);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
     return rows;
 }
 
+} // namespace
+
+QList<QVariantList> Pelora::query(const QString &file, const QString &statement, const QVariantList &values)
+{
+    bool ok = false;
+    return runOn(file, true, statement, values, &ok);
+}
+
 bool Pelora::execute(const QString &file, const QString &statement, const QVariantList &values)
 {
-    static int counter = 0;
-    const QString name = QStringLiteral("test-exec-%1").arg(++counter);
     bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        if (db.open()) {
-            QSqlQuery q(db);
-            q.prepare(statement);
-            for (const QVariant &v : values)
-                q.addBindValue(v);
-            ok = q.exec();
-            if (!ok)
-                qWarning() << "test statement failed" << statement << q.lastError().text();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    runOn(file, false, statement, values, &ok);
     return ok;
 }
 

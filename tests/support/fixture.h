@@ -2,6 +2,7 @@
 
 #include "app/frmpelora.h"
 #include "data/datapaths.h"
+#include "data/server.h"
 #include "controls.h"
 #include "scriptedpresenter.h"
 
@@ -41,6 +42,15 @@ public:
 
     Services services();
 
+    // Run with PELORA_TEST_ON_SERVER set (the tests' *_server variants), each
+    // Pelora keeps its main data in a database of its own on the server
+    // PELORA_TEST_PG names ("host=… port=… dbname=… user=… password=…"),
+    // made with Pelora's tables and dropped at the end; query() and execute()
+    // on its main file's path reach that database.
+    static bool onServer();
+    // The server of PELORA_TEST_PG, in database (its own dbname when empty).
+    static server::Config testServer(const QString &database = {});
+
     // Rows read from a database file through a connection of the test's own.
     static QList<QVariantList> query(const QString &file, const QString &statement,
                                      const QVariantList &values = {});
@@ -62,6 +72,7 @@ public:
 
 private:
     std::unique_ptr<FrmPelora> m_window;
+    QString m_database; // on a server: the test's database
 };
 
 // Everything the time-sheet page shows, to tell whether an operation left it alone.
