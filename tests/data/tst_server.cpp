@@ -1,0 +1,257 @@
+// The main data on a PostgreSQL server, as an office with several computers
+// meets it: two computers registering, a connection the server drops, a
+// server that cannot be reached at start, delete-all while another computer
+// is connected, and this computer's data moved onto an empty server.
+#include "fixture.h"
+
+#include "controls/datagrid.h"
+#include "controls/namecombo.h"
+#include "timesheet/sheetcolumns.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace sheet;
+
+namespace {
+
+void typeLine(FrmPelora *w, int row, const QString &date)
+{
+    op::typeCell(ui::Grid明細(w), row, Col日付, date);
+    op::typeCell(ui::Grid明細(w), row, Col開始時間, u"0900"_s);
+    op::typeCell(ui::Grid明細(w), row, Col終了時間, u"1700"_s);
+}
+
+void typeSheet(FrmPelora *w, const QString &name, const QString &title, const QString &date)
+{
+    op::fill(ui::cmb氏名(w), name);
+    op::fill(ui::txtタイトル(w), title);
+    op::fill(ui::num時給(w), u"1000"_s);
+    typeLine(w, 0, date);
+}
+
+// Runs an administrator's statement on the test server (its own database).
+bool onServer(const QString &statement)
+{
+    const QString name = u"tst-server-admin"_s;
+    bool ok = false;
+    if (!server::connect(name, Pelora::testServer()))
+        ok = QSqlQuery(QSqlDatabase::database(name, false)).exec(statement);
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QString databaseOf(const Pelora &app)
+{
+    return server::chosen(app.settings)->database;
+}
+
+} // namespace
+
+class TestServer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void twoComputersRegister_data();
+    void twoComputersRegister();
+    void aDroppedConnectionIsToldAndTheRetryLands();
+    void anUnreachableServerOffersThisComputersFiles_data();
+    void anUnreachableServerOffersThisComputersFiles();
+    void deleteAllWaitsForTheOtherComputers();
+    void thisComputersDataMovesToAnEmptyServer();
+};
+
+void TestServer::initTestCase()
+{
+    if (!qEnvironmentVariableIsSet("PELORA_TEST_PG"))
+        QSKIP("no PostgreSQL server for the tests: PELORA_TEST_PG is not set");
+    qputenv("PELORA_TEST_ON_SERVER", "1");
+}
+
+void TestServer::twoComputersRegister_data()
+{
+    QTest::addColumn<QString>("secondTitle");
+    QTest::addColumn<bool>("overwrite"); // the second computer's answer when asked
+    QTest::newRow("different sheets: both land") << u"6月分"_s << false;
+    QTest::newRow("the same sheet, changed since read: いいえ keeps the first") << u"5月分"_s << false;
+    QTest::newRow("the same sheet, changed since read: はい") << u"5月分"_s << true;
+}
+
+void TestServer::twoComputersRegister()
+{
+    QFETCH(QString, secondTitle);
+    QFETCH(bool, overwrite);
+    Pelora first;
+    QVERIFY(first.start());
+    typeSheet(first.w, u"山田"_s, u"5月分"_s, u"20250501"_s);
+    op::click(ui::cmd登録(first.w));
+    Pelora second;
+    QVERIFY(server::choose(second.settings, server::chosen(first.settings)));
+    QVERIFY(second.start());
+    // Both read the sheet; the first registers it again, then the second.
+    for (Pelora *app : {&first, &second}) {
+        QApplication::setActiveWindow(app->w);
+        op::fill(ui::cmb氏名(app->w), u"山田"_s);
+        op::fill(ui::txtタイトル(app->w), u"5月分"_s);
+        op::click(ui::cmd読込(app->w));
+    }
+    // Keys go to the window in front, as on two computers each to its own.
+    QApplication::setActiveWindow(first.w);
+    typeLine(first.w, 1, u"20250502"_s);
+    op::click(ui::cmd登録(first.w));
+    QApplication::setActiveWindow(second.w);
+    op::fill(ui::txtタイトル(second.w), secondTitle);
+    second.presenter.clear();
+    second.presenter.answerYes();
+    second.presenter.script.append(overwrite ? MessageRequest::Button::Yes : MessageRequest::Button::No);
+    op::click(ui::cmd登録(second.w));
+
+    const bool asked = secondTitle == u"5月分"_s;
+    QCOMPARE(second.presenter.shown.size(), asked ? 2 : 1);
+    if (asked)
+        QVERIFY2(second.presenter.last().prompt.startsWith(u"山田「5月分」は、この入力の間に変更されています（2 行"_s),
+                 qPrintable(second.presenter.last().prompt));
+    const auto count = [&](const QString &title) {
+        return first.mainRows(u"SELECT count(*) FROM 時給明細 WHERE タイトル = ?"_s, {title}).value(0).value(0).toInt();
+    };
+    QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), asked ? 1 : 2);
+    QCOMPARE(count(u"5月分"_s), asked && overwrite ? 1 : 2); // the second read one line
+    QCOMPARE(ui::txtタイトル(second.w)->text().isEmpty(), !asked || overwrite);
+}
+
+void TestServer::aDroppedConnectionIsToldAndTheRetryLands()
+{
+    Pelora app;
+    QVERIFY(app.start());
+    typeSheet(app.w, u"佐藤"_s, u"5月分"_s, u"20250501"_s);
+    // The server ends Pelora's session, as a restarted server or a broken network does.
+    QVERIFY(onServer(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '%1' "
+                     u"AND application_name = 'Pelora'"_s.arg(databaseOf(app))));
+    app.presenter.clear();
+    app.presenter.answerYes();
+    op::click(ui::cmd登録(app.w));
+    QCOMPARE(app.presenter.shown.size(), 2);
+    QVERIFY2(app.presenter.last().prompt.contains(u"登録できませんでした"_s), qPrintable(app.presenter.last().prompt));
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"5月分"_s);
+    app.presenter.clear();
+    app.presenter.answerYes();
+    op::click(ui::cmd登録(app.w));
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QCOMPARE(app.mainRows(u"SELECT 合計 FROM 時給ヘッダ"_s), QList<QVariantList>{{8000.0}});
+}
+
+void TestServer::anUnreachableServerOffersThisComputersFiles_data()
+{
+    QTest::addColumn<bool>("localData");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("no data on this computer: told") << false << false;
+    QTest::newRow("this computer's data: いいえ ends") << true << false;
+    QTest::newRow("this computer's data: はい, read only") << true << true;
+}
+
+void TestServer::anUnreachableServerOffersThisComputersFiles()
+{
+    QFETCH(bool, localData);
+    QFETCH(bool, answer);
+    Pelora app;
+    if (localData) { // a start on this computer's files before the server was chosen
+        const std::optional<server::Config> chosen = server::chosen(app.settings);
+        QVERIFY(server::choose(app.settings, std::nullopt));
+        QVERIFY(app.start());
+        app.stop();
+        QVERIFY(server::choose(app.settings, chosen));
+    }
+    server::Config nowhere = *server::chosen(app.settings);
+    nowhere.host = u"127.0.0.1"_s;
+    nowhere.port = 1; // nothing listens there
+    QVERIFY(server::choose(app.settings, nowhere));
+    app.presenter.script.append(answer ? MessageRequest::Button::Yes : MessageRequest::Button::No);
+    QCOMPARE(app.start(), answer);
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QVERIFY(app.presenter.last().prompt.contains(u"サーバーに接続できません"_s));
+    QCOMPARE(app.presenter.last().prompt.contains(u"読み取り専用"_s), localData);
+    if (answer)
+        QVERIFY(app.w->windowTitle().contains(u"読み取り専用"_s));
+}
+
+void TestServer::deleteAllWaitsForTheOtherComputers()
+{
+    Pelora first;
+    QVERIFY(first.start());
+    typeSheet(first.w, u"山田"_s, u"5月分"_s, u"20250501"_s);
+    op::click(ui::cmd登録(first.w));
+    {
+        Pelora second;
+        QVERIFY(server::choose(second.settings, server::chosen(first.settings)));
+        QVERIFY(second.start());
+        first.presenter.clear();
+        first.presenter.answerYes();
+        op::click(ui::cmd一括削除7(first.w));
+        QVERIFY2(first.presenter.last().prompt.contains(u"ほかのパソコン（1 台）"_s), qPrintable(first.presenter.last().prompt));
+        QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 1);
+    }
+    first.presenter.clear();
+    first.presenter.answerYes();
+    first.presenter.answerYes();
+    op::click(ui::cmd一括削除7(first.w));
+    QVERIFY2(first.presenter.shown.value(1).prompt.contains(server::chosen(first.settings)->describe()),
+             qPrintable(first.presenter.last().prompt));
+    QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 0);
+}
+
+void TestServer::thisComputersDataMovesToAnEmptyServer()
+{
+    qunsetenv("PELORA_TEST_ON_SERVER");
+    Pelora app;
+    qputenv("PELORA_TEST_ON_SERVER", "1");
+    qputenv("PGPASSFILE", app.dir.filePath(u"pgpass"_s).toUtf8());
+    const QString database = u"pelora_move_%1"_s.arg(QCoreApplication::applicationPid());
+    QVERIFY(onServer(u"CREATE DATABASE "_s + database));
+    {
+        QVERIFY(app.start());
+        typeSheet(app.w, u"山田"_s, u"5月分"_s, u"20250501"_s);
+        op::click(ui::cmd登録(app.w));
+        const server::Config there = Pelora::testServer(database);
+        app.w->findChild<QAbstractButton *>(u"optサーバー"_s)->setChecked(true);
+        op::fill(app.w->findChild<QLineEdit *>(u"txtホスト"_s), there.host);
+        app.w->findChild<QSpinBox *>(u"numポート"_s)->setValue(there.port);
+        op::fill(app.w->findChild<QLineEdit *>(u"txtデータベース"_s), there.database);
+        op::fill(app.w->findChild<QLineEdit *>(u"txtユーザー"_s), there.user);
+        op::fill(app.w->findChild<QLineEdit *>(u"txtパスワード"_s), qEnvironmentVariable("PGPASSWORD"));
+        app.presenter.clear();
+        app.presenter.answerYes();
+        op::click(app.w->findChild<QPushButton *>(u"cmdサーバーへ移す"_s));
+        QVERIFY2(app.presenter.last().prompt.startsWith(u"これからは "_s + there.describe()),
+                 qPrintable(app.presenter.last().prompt));
+        QVERIFY(app.w->windowTitle().contains(there.describe()));
+        QCOMPARE(server::chosen(app.settings), std::optional(there));
+        QVERIFY(!(QFile(app.dir.filePath(u"pgpass"_s)).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
+        app.stop();
+    }
+    const QList<QVariantList> moved = [&] {
+        QList<QVariantList> rows;
+        const QString name = u"tst-server-moved"_s;
+        if (!server::connect(name, Pelora::testServer(database))) {
+            QSqlQuery q(QSqlDatabase::database(name, false));
+            q.exec(u"SELECT 氏名, タイトル, 合計, (SELECT count(*) FROM 時給明細) FROM 時給ヘッダ"_s);
+            while (q.next())
+                rows.append({q.value(0), q.value(1), q.value(2), q.value(3)});
+        }
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+        return rows;
+    }();
+    QVERIFY(onServer(u"DROP DATABASE %1 WITH (FORCE)"_s.arg(database)));
+    QCOMPARE(moved, (QList<QVariantList>{{u"山田"_s, u"5月分"_s, 8000.0, 1LL}}));
+}
+
+QTEST_MAIN(TestServer)
+#include "tst_server.moc"
