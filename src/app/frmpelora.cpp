@@ -19,6 +19,7 @@
 #include "timesheet/timesheetpage.h"
 
 #include <QApplication>
+#include <QScrollArea>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -59,7 +60,13 @@ FrmPelora::FrmPelora(std::unique_ptr<DataStore> store, const Services &services,
     SSTab1->addTab(m_sheet, u"入力シート"_s);
     SSTab1->addTab(m_history, u"履　歴"_s);
     SSTab1->addTab(m_employees, u"従業員"_s);
-    SSTab1->addTab(m_settings, u"設定・情報"_s);
+    // The settings outgrow a small screen's height: they scroll rather than squeeze.
+    auto *settingsScroll = new QScrollArea;
+    settingsScroll->setObjectName(u"scroll設定"_s);
+    settingsScroll->setFrameShape(QFrame::NoFrame);
+    settingsScroll->setWidgetResizable(true);
+    settingsScroll->setWidget(m_settings);
+    SSTab1->addTab(settingsScroll, u"設定・情報"_s);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(SSTab1);

@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
+#include <QIntValidator>
 
 using namespace Qt::StringLiterals;
 using namespace pagewidgets;
@@ -40,10 +40,10 @@ DataPlaceFrame::DataPlaceFrame(const DataStore &store, MessagePresenter &present
     optサーバー = new QRadioButton(u"事務所のサーバー（PostgreSQL）"_s);
     optサーバー->setObjectName(u"optサーバー"_s);
     txtホスト = field(u"txtホスト"_s);
-    numポート = new QSpinBox;
-    numポート->setObjectName(u"numポート"_s);
-    numポート->setRange(1, 65535);
-    numポート->setValue(5432);
+    // A plain field: a spin box would take the wheel turned to scroll the page.
+    numポート = field(u"numポート"_s);
+    numポート->setValidator(new QIntValidator(1, 65535, numポート));
+    numポート->setText(u"5432"_s);
     txtデータベース = field(u"txtデータベース"_s);
     txtユーザー = field(u"txtユーザー"_s);
     txtパスワード = field(u"txtパスワード"_s);
@@ -73,17 +73,21 @@ DataPlaceFrame::DataPlaceFrame(const DataStore &store, MessagePresenter &present
     grid->addWidget(fieldLabel(u"lbl暗号化"_s, u"暗号化"_s, cmb暗号化), 1, 4);
     grid->addWidget(cmb暗号化, 1, 5);
     grid->setColumnStretch(1, 2);
-    grid->setColumnStretch(5, 1);
+    grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(5, 2);
     auto *choice = new QHBoxLayout;
     choice->addWidget(optこのパソコン);
     choice->addWidget(optサーバー);
     choice->addStretch(1);
-    choice->addWidget(cmd接続確認);
-    choice->addWidget(cmd置き場所);
-    choice->addWidget(cmdサーバーへ移す);
+    auto *commands = new QHBoxLayout;
+    commands->addWidget(cmd接続確認);
+    commands->addWidget(cmd置き場所);
+    commands->addWidget(cmdサーバーへ移す);
+    commands->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choice);
     layout->addLayout(grid);
+    layout->addLayout(commands);
     layout->addWidget(lbl接続結果);
 
     const auto follow = [this] {
@@ -105,7 +109,7 @@ void DataPlaceFrame::showPlace()
     (place ? optサーバー : optこのパソコン)->setChecked(true);
     if (place) {
         txtホスト->setText(place->host);
-        numポート->setValue(place->port);
+        numポート->setText(QString::number(place->port));
         txtデータベース->setText(place->database);
         txtユーザー->setText(place->user);
         cmb暗号化->setCurrentIndex(qMax(0, cmb暗号化->findData(place->sslMode)));
@@ -120,7 +124,7 @@ std::optional<server::Config> DataPlaceFrame::typedServer() const
         return std::nullopt;
     server::Config config;
     config.host = txtホスト->text().trimmed();
-    config.port = numポート->value();
+    config.port = numポート->text().toInt();
     config.database = txtデータベース->text().trimmed();
     config.user = txtユーザー->text().trimmed();
     config.sslMode = cmb暗号化->currentData().toString();
@@ -135,7 +139,7 @@ QString DataPlaceFrame::typedPassword() const
 bool DataPlaceFrame::checkFields()
 {
     const std::pair<QLineEdit *, QString> needed[]{
-        {txtホスト, u"ホスト"_s}, {txtデータベース, u"データベース"_s}, {txtユーザー, u"ユーザー"_s}};
+        {txtホスト, u"ホスト"_s}, {numポート, u"ポート"_s}, {txtデータベース, u"データベース"_s}, {txtユーザー, u"ユーザー"_s}};
     for (const auto &[edit, caption] : needed) {
         if (edit->text().trimmed().isEmpty()) {
             m_dialogs.tell(u"サーバーの%1を記入してください。"_s.arg(caption));

@@ -12,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
 
 // The frame 「データの置き場所」 of 設定・情報: the main data on this computer
 // (the files of the data folder) or on the office's PostgreSQL server, with
@@ -48,8 +47,8 @@ private:
     const DataStore &m_store;
     Dialogs m_dialogs;
     QRadioButton *optこのパソコン = nullptr, *optサーバー = nullptr;
-    QLineEdit *txtホスト = nullptr, *txtデータベース = nullptr, *txtユーザー = nullptr, *txtパスワード = nullptr;
-    QSpinBox *numポート = nullptr;
+    QLineEdit *txtホスト = nullptr, *numポート = nullptr, *txtデータベース = nullptr, *txtユーザー = nullptr, *txtパスワード = nullptr;
+
     QComboBox *cmb暗号化 = nullptr;
     QLabel *lbl接続結果 = nullptr;
     QPushButton *cmd接続確認 = nullptr, *cmd置き場所 = nullptr, *cmdサーバーへ移す = nullptr;
