@@ -16,6 +16,8 @@
 #include "controls/worktablemodel.h"
 #include "data/backup.h"
 #include "data/filecheck.h"
+#include "data/server.h"
+#include "data/sql.h"
 #include "dataset.h"
 #include "history/historycolumns.h"
 #include "history/historysearch.h"
@@ -44,7 +46,9 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSettings>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QThread>
@@ -87,6 +91,7 @@ struct Options
     int changedRuns = 3;
     int crashRuns = 3;
     bool startupOnly = false;
+    bool server = false; // --server: the page operations on the PostgreSQL server of PELORA_TEST_PG too
     QString cache = u"/tmp/pelora-bench"_s;
 };
 
@@ -99,6 +104,10 @@ Options parseOptions(const QStringList &args)
         bool ok = true;
         if (arg == u"--startup-only"_s) {
             options.startupOnly = true;
+            continue;
+        }
+        if (arg == u"--server"_s) {
+            options.server = true;
             continue;
         }
         if (arg == u"--sizes"_s) {
@@ -1224,6 +1233,109 @@ void printGrowth(QTextStream &out, const QList<Result> &results, int smallest, i
 
 } // namespace
 
+// The page operations on the files and on a server holding the same data, side
+// by side: each data folder's main file is copied into a database of its own
+// on the server of PELORA_TEST_PG ("host=… port=… dbname=… user=… password=…").
+void measureServer(QTextStream &out, const QList<Dataset> &sets, int runs)
+{
+    server::Config config;
+    for (const QString &pair : qEnvironmentVariable("PELORA_TEST_PG").split(u' ', Qt::SkipEmptyParts)) {
+        const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
+        if (key == u"host"_s)
+            config.host = value;
+        else if (key == u"port"_s)
+            config.port = value.toInt();
+        else if (key == u"user"_s)
+            config.user = value;
+        else if (key == u"password"_s)
+            qputenv("PGPASSWORD", value.toUtf8());
+        else if (key == u"dbname"_s)
+            config.database = value;
+    }
+    if (config.host.isEmpty())
+        fail(u"--server: PELORA_TEST_PG names no server (scripts/pgserver.sh start DIR prints one)"_s);
+    const auto admin = [&config](const QString &statement) {
+        bool ok = false;
+        if (!server::connect(u"bench-admin"_s, config))
+            ok = QSqlQuery(QSqlDatabase::database(u"bench-admin"_s, false)).exec(statement);
+        QSqlDatabase::database(u"bench-admin"_s, false).close();
+        QSqlDatabase::removeDatabase(u"bench-admin"_s);
+        return ok;
+    };
+    out << "\n### The page operations on the files and on a PostgreSQL server\n\n"
+        << "| operation | M | files | server | server/files |\n|---|---:|---:|---:|---:|\n";
+    for (const Dataset &data : sets) {
+        server::Config there = config;
+        there.database = u"pelora_bench_%1"_s.arg(data.sheets);
+        err() << "  copying M = " << data.sheets << " to the server ..." << Qt::endl;
+        admin(u"DROP DATABASE IF EXISTS "_s + there.database);
+        bool copied = admin(u"CREATE DATABASE "_s + there.database) && !server::connect(u"bench-copy"_s, there);
+        if (copied) {
+            const QSqlDatabase db = QSqlDatabase::database(u"bench-copy"_s, false);
+            copied = server::makeTables(db) && sql::withFile(data.paths.MainDbPath, sql::Access::ReadOnly,
+                                                             [&db](const QSqlDatabase &file) {
+                                                                 sql::Transaction t(db);
+                                                                 return server::copyTables(file, db) && t.commit();
+                                                             });
+        }
+        QSqlDatabase::database(u"bench-copy"_s, false).close();
+        QSqlDatabase::removeDatabase(u"bench-copy"_s);
+        if (!copied)
+            fail(u"the data of M = %1 could not be copied to the server"_s.arg(data.sheets));
+        QList<QList<double>> times(2);
+        QStringList names;
+        for (int place = 0; place < 2; ++place) {
+            QTemporaryDir dir;
+            QSettings settings(dir.filePath(u"settings.ini"_s), QSettings::IniFormat);
+            if (place == 1)
+                server::choose(settings, there);
+            YesPresenter presenter;
+            struct : StatementOutput {
+                void show(const StatementValues &, QWidget *) override {}
+            } output;
+            auto window = startPelora(data.paths, Services{&presenter, &output, {}, nullptr, nullptr, &settings});
+            if (!window)
+                fail(u"the window did not start"_s);
+            window->show();
+            FrmPelora *w = window.get();
+            const auto readProbe = [w, &data] {
+                ui::cmb氏名(w)->setEditText(data.probeName);
+                ui::txtタイトル(w)->setText(data.probeTitle);
+                ui::sheetPage(w)->Read時給();
+            };
+            const QList<std::pair<QString, std::function<void()>>> operations{
+                {u"入力シート 読込 (60 lines)"_s, readProbe},
+                {u"入力シート 登録 (60 lines, read before)"_s,
+                 [w, readProbe] {
+                     readProbe();
+                     ui::sheetPage(w)->Entry時給();
+                 }},
+                {u"履歴 読込 (every sheet)"_s, [w] { ui::historyPage(w)->Read履歴(); }},
+                {u"従業員 読込"_s, [w] { ui::employeePage(w)->Read従業員(); }},
+            };
+            for (const auto &[name, work] : operations) {
+                QList<double> each;
+                for (int i = -2; i < runs; ++i) {
+                    const double ms = elapsedMs(work);
+                    if (i >= 0)
+                        each.append(ms);
+                }
+                if (place == 0)
+                    names.append(name);
+                times[place].append(median(each));
+                if (presenter.notices != 0)
+                    fail(u"%1 said: %2"_s.arg(name, presenter.lastNotice));
+            }
+            window->close();
+        }
+        for (qsizetype k = 0; k < names.size(); ++k)
+            out << "| " << names.at(k) << " | " << data.sheets << " | " << amount(times[0].at(k), u"ms"_s) << " | "
+                << amount(times[1].at(k), u"ms"_s) << " | "
+                << QString::number(times[1].at(k) / qMax(times[0].at(k), 0.001), 'f', 2) << "× |\n";
+        admin(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(there.database));
+    }
+}
+
 int main(int argc, char *argv[])
 {
     bench::chooseOffscreenPlatform();
@@ -1246,6 +1358,11 @@ int main(int argc, char *argv[])
         measureProcesses(sets, options.startupRuns, options.changedRuns, options.crashRuns);
     err() << "Checks of the main file ..." << Qt::endl;
     results += measureChecks(sets, options.crashRuns);
+    if (options.server) {
+        err() << "Files and server ..." << Qt::endl;
+        measureServer(out, sets, options.runs);
+        return 0;
+    }
     if (!options.startupOnly) {
         err() << "Operations ..." << Qt::endl;
         results += measureWindows(sets, options.runs);
