@@ -1238,20 +1238,9 @@ void printGrowth(QTextStream &out, const QList<Result> &results, int smallest, i
 // on the server of PELORA_TEST_PG ("host=… port=… dbname=… user=… password=…").
 void measureServer(QTextStream &out, const QList<Dataset> &sets, int runs)
 {
-    server::Config config;
-    for (const QString &pair : qEnvironmentVariable("PELORA_TEST_PG").split(u' ', Qt::SkipEmptyParts)) {
-        const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
-        if (key == u"host"_s)
-            config.host = value;
-        else if (key == u"port"_s)
-            config.port = value.toInt();
-        else if (key == u"user"_s)
-            config.user = value;
-        else if (key == u"password"_s)
-            qputenv("PGPASSWORD", value.toUtf8());
-        else if (key == u"dbname"_s)
-            config.database = value;
-    }
+    QString password;
+    const server::Config config = server::parseKeyValues(qEnvironmentVariable("PELORA_TEST_PG"), &password);
+    qputenv("PGPASSWORD", password.toUtf8());
     if (config.host.isEmpty())
         fail(u"--server: PELORA_TEST_PG names no server (scripts/pgserver.sh start DIR prints one)"_s);
     const auto admin = [&config](const QString &statement) {

@@ -115,6 +115,25 @@ QString Config::describe() const
     return u"サーバー %1:%2 のデータベース %3"_s.arg(host).arg(port).arg(database);
 }
 
+Config parseKeyValues(const QString &pairs, QString *password)
+{
+    Config config;
+    for (const QString &pair : pairs.split(u' ', Qt::SkipEmptyParts)) {
+        const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
+        if (key == u"host"_s)
+            config.host = value;
+        else if (key == u"port"_s)
+            config.port = value.toInt();
+        else if (key == u"dbname"_s)
+            config.database = value;
+        else if (key == u"user"_s)
+            config.user = value;
+        else if (key == u"password"_s && password)
+            *password = value;
+    }
+    return config;
+}
+
 std::optional<Config> chosen(const QSettings &settings)
 {
     if (!settings.value(Group + u"use"_s, false).toBool())

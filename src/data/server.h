@@ -25,6 +25,11 @@ struct Config
     QString describe() const;
 };
 
+// A server named as libpq's key=value pairs ("host=… port=… dbname=… user=…
+// password=…", no blanks in the values), as scripts/pgserver.sh prints it for
+// the tests and the benchmark; the password, when there is one, to password.
+Config parseKeyValues(const QString &pairs, QString *password = nullptr);
+
 // The server the user chose, or nothing when the main data is on this computer.
 std::optional<Config> chosen(const QSettings &settings);
 // Remembers the choice (nothing: this computer); false when the settings could not be written.

@@ -2,8 +2,6 @@
 #include "portable.h"
 
 #include "app/startup.h"
-#include "controls/namecombo.h"
-#include "controls/numberedit.h"
 #include "app/progressdialog.h"
 #include "data/backup.h"
 #include "data/copyextras.h"
@@ -636,20 +634,6 @@ void TestDataStore::anOlderFileIsBroughtUpToDateAfterACopy()
     QCOMPARE(sheets(app.paths.MainDbPath), before);
     QCOMPARE(app.mainRows(u"SELECT count(*) FROM 時給明細 WHERE 休日 IS NOT NULL OR 深夜 IS NOT NULL "
                           u"OR 時間外 IS NOT NULL OR 割増 IS NOT NULL"_s).value(0).value(0).toInt(), 0);
-    // Read on the page, the sheet shows what the earlier version stored.
-    op::fill(ui::cmb氏名(app.w), u"山田花子"_s);
-    op::fill(ui::txtタイトル(app.w), u"4月分"_s);
-    op::click(ui::cmd読込(app.w));
-    QCOMPARE(ui::num時間(app.w)->value().toDouble(), -14.0);
-    QCOMPARE(ui::num合計(app.w)->value().toDouble(), -13500.0);
-    QStringList lines;
-    for (const QVariantList &row :
-         app.workRows(u"SELECT quote(日付) || quote(開始時間) || quote(終了時間) || quote(時間) || quote(時給) "
-                      u"|| quote(調整額) || quote(金額) || quote(休日) || quote(深夜) || quote(時間外) || quote(割増) "
-                      u"FROM w明細 WHERE 日付 IS NOT NULL ORDER BY 行番号"_s))
-        lines.append(row.value(0).toString());
-    QCOMPARE(lines, (QStringList{u"'2007-04-02''0900''1700'7.01000.0500.07500.0NULLNULLNULLNULL"_s,
-                                 u"'2007-04-03''2200''0200'-21.01000.0NULL-21000.0NULLNULLNULLNULL"_s}));
 }
 
 void TestDataStore::aLongStartShowsWhatItIsDoing()

@@ -1,7 +1,7 @@
 // The main data on a PostgreSQL server, as an office with several computers
-// meets it: two computers registering, a connection the server drops, a
-// server that cannot be reached at start, delete-all while another computer
-// is connected, and this computer's data moved onto an empty server.
+// meets it: two computers registering (and one deleting everything while the
+// other is connected), a connection the server drops, a server that cannot be
+// reached at start, and this computer's data moved onto an empty server.
 #include "fixture.h"
 
 #include "controls/datagrid.h"
@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -38,18 +37,9 @@ void typeSheet(FrmPelora *w, const QString &name, const QString &title, const QS
 // Runs an administrator's statement on the test server (its own database).
 bool onServer(const QString &statement)
 {
-    const QString name = u"tst-server-admin"_s;
     bool ok = false;
-    if (!server::connect(name, Pelora::testServer()))
-        ok = QSqlQuery(QSqlDatabase::database(name, false)).exec(statement);
-    QSqlDatabase::database(name, false).close();
-    QSqlDatabase::removeDatabase(name);
+    Pelora::serverRows({}, statement, &ok);
     return ok;
-}
-
-QString databaseOf(const Pelora &app)
-{
-    return server::chosen(app.settings)->database;
 }
 
 } // namespace
@@ -64,7 +54,6 @@ private slots:
     void aDroppedConnectionIsToldAndTheRetryLands();
     void anUnreachableServerOffersThisComputersFiles_data();
     void anUnreachableServerOffersThisComputersFiles();
-    void deleteAllWaitsForTheOtherComputers();
     void thisComputersDataMovesToAnEmptyServer();
 };
 
@@ -124,6 +113,12 @@ void TestServer::twoComputersRegister()
     QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), asked ? 1 : 2);
     QCOMPARE(count(u"5月分"_s), asked && overwrite ? 1 : 2); // the second read one line
     QCOMPARE(ui::txtタイトル(second.w)->text().isEmpty(), !asked || overwrite);
+    // Deleting everything waits while the other computer is connected.
+    first.presenter.clear();
+    first.presenter.answerYes();
+    op::click(ui::cmd一括削除7(first.w));
+    QVERIFY2(first.presenter.last().prompt.contains(u"ほかのパソコン（1 台）"_s), qPrintable(first.presenter.last().prompt));
+    QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), asked ? 1 : 2);
 }
 
 void TestServer::aDroppedConnectionIsToldAndTheRetryLands()
@@ -133,7 +128,7 @@ void TestServer::aDroppedConnectionIsToldAndTheRetryLands()
     typeSheet(app.w, u"佐藤"_s, u"5月分"_s, u"20250501"_s);
     // The server ends Pelora's session, as a restarted server or a broken network does.
     QVERIFY(onServer(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '%1' "
-                     u"AND application_name = 'Pelora'"_s.arg(databaseOf(app))));
+                     u"AND application_name = 'Pelora'"_s.arg(server::chosen(app.settings)->database)));
     app.presenter.clear();
     app.presenter.answerYes();
     op::click(ui::cmd登録(app.w));
@@ -181,31 +176,6 @@ void TestServer::anUnreachableServerOffersThisComputersFiles()
         QVERIFY(app.w->windowTitle().contains(u"読み取り専用"_s));
 }
 
-void TestServer::deleteAllWaitsForTheOtherComputers()
-{
-    Pelora first;
-    QVERIFY(first.start());
-    typeSheet(first.w, u"山田"_s, u"5月分"_s, u"20250501"_s);
-    op::click(ui::cmd登録(first.w));
-    {
-        Pelora second;
-        QVERIFY(server::choose(second.settings, server::chosen(first.settings)));
-        QVERIFY(second.start());
-        first.presenter.clear();
-        first.presenter.answerYes();
-        op::click(ui::cmd一括削除7(first.w));
-        QVERIFY2(first.presenter.last().prompt.contains(u"ほかのパソコン（1 台）"_s), qPrintable(first.presenter.last().prompt));
-        QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 1);
-    }
-    first.presenter.clear();
-    first.presenter.answerYes();
-    first.presenter.answerYes();
-    op::click(ui::cmd一括削除7(first.w));
-    QVERIFY2(first.presenter.shown.value(1).prompt.contains(server::chosen(first.settings)->describe()),
-             qPrintable(first.presenter.last().prompt));
-    QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), 0);
-}
-
 void TestServer::thisComputersDataMovesToAnEmptyServer()
 {
     qunsetenv("PELORA_TEST_ON_SERVER");
@@ -220,11 +190,10 @@ void TestServer::thisComputersDataMovesToAnEmptyServer()
         op::click(ui::cmd登録(app.w));
         const server::Config there = Pelora::testServer(database);
         app.w->findChild<QAbstractButton *>(u"optサーバー"_s)->setChecked(true);
-        op::fill(app.w->findChild<QLineEdit *>(u"txtホスト"_s), there.host);
-        op::fill(app.w->findChild<QLineEdit *>(u"numポート"_s), QString::number(there.port));
-        op::fill(app.w->findChild<QLineEdit *>(u"txtデータベース"_s), there.database);
-        op::fill(app.w->findChild<QLineEdit *>(u"txtユーザー"_s), there.user);
-        op::fill(app.w->findChild<QLineEdit *>(u"txtパスワード"_s), qEnvironmentVariable("PGPASSWORD"));
+        for (const auto &[field, text] : {std::pair{u"txtホスト"_s, there.host}, {u"numポート"_s, QString::number(there.port)},
+                                          {u"txtデータベース"_s, there.database}, {u"txtユーザー"_s, there.user},
+                                          {u"txtパスワード"_s, qEnvironmentVariable("PGPASSWORD")}})
+            op::fill(app.w->findChild<QLineEdit *>(field), text);
         app.presenter.clear();
         app.presenter.answerYes();
         op::click(app.w->findChild<QPushButton *>(u"cmdサーバーへ移す"_s));
@@ -235,19 +204,8 @@ void TestServer::thisComputersDataMovesToAnEmptyServer()
         QVERIFY(!(QFile(app.dir.filePath(u"pgpass"_s)).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
         app.stop();
     }
-    const QList<QVariantList> moved = [&] {
-        QList<QVariantList> rows;
-        const QString name = u"tst-server-moved"_s;
-        if (!server::connect(name, Pelora::testServer(database))) {
-            QSqlQuery q(QSqlDatabase::database(name, false));
-            q.exec(u"SELECT 氏名, タイトル, 合計, (SELECT count(*) FROM 時給明細) FROM 時給ヘッダ"_s);
-            while (q.next())
-                rows.append({q.value(0), q.value(1), q.value(2), q.value(3)});
-        }
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
-        return rows;
-    }();
+    const QList<QVariantList> moved = Pelora::serverRows(
+        database, u"SELECT 氏名, タイトル, 合計, (SELECT count(*) FROM 時給明細) FROM 時給ヘッダ"_s);
     QVERIFY(onServer(u"DROP DATABASE %1 WITH (FORCE)"_s.arg(database)));
     QCOMPARE(moved, (QList<QVariantList>{{u"山田"_s, u"5月分"_s, 8000.0, 1LL}}));
 }

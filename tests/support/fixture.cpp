@@ -32,8 +32,11 @@ QHash<QString, QString> &serverDatabases()
     return databases;
 }
 
-// Runs fn on a connection of its own to database on the test server.
-bool onTestServer(const QString &database, const std::function<bool(const QSqlDatabase &)> &fn)
+QList<QVariantList> run(const QSqlDatabase &db, const QString &statement, const QVariantList &values, bool *ok);
+
+} // namespace
+
+bool Pelora::onTestServer(const QString &database, const std::function<bool(const QSqlDatabase &)> &fn)
 {
     static int counter = 0;
     const QString name = QStringLiteral("test-server-%1").arg(++counter);
@@ -50,7 +53,18 @@ bool onTestServer(const QString &database, const std::function<bool(const QSqlDa
     return result;
 }
 
-} // namespace
+QList<QVariantList> Pelora::serverRows(const QString &database, const QString &statement, bool *ok)
+{
+    QList<QVariantList> rows;
+    bool ran = false;
+    onTestServer(database, [&](const QSqlDatabase &db) {
+        rows = run(db, statement, {}, &ran);
+        return ran;
+    });
+    if (ok)
+        *ok = ran;
+    return rows;
+}
 
 bool Pelora::onServer()
 {
@@ -59,20 +73,9 @@ bool Pelora::onServer()
 
 server::Config Pelora::testServer(const QString &database)
 {
-    server::Config config;
-    for (const QString &pair : qEnvironmentVariable("PELORA_TEST_PG").split(u' ', Qt::SkipEmptyParts)) {
-        const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
-        if (key == QStringLiteral("host"))
-            config.host = value;
-        else if (key == QStringLiteral("port"))
-            config.port = value.toInt();
-        else if (key == QStringLiteral("dbname"))
-            config.database = value;
-        else if (key == QStringLiteral("user"))
-            config.user = value;
-        else if (key == QStringLiteral("password"))
-            qputenv("PGPASSWORD", value.toUtf8()); // read by libpq itself, as the password file would be
-    }
+    QString password;
+    server::Config config = server::parseKeyValues(qEnvironmentVariable("PELORA_TEST_PG"), &password);
+    qputenv("PGPASSWORD", password.toUtf8()); // read by libpq itself, as the password file would be
     if (!database.isEmpty())
         config.database = database;
     return config;
@@ -90,9 +93,9 @@ Pelora::Pelora()
     }
     static int counter = 0;
     m_database = QStringLiteral("pelora_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-    const bool made = onTestServer({}, [this](const QSqlDatabase &db) {
-        return QSqlQuery(db).exec(QStringLiteral("CREATE DATABASE ") + m_database);
-    }) && onTestServer(m_database, server::makeTables);
+    bool made = false;
+    serverRows({}, QStringLiteral("CREATE DATABASE ") + m_database, &made);
+    made = made && onTestServer(m_database, server::makeTables);
     if (!made || !server::choose(settings, testServer(m_database)))
         qFatal("The test database %s could not be made", qPrintable(m_database));
     serverDatabases().insert(paths.MainDbPath, m_database);
@@ -104,9 +107,7 @@ Pelora::~Pelora()
     if (m_database.isEmpty())
         return;
     serverDatabases().remove(paths.MainDbPath);
-    onTestServer({}, [this](const QSqlDatabase &db) {
-        return QSqlQuery(db).exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(m_database));
-    });
+    serverRows({}, QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(m_database));
 }
 
 Services Pelora::services()
@@ -146,10 +147,15 @@ QList<QVariantList> run(const QSqlDatabase &db, const QString &statement, const 
 {
     QList<QVariantList> rows;
     QSqlQuery q(db);
-    q.prepare(statement);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    *ok = q.exec();
+    // (A server prepares no CREATE DATABASE: a statement without values runs as it stands.)
+    if (values.isEmpty()) {
+        *ok = q.exec(statement);
+    } else {
+        q.prepare(statement);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        *ok = q.exec();
+    }
     if (!*ok)
         qWarning() << "test statement failed" << statement << q.lastError().text();
     while (q.next()) {
@@ -168,7 +174,7 @@ QList<QVariantList> runOn(const QString &file, bool readOnly, const QString &sta
     QList<QVariantList> rows;
     *ok = false;
     if (const QString database = serverDatabases().value(file); !database.isEmpty()) {
-        onTestServer(database, [&](const QSqlDatabase &db) {
+        Pelora::onTestServer(database, [&](const QSqlDatabase &db) {
             rows = run(db, statement, values, ok);
             return *ok;
         });

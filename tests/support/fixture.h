@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class DataGrid;
@@ -50,6 +51,10 @@ public:
     static bool onServer();
     // The server of PELORA_TEST_PG, in database (its own dbname when empty).
     static server::Config testServer(const QString &database = {});
+    // Runs fn on a connection of its own to database on that server.
+    static bool onTestServer(const QString &database, const std::function<bool(const QSqlDatabase &)> &fn);
+    // Rows of a statement run there; ok tells whether it ran.
+    static QList<QVariantList> serverRows(const QString &database, const QString &statement, bool *ok = nullptr);
 
     // Rows read from a database file through a connection of the test's own.
     static QList<QVariantList> query(const QString &file, const QString &statement,
