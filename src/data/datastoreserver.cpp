@@ -135,13 +135,14 @@ std::optional<QString> DataStore::moveToServer(const server::Config &config)
         closeNew();
         return u"サーバーに接続できません（%1）。"_s.arg(*failed);
     }
-    QSqlDatabase target = QSqlDatabase::database(name, false);
+    // Fetched anew each time: no handle outlives the connection closed below.
+    const auto target = [&name] { return QSqlDatabase::database(name, false); };
     // Pelora's tables are made first, on their own: a move that failed after
     // them leaves them empty, and may be tried again.
-    server::Tables tables = server::tablesOf(target);
+    server::Tables tables = server::tablesOf(target());
     if (tables == server::Tables::Empty)
-        tables = server::makeTables(target) ? server::tablesOf(target) : server::Tables::Unreadable;
-    if (tables != server::Tables::Pelora || filecheck::holdsData(target)) {
+        tables = server::makeTables(target()) ? server::tablesOf(target()) : server::Tables::Unreadable;
+    if (tables != server::Tables::Pelora || filecheck::holdsData(target())) {
         closeNew();
         return tables == server::Tables::Unreadable
             ? u"データベースの表を読み取れません（権限がありません）。"_s
@@ -149,11 +150,11 @@ std::optional<QString> DataStore::moveToServer(const server::Config &config)
     }
     bool copied = false;
     {
-        sql::Transaction transaction(target);
-        copied = transaction.active() && server::copyTables(main(), target) && transaction.commit();
+        sql::Transaction transaction(target());
+        copied = transaction.active() && server::copyTables(main(), target()) && transaction.commit();
     }
     const QString here = server::tally(main());
-    const QString there = server::tally(target);
+    const QString there = server::tally(target());
     closeNew();
     if (!copied)
         return u"サーバーに書き込めないため、移せませんでした。"_s;

