@@ -1342,16 +1342,16 @@ int main(int argc, char *argv[])
     }
 
     printMachine(out, options);
-    err() << "Start-up ..." << Qt::endl;
-    QList<Result> results =
-        measureProcesses(sets, options.startupRuns, options.changedRuns, options.crashRuns);
-    err() << "Checks of the main file ..." << Qt::endl;
-    results += measureChecks(sets, options.crashRuns);
     if (options.server) {
         err() << "Files and server ..." << Qt::endl;
         measureServer(out, sets, options.runs);
         return 0;
     }
+    err() << "Start-up ..." << Qt::endl;
+    QList<Result> results =
+        measureProcesses(sets, options.startupRuns, options.changedRuns, options.crashRuns);
+    err() << "Checks of the main file ..." << Qt::endl;
+    results += measureChecks(sets, options.crashRuns);
     if (!options.startupOnly) {
         err() << "Operations ..." << Qt::endl;
         results += measureWindows(sets, options.runs);

@@ -342,14 +342,11 @@ bool copyTables(const QSqlDatabase &from, const QSqlDatabase &to)
         for (const Column &column : table.columns)
             if (present.contains(column.name))
                 columns.append(column.name);
-        const QList<sql::Row> rows =
-            sql::rows(from, u"SELECT %1 FROM %2 ORDER BY rowid"_s.arg(columns.join(u", "_s), table.name), {}, &read);
-        if (!read || !sql::exec(to, u"DELETE FROM "_s + table.name))
+        if (!sql::exec(to, u"DELETE FROM "_s + table.name))
             return false;
-        if (rows.isEmpty() || columns.isEmpty())
-            continue;
-        const QString places = QStringList(columns.size(), u"?"_s).join(u", "_s);
-        if (!sql::execMany(to, u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(table.name, columns.join(u", "_s), places), rows))
+        if (!columns.isEmpty()
+            && !sql::copyRows(from, u"SELECT %1 FROM %2 ORDER BY rowid"_s.arg(columns.join(u", "_s), table.name), to,
+                              table.name, columns.join(u", "_s)))
             return false;
     }
     const QVariant writes = sql::scalar(from, u"SELECT 番号 FROM 世代"_s);

@@ -181,6 +181,120 @@ bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row>
     return ok;
 }
 
+namespace {
+
+// Rows on their way into a table, sent as they gather: a statement per row on
+// a file, a statement per batch on a server (up to 500 rows, and under the
+// server's limit of 65,535 values to a statement).
+class Inserter
+{
+public:
+    Inserter(const QSqlDatabase &db, const QString &table, const QString &columns)
+        : m_db(db)
+        , m_insert(QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns))
+        , m_width(int(columns.count(QLatin1Char(',')) + 1))
+        , m_batch(onServer(db) ? qMin(500, 30000 / m_width) : 1)
+        , m_full(db)
+    {
+        m_pending.reserve(m_batch);
+    }
+    ~Inserter()
+    {
+        if (!m_ok)
+            reconnectIfLost(m_db, m_error);
+    }
+
+    bool add(Row row)
+    {
+        m_pending.append(std::move(row));
+        return m_pending.size() < m_batch || flush();
+    }
+
+    bool finish() { return m_pending.isEmpty() ? m_ok : flush(); }
+
+private:
+    QString statement(qsizetype rows) const
+    {
+        QStringList places(m_width, QStringLiteral("?"));
+        const QString one = QLatin1Char('(') + places.join(QStringLiteral(", ")) + QLatin1Char(')');
+        return m_insert + QStringList(rows, one).join(QStringLiteral(", "));
+    }
+
+    bool flush()
+    {
+        // A full batch reuses one prepared statement; the last, shorter one has its own.
+        QSqlQuery partial(m_db);
+        QSqlQuery &query = m_pending.size() == m_batch ? m_full : partial;
+        if (m_ok && (&query == &partial || !m_prepared)) {
+            m_ok = query.prepare(statement(m_pending.size()));
+            m_prepared = m_prepared || &query == &m_full;
+        }
+        int place = 0;
+        for (const Row &row : std::as_const(m_pending))
+            for (const QVariant &value : row)
+                query.bindValue(place++, value);
+        m_ok = m_ok && place == m_width * m_pending.size() && query.exec();
+        if (!m_ok && !m_error.isValid()) {
+            m_error = query.lastError();
+            qWarning().noquote() << "SQL failed:" << m_insert << "--" << m_error.text();
+        }
+        m_pending.clear();
+        return m_ok;
+    }
+
+    QSqlDatabase m_db;
+    QString m_insert;
+    int m_width;
+    int m_batch;
+    QSqlQuery m_full;
+    bool m_prepared = false;
+    bool m_ok = true;
+    QSqlError m_error;
+    QList<Row> m_pending;
+};
+
+} // namespace
+
+bool insertRows(const QSqlDatabase &db, const QString &table, const QString &columns, const QList<Row> &rows)
+{
+    Inserter inserter(db, table, columns);
+    for (const Row &row : rows)
+        if (!inserter.add(row))
+            return false;
+    return inserter.finish();
+}
+
+bool copyRows(const QSqlDatabase &from, const QString &select, const QSqlDatabase &to, const QString &table,
+              const QString &columns)
+{
+    Inserter inserter(to, table, columns);
+    QSqlError error;
+    bool ok = false;
+    {
+        QSqlQuery query(from);
+        query.setForwardOnly(true);
+        ok = query.exec(select);
+        const int width = query.record().count();
+        while (ok && query.next()) {
+            Row row;
+            row.reserve(width);
+            for (int c = 0; c < width; ++c)
+                row.append(query.value(c));
+            ok = inserter.add(std::move(row));
+        }
+        // A read that stopped half-way is a failed read, not fewer rows.
+        if (query.lastError().type() != QSqlError::NoError) {
+            qWarning().noquote() << "SQL failed:" << select << "--" << query.lastError().text();
+            ok = false;
+        }
+        error = query.lastError();
+        query.finish();
+    }
+    if (!ok)
+        reconnectIfLost(from, error);
+    return ok && inserter.finish();
+}
+
 Attachment::Attachment(const QSqlDatabase &db, const QString &file, const QString &schema)
     : m_db(db)
     , m_schema(schema)
@@ -200,23 +314,15 @@ Attachment::~Attachment()
 bool refillFromMain(const QSqlDatabase &work, const QSqlDatabase &main, const QString &table, const QString &columns,
                     const QString &select)
 {
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns);
     if (onServer(main)) {
         // No statement reaches from a server into a file: the rows come over, then go in.
-        bool read = false;
-        const QList<Row> copied =
-            rows(main, QString(select).replace(QStringLiteral("{main}"), QString()).remove(QStringLiteral("{scan}")),
-                 {}, &read);
-        QStringList places;
-        for (qsizetype c = 0; read && !copied.isEmpty() && c < copied.first().size(); ++c)
-            places.append(QStringLiteral("?"));
         Transaction transaction(work);
-        return read && transaction.active() && exec(work, QStringLiteral("DELETE FROM ") + table)
-            && (copied.isEmpty()
-                || execMany(work, insert + QStringLiteral("VALUES (%1)").arg(places.join(QStringLiteral(", "))),
-                            copied))
+        return transaction.active() && exec(work, QStringLiteral("DELETE FROM ") + table)
+            && copyRows(main, QString(select).replace(QStringLiteral("{main}"), QString()).remove(QStringLiteral("{scan}")),
+                        work, table, columns)
             && transaction.commit();
     }
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) ").arg(table, columns);
     const Attachment source(work, main.databaseName(), QStringLiteral("source"));
     if (!source.attached())
         return false;

@@ -38,8 +38,19 @@ QVariant insert(const QSqlDatabase &db, const QString &statement, const QVariant
 // Runs a change and returns how many rows it changed, or -1 when it failed.
 int changed(const QSqlDatabase &db, const QString &statement, const QVariantList &values);
 
-// Runs one prepared insert for every row of values, stopping at the first failure.
+// Runs one prepared statement for every row of values, stopping at the first failure.
 bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row> &rows);
+
+// Inserts rows into the columns of table ("a, b, c"). A file takes one prepared
+// insert per row; a server takes many rows to a statement, since each statement
+// is a round trip over the network.
+bool insertRows(const QSqlDatabase &db, const QString &table, const QString &columns, const QList<Row> &rows);
+
+// Inserts every row that select reads from from into the columns of table in
+// to, as insertRows does, reading forward and inserting as it goes: a whole
+// table is never held in memory at once. False when either side failed.
+bool copyRows(const QSqlDatabase &from, const QString &select, const QSqlDatabase &to, const QString &table,
+              const QString &columns);
 
 // Another database file seen through a connection under a schema name
 // (schema.table) while the object lives, so that one statement copies rows
@@ -69,7 +80,7 @@ private:
 // {main}table, and may ask for a plain scan of a table with {scan} after its
 // name. From a main file the rows go from file to file inside SQLite (the
 // file attached as "source"), never one by one through the program; from a
-// server they come over and go in with one prepared insert.
+// server they come over and go in as copyRows puts them.
 bool refillFromMain(const QSqlDatabase &work, const QSqlDatabase &main, const QString &table, const QString &columns,
                     const QString &select);
 

@@ -21,7 +21,7 @@ bool replaceMasterFromWork(const QSqlDatabase &main, const QSqlDatabase &work)
         return false;
     sql::Transaction transaction(main);
     return transaction.active() && sql::exec(main, u"DELETE FROM 従業員"_s)
-        && sql::execMany(main, u"INSERT INTO 従業員 (氏名, 時給) VALUES (?, ?)"_s, rows)
+        && sql::insertRows(main, u"従業員"_s, u"氏名, 時給"_s, rows)
         && transaction.commit();
 }
 

@@ -31,10 +31,9 @@ bool loadWorkLines(const QSqlDatabase &work, const QList<sql::Row> &lines)
         row.resize(1 + LineFieldCount);
         rows.append(std::move(row));
     }
-    return sql::execMany(work,
-                         u"INSERT INTO w明細 (行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, "
-                         u"休日, 深夜, 時間外, 割増) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                         rows)
+    return sql::insertRows(work, u"w明細"_s,
+                           u"行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, 休日, 深夜, 時間外, 割増"_s,
+                           rows)
         && transaction.commit();
 }
 
@@ -110,11 +109,10 @@ StoreResult storeSheet(const QSqlDatabase &main, const Key &key, const Header &h
         row.append(line);
         rows.append(std::move(row));
     }
-    return sql::execMany(main,
-                         u"INSERT INTO 時給明細 (氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, "
-                         u"時給, 調整額, 金額, 休日, 深夜, 時間外, 割増) "
-                         u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                         rows)
+    return sql::insertRows(main, u"時給明細"_s,
+                           u"氏名, タイトル, 行番号, 日付, 開始時間, 終了時間, 時間, 時給, 調整額, 金額, 休日, 深夜, "
+                           u"時間外, 割増"_s,
+                           rows)
         ? StoreResult::Stored
         : StoreResult::Failed;
 }
