@@ -2,17 +2,23 @@
 # A throwaway PostgreSQL server for checks and tests, from Debian's postgresql-15
 # (scripts/setup.sh installs it). Sourced, it gives two functions:
 #
-#   pg_start DIR [TCP-PORT]   makes a cluster in DIR (a new or empty folder, made if missing)
-#                             and starts its server: on 127.0.0.1 at TCP-PORT, or at a free
-#                             port when none is given, and on a Unix socket in DIR. A role
-#                             pelora, which may create databases, logs in with a password
-#                             chosen here (scram-sha-256, on TCP and on the socket).
-#                             TLS is on, with a certificate of its own: sslmode=require works.
-#                             Exports and prints the connection:
-#                               PELORA_TEST_PG="host=127.0.0.1 port=N dbname=postgres user=pelora password=XYZ"
+#   pg_start DIR [tcp|TCP-PORT]
+#                             makes a cluster in DIR (a new or empty folder, made if missing)
+#                             and starts its server on a Unix socket in DIR only, or, with
+#                             tcp (a free port) or a port, on 127.0.0.1 too (a Windows
+#                             program under Wine reaches no Unix socket). A role pelora,
+#                             which may create databases, logs in with a password chosen
+#                             here (scram-sha-256). TLS is on, with a certificate of its
+#                             own: on TCP, sslmode=require works. Exports and prints the
+#                             connection:
+#                               PELORA_TEST_PG="host=DIR port=N dbname=postgres user=pelora password=XYZ"
+#                             (host=127.0.0.1 with TCP).
+#   pg_ctl_as DIR ARGS...     runs pg_ctl on that cluster as its owner: stop -m immediate
+#                             ends the server as a crash or a power cut would, start -w
+#                             starts it again as it was.
 #   pg_stop DIR               stops that server and deletes DIR.
 #
-# Run as a script it does the same: scripts/pgserver.sh start DIR [TCP-PORT] | stop DIR.
+# Run as a script it does the same: scripts/pgserver.sh start DIR [tcp|TCP-PORT] | ctl DIR ARGS... | stop DIR.
 # The server refuses to run as root: run by root, the cluster belongs to the user nobody.
 # Its log is DIR/server.log.
 
@@ -30,7 +36,7 @@ pg__as() {
 pg__port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
 pg_start() {
-  local dir=${1:?pg_start DIR [TCP-PORT]} port=${2:-} user
+  local dir=${1:?pg_start DIR [tcp|TCP-PORT]} port=${2:-} user
   [ -x "$pg_bin/initdb" ] || { echo "pg_start: no $pg_bin/initdb (scripts/setup.sh installs postgresql-15)" >&2; return 1; }
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
@@ -56,7 +62,7 @@ pg_start() {
   chmod 600 "$dir/data/server.key"
   # (No fsync: the cluster is thrown away, and the checks are quicker without.)
   cat >>"$dir/data/postgresql.conf" <<EOF
-listen_addresses = '127.0.0.1'
+listen_addresses = '$([ -n "$port" ] && echo 127.0.0.1)'
 unix_socket_directories = '$dir'
 ssl = on
 fsync = off
@@ -64,20 +70,27 @@ synchronous_commit = off
 full_page_writes = off
 EOF
 
-  # A free port, unless one was given: another may take it before the server does,
-  # so a server that cannot start is tried again on another.
-  local tries=${port:+1}
-  for _ in $(seq "${tries:-10}"); do
-    if [ -z "${2:-}" ]; then
+  # A free port when asked for one: another may take it before the server does,
+  # so a server that cannot start is tried again on another. On the socket alone
+  # the port only names the socket.
+  local tries=1 host=127.0.0.1
+  case $port in
+    '') port=5432 host=$dir ;;
+    tcp) tries=10 ;;
+  esac
+  for _ in $(seq "$tries"); do
+    if [ "${2:-}" = tcp ]; then
       port=$((20000 + RANDOM % 40000))
       pg__port_taken "$port" && continue
     fi
-    if pg__as "$user" "$pg_bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -o "-p $port" -w -t 30 start \
-         >/dev/null 2>&1; then
+    # (The port in the configuration, so that pg_ctl_as DIR start -w starts it as it was.)
+    sed -i '/^port = /d' "$dir/data/postgresql.conf"
+    echo "port = $port" >>"$dir/data/postgresql.conf"
+    if pg_ctl_as "$dir" -l "$dir/server.log" -w -t 30 start >/dev/null 2>&1; then
       PGPASSWORD=$password "$pg_bin/psql" -X -q -h "$dir" -p "$port" -U postgres -d postgres \
           -v ON_ERROR_STOP=1 -c "CREATE ROLE pelora LOGIN CREATEDB PASSWORD '$password'" >&2 \
         || { pg__stop_server "$dir"; return 1; }
-      export PELORA_TEST_PG="host=127.0.0.1 port=$port dbname=postgres user=pelora password=$password"
+      export PELORA_TEST_PG="host=$host port=$port dbname=postgres user=pelora password=$password"
       echo "$PELORA_TEST_PG"
       return 0
     fi
@@ -87,10 +100,16 @@ EOF
   return 1
 }
 
+pg_ctl_as() {
+  local dir=${1:?pg_ctl_as DIR ARGS...}
+  shift
+  pg__as "$(stat -c %U "$dir/data")" "$pg_bin/pg_ctl" -D "$dir/data" "$@"
+}
+
 pg__stop_server() {
   local dir=$1
   [ -f "$dir/data/PG_VERSION" ] || return 0
-  pg__as "$(stat -c %U "$dir/data")" "$pg_bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null 2>&1 || true
+  pg_ctl_as "$dir" -m fast -w stop >/dev/null 2>&1 || true
 }
 
 pg_stop() {
@@ -107,7 +126,8 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -euo pipefail
   case ${1:-} in
     start) shift; pg_start "$@" ;;
+    ctl) shift; pg_ctl_as "$@" ;;
     stop) shift; pg_stop "$@" ;;
-    *) echo "usage: $0 start DIR [TCP-PORT] | stop DIR" >&2; exit 2 ;;
+    *) echo "usage: $0 start DIR [tcp|TCP-PORT] | ctl DIR ARGS... | stop DIR" >&2; exit 2 ;;
   esac
 fi

@@ -616,7 +616,7 @@ check_psql() {
   log "Qt's PostgreSQL driver from the unpacked zip in a fresh Wine, on a throwaway server"
   pgdir=$(mktemp -d)
   trap 'pg_stop "$pgdir"' EXIT
-  pg_start "$pgdir" >/dev/null
+  pg_start "$pgdir" tcp >/dev/null
   echo "server: ${PELORA_TEST_PG% password=*} (password hidden)"
   local rc=0
   (cd "$app" && WINEDEBUG=-all,err+module,+loaddll wine pgcheck.exe "$PELORA_TEST_PG sslmode=require") >"$log" 2>&1 || rc=$?

@@ -329,6 +329,10 @@ bool copyTables(const QSqlDatabase &from, const QSqlDatabase &to)
     if (!sql::exec(from, isServer(from) ? u"BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"_s : u"BEGIN"_s))
         return false;
     const auto end = qScopeGuard([&from] { sql::exec(from, u"ROLLBACK"_s); });
+    // Reading a large office's lines takes longer than an operation's statements
+    // may: the copy's own reads have minutes.
+    if (isServer(from) && !sql::exec(from, u"SET LOCAL statement_timeout = '10min'"_s))
+        return false;
     for (const Table &table : reference()) {
         if (table.name == u"世代"_s)
             continue;

@@ -1,9 +1,13 @@
 #include "data/sql.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QLoggingCategory>
 #include <QSqlDriver>
 #include <atomic>
+#include <optional>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -36,6 +40,30 @@ bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantLis
     return ok;
 }
 
+// Opens a server connection again. After a try that failed it waits a few
+// seconds before the next, so that the statements left in a failing operation
+// (its rollback) do not each wait out the connect time-out once more.
+void reopen(const QSqlDatabase &db)
+{
+    static QMutex mutex;
+    static QHash<QString, QDeadlineTimer> quiet; // by connection name: no try before it expires
+    {
+        const QMutexLocker lock(&mutex);
+        if (!quiet.value(db.connectionName(), QDeadlineTimer(0)).hasExpired())
+            return;
+    }
+    QSqlDatabase connection = db;
+    connection.close();
+    const bool opened = connection.open();
+    if (!opened)
+        qWarning().noquote() << "The server cannot be reached:" << connection.lastError().text();
+    const QMutexLocker lock(&mutex);
+    if (opened)
+        quiet.remove(db.connectionName());
+    else
+        quiet.insert(db.connectionName(), QDeadlineTimer(1000));
+}
+
 // A statement that failed on a server for want of the server (no answer at
 // all, or SQLSTATE class 08, or the server shutting down) leaves the
 // connection dead: it is opened again, so that the operation works once the
@@ -45,18 +73,24 @@ void reconnectIfLost(const QSqlDatabase &db, const QSqlError &error)
     if (!onServer(db))
         return;
     const QString state = error.nativeErrorCode();
-    if (!state.isEmpty() && !state.startsWith(QStringLiteral("08")) && !state.startsWith(QStringLiteral("57P")))
-        return;
-    QSqlDatabase connection = db;
-    connection.close();
-    if (!connection.open())
-        qWarning().noquote() << "The server cannot be reached:" << connection.lastError().text();
+    if (state.isEmpty() || state.startsWith(QStringLiteral("08")) || state.startsWith(QStringLiteral("57P")))
+        reopen(db);
+}
+
+// A server connection left closed because the server was gone when it was
+// last tried is opened before its next statement: the first operation after
+// the server is back works, rather than failing once more to reconnect.
+void reopenIfClosed(const QSqlDatabase &db)
+{
+    if (onServer(db) && !db.isOpen())
+        reopen(db);
 }
 
 // Runs a statement on a query of its own, hands the query to read when it ran.
 bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &values,
          const std::function<void(QSqlQuery &)> &read = {})
 {
+    reopenIfClosed(db);
     QSqlError error;
     bool ok = false;
     {
@@ -194,8 +228,8 @@ public:
         , m_insert(QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns))
         , m_width(int(columns.count(QLatin1Char(',')) + 1))
         , m_batch(onServer(db) ? qMin(500, 30000 / m_width) : 1)
-        , m_full(db)
     {
+        reopenIfClosed(db);
         m_pending.reserve(m_batch);
     }
     ~Inserter()
@@ -223,12 +257,15 @@ private:
     bool flush()
     {
         // A full batch reuses one prepared statement; the last, shorter one has its own.
-        QSqlQuery partial(m_db);
-        QSqlQuery &query = m_pending.size() == m_batch ? m_full : partial;
-        if (m_ok && (&query == &partial || !m_prepared)) {
-            m_ok = query.prepare(statement(m_pending.size()));
-            m_prepared = m_prepared || &query == &m_full;
+        const bool full = m_pending.size() == m_batch;
+        if (full && !m_full) {
+            m_full.emplace(m_db);
+            m_ok = m_ok && m_full->prepare(statement(m_batch));
         }
+        QSqlQuery partial(m_db);
+        QSqlQuery &query = full ? *m_full : partial;
+        if (m_ok && !full)
+            m_ok = query.prepare(statement(m_pending.size()));
         int place = 0;
         for (const Row &row : std::as_const(m_pending))
             for (const QVariant &value : row)
@@ -246,8 +283,7 @@ private:
     QString m_insert;
     int m_width;
     int m_batch;
-    QSqlQuery m_full;
-    bool m_prepared = false;
+    std::optional<QSqlQuery> m_full; // prepared for a full batch
     bool m_ok = true;
     QSqlError m_error;
     QList<Row> m_pending;
@@ -268,6 +304,7 @@ bool copyRows(const QSqlDatabase &from, const QString &select, const QSqlDatabas
               const QString &columns)
 {
     Inserter inserter(to, table, columns);
+    reopenIfClosed(from);
     QSqlError error;
     bool ok = false;
     {

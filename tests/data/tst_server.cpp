@@ -1,7 +1,9 @@
 // The main data on a PostgreSQL server, as an office with several computers
-// meets it: two computers registering (and one deleting everything while the
-// other is connected), a connection the server drops, a server that cannot be
-// reached at start, and this computer's data moved onto an empty server.
+// meets it: two computers registering (two windows, and two programs at the
+// same moment), one deleting everything while the other is connected, a
+// connection the server drops, a server stopped in the middle of a 登録, a
+// server that cannot be reached at start, and this computer's data moved onto
+// an empty server.
 #include "fixture.h"
 
 #include "controls/datagrid.h"
@@ -11,8 +13,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 using namespace sheet;
@@ -42,6 +47,44 @@ bool onServer(const QString &statement)
     return ok;
 }
 
+// The rows of a statement on a server, through a connection of the test's own.
+QList<QVariantList> rowsOn(const server::Config &there, const QString &statement)
+{
+    QList<QVariantList> rows;
+    if (!server::connect(u"test-check"_s, there))
+        rows = sql::rows(QSqlDatabase::database(u"test-check"_s, false), statement);
+    QSqlDatabase::database(u"test-check"_s, false).close();
+    QSqlDatabase::removeDatabase(u"test-check"_s);
+    return rows;
+}
+
+// Another computer of the office, as a program of its own (this test program
+// started with PELORA_TEST_COMPUTER="database|title|go-file"): types a sheet
+// on the server's database, says "ready", registers when the go-file appears,
+// answers いいえ to any question about a sheet registered meanwhile, and
+// prints every message it was shown.
+int anotherComputer()
+{
+    const QStringList args = qEnvironmentVariable("PELORA_TEST_COMPUTER").split(u'|');
+    Pelora app;
+    if (args.size() != 3 || !server::choose(app.settings, Pelora::testServer(args.at(0))) || !app.start())
+        return 2;
+    typeSheet(app.w, u"山田"_s, args.at(1), u"20250501"_s);
+    for (int row = 1; row < 20; ++row)
+        typeLine(app.w, row, u"202505%1"_s.arg(row + 1, 2, 10, QChar(u'0')));
+    std::puts("ready");
+    std::fflush(stdout);
+    QDeadlineTimer deadline(60000);
+    while (!QFile::exists(args.at(2)) && !deadline.hasExpired())
+        QThread::msleep(5);
+    app.presenter.clear();
+    app.presenter.script = {MessageRequest::Button::Yes, MessageRequest::Button::No};
+    op::click(ui::cmd登録(app.w));
+    for (const MessageRequest &shown : std::as_const(app.presenter.shown))
+        std::puts(qPrintable(shown.prompt.simplified()));
+    return 0;
+}
+
 } // namespace
 
 class TestServer : public QObject
@@ -51,7 +94,10 @@ private slots:
     void initTestCase();
     void twoComputersRegister_data();
     void twoComputersRegister();
+    void twoProgramsRegisterAtOnce_data();
+    void twoProgramsRegisterAtOnce();
     void aDroppedConnectionIsToldAndTheRetryLands();
+    void aServerStoppedDuringRegisterLosesNothing();
     void anUnreachableServerOffersThisComputersFiles_data();
     void anUnreachableServerOffersThisComputersFiles();
     void thisComputersDataMovesToAnEmptyServer();
@@ -122,6 +168,54 @@ void TestServer::twoComputersRegister()
     QCOMPARE(first.mainRows(u"SELECT count(*) FROM 時給ヘッダ"_s).value(0).value(0).toInt(), asked ? 1 : 2);
 }
 
+void TestServer::twoProgramsRegisterAtOnce_data()
+{
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("different sheets: both land") << QStringList{u"5月分"_s, u"6月分"_s};
+    QTest::newRow("the same new sheet: one lands, the other is asked") << QStringList{u"5月分"_s, u"5月分"_s};
+}
+
+void TestServer::twoProgramsRegisterAtOnce()
+{
+    QFETCH(QStringList, titles);
+    const QString database = u"pelora_programs_%1"_s.arg(QCoreApplication::applicationPid());
+    QVERIFY(onServer(u"CREATE DATABASE "_s + database));
+    const auto drop = qScopeGuard([&] { onServer(u"DROP DATABASE %1 WITH (FORCE)"_s.arg(database)); });
+    QVERIFY(Pelora::onTestServer(database, server::makeTables));
+    QTemporaryDir dir;
+    const QString go = dir.filePath(u"go"_s);
+    std::vector<std::unique_ptr<QProcess>> computers;
+    for (const QString &title : std::as_const(titles)) {
+        auto computer = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"PELORA_TEST_ON_SERVER"_s);
+        env.insert(u"PELORA_TEST_COMPUTER"_s, QStringList{database, title, go}.join(u'|'));
+        computer->setProcessEnvironment(env);
+        computer->start(QCoreApplication::applicationFilePath(), {});
+        computers.push_back(std::move(computer));
+    }
+    for (const auto &computer : computers)
+        QVERIFY(computer->waitForReadyRead(60000) && computer->readLine().trimmed() == "ready");
+    QFile(go).open(QIODevice::WriteOnly); // both register now
+    int asked = 0;
+    for (const auto &computer : computers) {
+        QVERIFY(computer->waitForFinished(60000));
+        QCOMPARE(computer->exitCode(), 0);
+        const QString told = QString::fromUtf8(computer->readAllStandardOutput());
+        // Asked whether to replace the sheet the other registered, found at the start or at the end.
+        asked += told.contains(u"登録済みです"_s) || told.contains(u"この入力の間に変更されています"_s);
+        QVERIFY2(!told.contains(u"できませんでした"_s), qPrintable(told));
+    }
+    const bool same = titles.first() == titles.last();
+    QCOMPARE(asked, same ? 1 : 0);
+    const QList<QVariantList> stored = Pelora::serverRows(
+        database, u"SELECT タイトル, 合計, (SELECT count(*) FROM 時給明細 m WHERE m.タイトル = h.タイトル) "
+                  u"FROM 時給ヘッダ h ORDER BY タイトル"_s);
+    QCOMPARE(stored.size(), same ? 1 : 2);
+    for (const QVariantList &sheet : stored)
+        QCOMPARE(sheet.mid(1), (QVariantList{160000.0, 20LL}));
+}
+
 void TestServer::aDroppedConnectionIsToldAndTheRetryLands()
 {
     Pelora app;
@@ -141,6 +235,78 @@ void TestServer::aDroppedConnectionIsToldAndTheRetryLands()
     op::click(ui::cmd登録(app.w));
     QCOMPARE(app.presenter.shown.size(), 1);
     QCOMPARE(app.mainRows(u"SELECT 合計 FROM 時給ヘッダ"_s), QList<QVariantList>{{8000.0}});
+}
+
+void TestServer::aServerStoppedDuringRegisterLosesNothing()
+{
+    // A server of this test's own, which it may stop as a crash or a power cut would.
+    QTemporaryDir cluster;
+    cluster.setAutoRemove(false); // the script deletes it
+    const auto script = [&cluster](const QStringList &args, QString *out = nullptr) {
+        QProcess run;
+        run.start(u"bash"_s, QStringList{QStringLiteral(PELORA_SCRIPTS "/pgserver.sh"), args.first(), cluster.path()}
+                                  + args.mid(1));
+        const bool ran = run.waitForFinished(60000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+        if (out)
+            *out = QString::fromUtf8(run.readAllStandardOutput()).trimmed();
+        return ran;
+    };
+    QString pairs, password;
+    QVERIFY(script({u"start"_s}, &pairs));
+    const auto stopServer = qScopeGuard([&] { script({u"stop"_s}); });
+    server::Config own = server::parseKeyValues(pairs, &password);
+    const QByteArray shared = qgetenv("PGPASSWORD");
+    qputenv("PGPASSWORD", password.toUtf8());
+    const auto sharedPassword = qScopeGuard([&] { qputenv("PGPASSWORD", shared); });
+    const auto stored = [&own] {
+        return rowsOn(own, u"SELECT 合計, (SELECT count(*) FROM 時給明細) FROM 時給ヘッダ"_s);
+    };
+
+    rowsOn(own, u"CREATE DATABASE office"_s);
+    own.database = u"office"_s;
+
+    qunsetenv("PELORA_TEST_ON_SERVER");
+    Pelora app;
+    qputenv("PELORA_TEST_ON_SERVER", "1");
+    QVERIFY(server::choose(app.settings, own));
+    app.presenter.answerYes(); // Pelora's tables on the empty database
+    QVERIFY(app.start());
+    typeSheet(app.w, u"佐藤"_s, u"5月分"_s, u"20250501"_s);
+    app.presenter.answerYes();
+    op::click(ui::cmd登録(app.w));
+    op::fill(ui::cmb氏名(app.w), u"佐藤"_s);
+    op::fill(ui::txtタイトル(app.w), u"5月分"_s);
+    op::click(ui::cmd読込(app.w));
+    typeLine(app.w, 1, u"20250502"_s);
+
+    // Another session holds the lines against writes, so that 登録 waits half-way, its
+    // header written and its lines not; the server stops under it.
+    QVERIFY(!server::connect(u"test-locker"_s, own));
+    QVERIFY(sql::exec(QSqlDatabase::database(u"test-locker"_s, false), u"BEGIN"_s));
+    QVERIFY(sql::exec(QSqlDatabase::database(u"test-locker"_s, false), u"LOCK TABLE 時給明細 IN EXCLUSIVE MODE"_s));
+    QProcess stopper;
+    stopper.start(u"bash"_s, {u"-c"_s, u"sleep 1; exec bash \"$0\" ctl \"$1\" stop -m immediate"_s,
+                              QStringLiteral(PELORA_SCRIPTS "/pgserver.sh"), cluster.path()});
+    app.presenter.clear();
+    app.presenter.answerYes();
+    op::click(ui::cmd登録(app.w));
+    QVERIFY(stopper.waitForFinished(30000) && stopper.exitCode() == 0);
+    QSqlDatabase::database(u"test-locker"_s, false).close();
+    QSqlDatabase::removeDatabase(u"test-locker"_s);
+    QCOMPARE(app.presenter.shown.size(), 2);
+    QVERIFY2(app.presenter.last().prompt.contains(u"登録できませんでした"_s), qPrintable(app.presenter.last().prompt));
+    QCOMPARE(ui::txtタイトル(app.w)->text(), u"5月分"_s);
+
+    // Back, as it was before the 登録: then the same 登録 lands.
+    QVERIFY(script({u"ctl"_s, u"start"_s, u"-w"_s, u"-l"_s, cluster.filePath(u"server.log"_s)}));
+    QCOMPARE(stored(), (QList<QVariantList>{{8000.0, 1LL}}));
+    QTest::qWait(1000); // as an operator reads the message before trying again
+    app.presenter.clear();
+    app.presenter.answerYes();
+    op::click(ui::cmd登録(app.w));
+    QCOMPARE(app.presenter.shown.size(), 1);
+    QCOMPARE(stored(), (QList<QVariantList>{{16000.0, 2LL}}));
+    app.stop();
 }
 
 void TestServer::anUnreachableServerOffersThisComputersFiles_data()
@@ -211,5 +377,13 @@ void TestServer::thisComputersDataMovesToAnEmptyServer()
     QCOMPARE(moved, (QList<QVariantList>{{u"山田"_s, u"5月分"_s, 8000.0, 1LL}}));
 }
 
-QTEST_MAIN(TestServer)
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("PELORA_TEST_COMPUTER"))
+        return anotherComputer();
+    TestServer test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_server.moc"
