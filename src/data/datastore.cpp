@@ -294,6 +294,7 @@ void DataStore::closeConnection(const QString &name)
 {
     if (!QSqlDatabase::contains(name))
         return;
+    sql::forgetStatements(name);
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         db.close();

@@ -39,6 +39,7 @@ std::optional<StartupError> DataStore::openOnServer()
         }
         return error;
     }
+    sql::keepStatements(main());
     switch (server::tablesOf(main())) {
     case server::Tables::Pelora:
         return std::nullopt;

@@ -4,9 +4,11 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QLoggingCategory>
 #include <QSqlDriver>
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,17 +24,63 @@ bool onServer(const QSqlDatabase &db)
     return db.driverName() == QStringLiteral("QPSQL");
 }
 
-bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantList &values)
+// The statements a server connection keeps prepared (keepStatements), by
+// connection name and then by text.
+struct Kept
 {
-    query.setForwardOnly(true);
+    QMutex mutex;
+    QSet<QString> keeping;
+    QHash<QString, QHash<QString, std::shared_ptr<QSqlQuery>>> queries;
+};
+
+Kept &kept()
+{
+    static Kept statements;
+    return statements;
+}
+
+// The connection's kept query for statement, prepared the first time; null
+// when the connection keeps none, or the kept one is in use.
+std::shared_ptr<QSqlQuery> keptQuery(const QSqlDatabase &db, const QString &statement)
+{
+    Kept &all = kept();
+    const QMutexLocker lock(&all.mutex);
+    if (!all.keeping.contains(db.connectionName()))
+        return {};
+    std::shared_ptr<QSqlQuery> &query = all.queries[db.connectionName()][statement];
+    if (!query) {
+        auto made = std::make_shared<QSqlQuery>(db);
+        made->setForwardOnly(true);
+        if (!made->prepare(statement))
+            return {};
+        query = made;
+    }
+    return query.use_count() == 1 && !query->isActive() ? query : nullptr;
+}
+
+// Lets the kept statements of a connection go; with stopKeeping, it keeps no more.
+void dropKept(const QString &connectionName, bool stopKeeping)
+{
+    QHash<QString, std::shared_ptr<QSqlQuery>> queries; // let go outside the lock
+    Kept &all = kept();
+    const QMutexLocker lock(&all.mutex);
+    queries = all.queries.take(connectionName);
+    if (stopKeeping)
+        all.keeping.remove(connectionName);
+}
+
+// Runs statement on query, prepared there unless it is a kept one already.
+bool runOn(QSqlQuery &query, bool prepared, const QString &statement, const QVariantList &values)
+{
     // A server prepares no transaction statement (BEGIN, COMMIT): a statement
     // with no value to bind runs as it stands there.
     bool ok = false;
     if (values.isEmpty() && query.driver() && query.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        query.setForwardOnly(true);
         ok = query.exec(statement);
-    } else if ((ok = query.prepare(statement))) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
+    } else if (prepared || (query.setForwardOnly(true), ok = query.prepare(statement))) {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
         ok = query.exec();
     }
     if (!ok)
@@ -52,6 +100,7 @@ void reopen(const QSqlDatabase &db)
         if (!quiet.value(db.connectionName(), QDeadlineTimer(0)).hasExpired())
             return;
     }
+    dropKept(db.connectionName(), false); // they end with the session
     QSqlDatabase connection = db;
     connection.close();
     const bool opened = connection.open();
@@ -94,8 +143,10 @@ bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &v
     QSqlError error;
     bool ok = false;
     {
-        QSqlQuery query(db);
-        ok = prepareAndRun(query, statement, values);
+        const std::shared_ptr<QSqlQuery> reused = values.isEmpty() ? nullptr : keptQuery(db, statement);
+        std::optional<QSqlQuery> own;
+        QSqlQuery &query = reused ? *reused : own.emplace(db);
+        ok = runOn(query, bool(reused), statement, values);
         if (ok && read)
             read(query);
         if (ok && query.lastError().isValid() && query.lastError().type() != QSqlError::NoError) {
@@ -112,6 +163,20 @@ bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &v
 }
 
 } // namespace
+
+void keepStatements(const QSqlDatabase &db)
+{
+    if (!onServer(db))
+        return;
+    Kept &all = kept();
+    const QMutexLocker lock(&all.mutex);
+    all.keeping.insert(db.connectionName());
+}
+
+void forgetStatements(const QString &connectionName)
+{
+    dropKept(connectionName, true);
+}
 
 QSqlDatabase connection(const QString &connectionName)
 {
@@ -258,21 +323,23 @@ private:
     {
         // A full batch reuses one prepared statement; the last, shorter one has its own.
         const bool full = m_pending.size() == m_batch;
-        if (full && !m_full) {
-            m_full.emplace(m_db);
-            m_ok = m_ok && m_full->prepare(statement(m_batch));
+        const QString text = statement(m_pending.size());
+        std::shared_ptr<QSqlQuery> query = keptQuery(m_db, text);
+        if (!query && full && m_full) {
+            query = m_full;
+        } else if (!query) {
+            query = std::make_shared<QSqlQuery>(m_db);
+            m_ok = m_ok && query->prepare(text);
+            if (full)
+                m_full = query;
         }
-        QSqlQuery partial(m_db);
-        QSqlQuery &query = full ? *m_full : partial;
-        if (m_ok && !full)
-            m_ok = query.prepare(statement(m_pending.size()));
         int place = 0;
         for (const Row &row : std::as_const(m_pending))
             for (const QVariant &value : row)
-                query.bindValue(place++, value);
-        m_ok = m_ok && place == m_width * m_pending.size() && query.exec();
+                query->bindValue(place++, value);
+        m_ok = m_ok && place == m_width * m_pending.size() && query->exec();
         if (!m_ok && !m_error.isValid()) {
-            m_error = query.lastError();
+            m_error = query->lastError();
             qWarning().noquote() << "SQL failed:" << m_insert << "--" << m_error.text();
         }
         m_pending.clear();
@@ -283,7 +350,7 @@ private:
     QString m_insert;
     int m_width;
     int m_batch;
-    std::optional<QSqlQuery> m_full; // prepared for a full batch
+    std::shared_ptr<QSqlQuery> m_full; // prepared for a full batch
     bool m_ok = true;
     QSqlError m_error;
     QList<Row> m_pending;

@@ -14,6 +14,14 @@ using Row = QVariantList;
 
 QSqlDatabase connection(const QString &connectionName);
 
+// A server connection named here keeps each statement it runs with values
+// prepared, so that it costs one round trip to the server the next time
+// rather than three (prepare, execute, deallocate). forgetStatements lets
+// them go: before the connection closes, and when it is opened again.
+// Nothing changes for a file.
+void keepStatements(const QSqlDatabase &db);
+void forgetStatements(const QString &connectionName);
+
 // Opens a connection of its own to file on the calling thread, runs fn on it,
 // and closes and removes it again: the one way to read or change a file other
 // than the two the data store holds open (a copy, a file put back, the main
