@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth xdotool
   libreoffice-calc-nogui  # the CSV test has a spreadsheet read the files it writes
+  poppler-utils           # the statement tests read the text of the PDFs they write (pdftotext)
 )
 
 missing=()
