@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSysInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -203,8 +204,12 @@ std::optional<QString> connect(const QString &connectionName, const Config &conf
     if (!password.isEmpty())
         db.setPassword(password);
     // Told within seconds when the network or the server is gone, or a lock is held.
-    db.setConnectOptions(u"connect_timeout=5;application_name=Pelora;sslmode=%1;"
-                         u"options='-c statement_timeout=15000 -c lock_timeout=5000'"_s.arg(config.sslMode));
+    // The session is named after the computer: 一括削除 names the others it finds.
+    QString computer = QSysInfo::machineHostName();
+    computer.removeIf([](QChar c) { return !(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.'; });
+    db.setConnectOptions(u"connect_timeout=5;application_name='Pelora %1';sslmode=%2;"
+                         u"options='-c statement_timeout=15000 -c lock_timeout=5000'"_s.arg(computer.left(48),
+                                                                                           config.sslMode));
     if (db.open())
         return std::nullopt;
     return db.lastError().text().trimmed();
@@ -370,11 +375,19 @@ QString tally(const QSqlDatabase &db)
     return parts.join(u' ');
 }
 
-int otherSessions(const QSqlDatabase &db)
+std::optional<QStringList> otherComputers(const QSqlDatabase &db)
 {
-    const QVariant count = sql::scalar(db, u"SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
-                                           u"AND application_name = 'Pelora' AND pid <> pg_backend_pid()"_s);
-    return count.isValid() ? count.toInt() : -1;
+    bool read = false;
+    const QList<sql::Row> rows = sql::rows(
+        db, u"SELECT DISTINCT trim(substr(application_name, 7)) FROM pg_stat_activity "
+            u"WHERE datname = current_database() AND application_name LIKE 'Pelora%' AND pid <> pg_backend_pid() ORDER BY 1"_s,
+        {}, &read);
+    if (!read)
+        return std::nullopt;
+    QStringList names;
+    for (const sql::Row &row : rows)
+        names.append(row.value(0).toString().isEmpty() ? u"?"_s : row.value(0).toString());
+    return names;
 }
 
 } // namespace server

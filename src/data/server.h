@@ -83,8 +83,10 @@ bool copyTables(const QSqlDatabase &from, const QSqlDatabase &to);
 // each table and the sums of the sheets' totals and the lines' amounts, as text.
 QString tally(const QSqlDatabase &db);
 
-// How many other Peloras are connected to the same database now; -1 when the server cannot tell.
-int otherSessions(const QSqlDatabase &db);
+// The computers whose Pelora is connected to the same database now, besides
+// this connection (this computer's name too, for another of its sessions);
+// nothing when the server cannot tell.
+std::optional<QStringList> otherComputers(const QSqlDatabase &db);
 
 // Whether db is a connection to a server (not a file).
 bool isServer(const QSqlDatabase &db);

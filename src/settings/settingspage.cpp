@@ -289,11 +289,12 @@ void SettingsPage::cmd一括削除7_Click()
         return;
     // On a server the data of every computer goes: said so, and only while no other computer uses it.
     if (const auto &place = m_store.serverConfig(); place && !m_store.readOnly()) {
-        if (const int others = server::otherSessions(m_store.main()); others != 0) {
+        if (const std::optional<QStringList> others = server::otherComputers(m_store.main()); !others || !others->isEmpty()) {
             m_dialogs.fail(Dialogs::notStored(
-                others < 0 ? u"サーバーに問い合わせられないため、削除しませんでした。"_s
-                           : u"ほかのパソコン（%1 台）の Pelora が %2 につながっているため、削除しませんでした。"
-                             u"ほかのパソコンの Pelora を閉じてから、もう一度実行してください。"_s.arg(others).arg(place->describe())));
+                !others ? u"サーバーに問い合わせられないため、削除しませんでした。"_s
+                        : u"ほかのパソコン（%1）の Pelora が %2 につながっているため、削除しませんでした。"
+                          u"ほかのパソコンの Pelora を閉じてから、もう一度実行してください。"_s
+                              .arg(others->join(u"、"_s), place->describe())));
             return;
         }
         if (!m_dialogs.ask(u"その他"_s, u"確認"_s,
