@@ -9,8 +9,9 @@
 #   5. packs dist/Pelora-<version>-windows-x64.zip and, from the same files, the setup
 #      dist/Pelora-<version>-setup.exe (NSIS);
 #   6. unpacks the zip into a fresh Wine and starts it there; installs, upgrades and
-#      uninstalls the setup in another fresh Wine, one line per step; from the unpacked zip,
-#      has Qt's PostgreSQL driver write and read a throwaway server on 127.0.0.1.
+#      uninstalls the setup in another fresh Wine, one line per step; in a third, has the
+#      unpacked Pelora.exe register a sheet, typed into its window, on a throwaway PostgreSQL
+#      server on 127.0.0.1, and reads the sheet there with psql (the stage pgcheck).
 # Stages can be run alone: scripts/windows.sh [qt|psql|build|test|pack|check|pgcheck]...
 # Qt is cached for every checkout; the Wine prefixes are the checkout's own
 # (build-windows/wine-*), so that two checkouts never share one.
@@ -598,56 +599,147 @@ setup_steps() {
   ok "the installer's first page: build-windows/setup.png"
 }
 
-# ---- 6b. Qt's PostgreSQL driver from the zip --------------------------------------------------
-# A throwaway server on 127.0.0.1 with TLS (scripts/pgserver.sh). pgcheck.exe, put into the
-# unpacked zip in a fresh Wine with nothing else on the path, loads the driver as Pelora.exe
-# would (qt.conf, plugins\sqldrivers, libpq and OpenSSL beside the program), connects with
-# sslmode=require, writes and reads a table; the rows are then read with Debian's psql.
+# ---- 6b. Pelora.exe on an office's PostgreSQL server --------------------------------------------
+# A throwaway server on 127.0.0.1 with TLS (scripts/pgserver.sh), on which the database
+# pelora_office is made with psql, as the office's administrator makes it. The zip is unpacked
+# into a fresh Wine with nothing else on the path; Pelora's settings in the registry name that
+# database with sslmode=require, and the password is in %APPDATA%\postgresql\pgpass.conf, where
+# libpq looks. Pelora.exe is started there and, as an operator does, with xdotool: asked
+# whether to make its tables in the empty database, answered はい; a sheet typed into 入力シート
+# and registered. Debian's psql then reads the sheet on the server. One line per step; the
+# check stops at the first that does not hold. Pelora.exe's +loaddll trace must show the
+# driver's DLLs loaded from the unpacked zip. build-windows/pelora-server.png pictures the
+# window after registering.
 . "$repo/scripts/pgserver.sh"
 
 check_psql() {
-  local prefix=$repo/build-windows/wine-psql log=$repo/build-windows/pgcheck.log
+  local prefix=$repo/build-windows/wine-psql trace=$repo/build-windows/pgcheck.log
   rm -rf "$prefix"
   wine_env "$prefix"
   unset WINEPATH
+  # (Japanese in the window titles xdotool looks for, and in psql's statements and answers.)
+  export LC_ALL=C.UTF-8
   local app=$prefix/drive_c/Office/$package
   unzip -q "dist/$package.zip" -d "$prefix/drive_c/Office"
-  cp build-windows/tools/pgcheck.exe "$app/"
-  log "Qt's PostgreSQL driver from the unpacked zip in a fresh Wine, on a throwaway server"
+  log "Pelora.exe from the unpacked zip in a fresh Wine, on a throwaway PostgreSQL server"
   pgdir=$(mktemp -d)
   trap 'pg_stop "$pgdir"' EXIT
   pg_start "$pgdir" tcp >/dev/null
-  echo "server: ${PELORA_TEST_PG% password=*} (password hidden)"
-  local rc=0
-  (cd "$app" && WINEDEBUG=-all,err+module,+loaddll wine pgcheck.exe "$PELORA_TEST_PG sslmode=require") >"$log" 2>&1 || rc=$?
-  # (Its own lines: not Wine's trace, nor Wine's word that its 32-bit half is missing.)
-  grep -v -E '^([0-9a-f]+:)?trace:loaddll|wine32|multiarch|add-architecture' "$log" || true
-  [ $rc = 0 ] || echo "pgcheck.exe ended with $rc"
+  local xvfb started=$SECONDS rc=0
+  start_display
+  server_steps || rc=1
+  close_pelora || true
   # Each of the driver's DLLs loaded from the unpacked zip, none missing.
   local f where
   for f in qsqlpsql.dll "${libpq_dlls[@]}"; do
-    where=$(grep -i -m1 -o "Loaded L\"[^\"]*\\\\$f\"" "$log" || true)
+    where=$(grep -i -m1 -o "Loaded L\"[^\"]*\\\\$f\"" "$trace" || true)
     if grep -qiF "Office\\\\$package\\\\" <<<"$where"; then
       echo "loaded from the zip: ${where#Loaded L}"
     else
       echo "$f was not loaded from the zip: ${where:-not loaded}"; rc=1
     fi
   done
-  if grep -E 'err:module' "$log"; then
+  if grep -E 'err:module' "$trace"; then
     echo "a DLL is missing from the zip"; rc=1
   fi
-  local rows expected=$'佐藤 一郎（週3）|980|2023-12-31\n山田花子|1050.5|2024-04-01'
-  rows=$("$pg_bin/psql" -X -A -t "${PELORA_TEST_PG/dbname=postgres/dbname=pgcheck}" \
-           -c "SELECT 氏名, 時給, 入社日 FROM 従業員 ORDER BY 入社日" 2>&1) || true
-  if [ "$rows" = "$expected" ]; then
-    echo "read on the server with psql: $(tr '\n' ';' <<<"$rows")"
-  else
-    echo "on the server, 従業員 holds: ${rows:-nothing}"; rc=1
-  fi
   wineserver -k || true
+  kill "$xvfb" 2>/dev/null || true
   pg_stop "$pgdir"
   trap - EXIT
+  log "the server's check took $((SECONDS - started)) s"
   return $rc
+}
+
+server_steps() {
+  local n=0
+  ok() { n=$((n + 1)); echo "server $n: $*"; }
+  failed() { n=$((n + 1)); echo "server $n FAILED: $*"; return 1; }
+  winvar() { wine cmd /c echo "%$1%" | tr -d '\r'; }
+  local port password db=pelora_office
+  port=$(sed -n 's/.*port=\([0-9]*\).*/\1/p' <<<"$PELORA_TEST_PG")
+  password=$(sed -n 's/.*password=\([^ ]*\).*/\1/p' <<<"$PELORA_TEST_PG")
+  local office="${PELORA_TEST_PG/dbname=postgres/dbname=$db}"
+  office_sql() { "$pg_bin/psql" -X -A -t -v ON_ERROR_STOP=1 "$office" -c "$1" 2>&1; }
+  # Waits up to 30 s for a query's answer to be the one given.
+  answers() {
+    for _ in $(seq 30); do [ "$(office_sql "$1")" = "$2" ] && return 0; sleep 1; done
+    return 1
+  }
+
+  "$pg_bin/psql" -X -q -v ON_ERROR_STOP=1 "$PELORA_TEST_PG" -c "CREATE DATABASE $db" \
+    || { failed "the database $db could not be made"; return 1; }
+  ok "server at 127.0.0.1:$port with TLS; the empty database $db made with psql"
+
+  local key='HKCU\Software\VORMAK\Pelora\server' value
+  for value in "use REG_SZ true" "host REG_SZ 127.0.0.1" "port REG_DWORD $port" "database REG_SZ $db" \
+               "user REG_SZ pelora" "sslmode REG_SZ require"; do
+    set -- $value
+    wine reg add "$key" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1 || { failed "reg add $key $1"; return 1; }
+  done
+  local pgpass
+  pgpass=$(winepath -u "$(winvar APPDATA)\\postgresql\\pgpass.conf")
+  mkdir -p "$(dirname "$pgpass")"
+  printf '127.0.0.1:%s:%s:pelora:%s\n' "$port" "$db" "$password" >"$pgpass"
+  ok "registry: $key names $db, sslmode=require; its password in %APPDATA%\\postgresql\\pgpass.conf"
+
+  (cd "$app" && WINEDEBUG=-all,err+module,+loaddll wine Pelora.exe >"$trace" 2>&1) &
+  local window=""
+  for _ in $(seq 120); do
+    window=$(xdotool search --name '^Pelora の起動$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 1
+  done
+  [ -n "$window" ] || { import -window root build-windows/pelora-server.png
+                        failed "Pelora did not ask to make its tables (build-windows/pelora-server.png)"; return 1; }
+  sleep 2
+  # (A refusal has the same title, and only OK: the letter leaves it there.)
+  xdotool windowfocus "$window" key y
+  sleep 5
+  if xdotool search --name '^Pelora の起動$' >/dev/null 2>&1 || ! wait_for_pelora; then
+    import -window root build-windows/pelora-server.png
+    failed "Pelora did not start on the server: build-windows/pelora-server.png shows why"; return 1
+  fi
+  local tables tls
+  tables=$(office_sql "SELECT count(*) FROM information_schema.tables WHERE table_schema = 'public'")
+  tls=$(office_sql "SELECT s.version FROM pg_stat_ssl s JOIN pg_stat_activity a USING (pid) WHERE a.application_name = 'Pelora' AND s.ssl")
+  [ "$(office_sql "SELECT count(*) FROM 時給ヘッダ")" = 0 ] && [ -n "$tls" ] \
+    || { failed "no empty tables of Pelora's, or no TLS session of Pelora's on the server: $tables tables, ${tls:-no TLS}"; return 1; }
+  ok "asked to make its tables, answered はい: $tables tables on the server, Pelora connected over $tls"
+
+  # From the name field: 時給, タイトル, 休憩, then the grid's first date; Return goes on to the
+  # next column. Ctrl+Tab leaves the grid for 登録, and its question is answered with Enter.
+  # (Latin letters: a character that no key of the display has reaches a program under Wine
+  # as the first such character typed, whatever xdotool maps. Tables and columns have
+  # Japanese names all the same.)
+  local name='Yamada Hanako' title='2025-05' wage=1050
+  window=$(xdotool search --name '^Pelora Ver' | head -1)
+  xdotool windowfocus "$window"
+  xdotool type --delay 100 "$name"
+  xdotool key --delay 100 Tab; xdotool type --delay 100 "$wage"
+  xdotool key --delay 100 Tab; xdotool type --delay 100 "$title"
+  xdotool key --delay 100 Tab Tab
+  xdotool type --delay 100 20250501; xdotool key Return
+  xdotool type --delay 100 0900; xdotool key Return
+  xdotool type --delay 100 1700; xdotool key Return
+  sleep 1
+  xdotool key --delay 200 ctrl+Tab space
+  window=""
+  for _ in $(seq 30); do
+    window=$(xdotool search --name '^登録の確認$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 1
+  done
+  [ -n "$window" ] && xdotool windowfocus "$window" key Return
+  # The sheet as typed: 8 hours at the wage, one line.
+  local expected="$name|$title|$((8 * wage))" registered=yes sheet
+  answers "SELECT 氏名, タイトル, 合計 FROM 時給ヘッダ" "$expected" && answers "SELECT count(*) FROM 時給明細" 1 \
+    || registered=no
+  import -window root build-windows/pelora-server.png
+  sheet="$(office_sql "SELECT 氏名, タイトル, 合計 FROM 時給ヘッダ"), $(office_sql "SELECT count(*) FROM 時給明細") line(s)"
+  [ $registered = yes ] \
+    || { failed "typed $expected, one line; on the server: $sheet (build-windows/pelora-server.png)"; return 1; }
+  ok "a sheet typed into Pelora's window and registered; read on the server with psql: $sheet"
+
+  close_pelora || { failed "Pelora.exe did not end after its window was closed"; return 1; }
+  ok "window closed, Pelora.exe ended"
 }
 
 install_packages
