@@ -700,7 +700,7 @@ server_steps() {
   fi
   local tables tls
   tables=$(office_sql "SELECT count(*) FROM information_schema.tables WHERE table_schema = 'public'")
-  tls=$(office_sql "SELECT s.version FROM pg_stat_ssl s JOIN pg_stat_activity a USING (pid) WHERE a.application_name = 'Pelora' AND s.ssl")
+  tls=$(office_sql "SELECT s.version FROM pg_stat_ssl s JOIN pg_stat_activity a USING (pid) WHERE a.application_name LIKE 'Pelora%' AND s.ssl")
   [ "$(office_sql "SELECT count(*) FROM 時給ヘッダ")" = 0 ] && [ -n "$tls" ] \
     || { failed "no empty tables of Pelora's, or no TLS session of Pelora's on the server: $tables tables, ${tls:-no TLS}"; return 1; }
   ok "asked to make its tables, answered はい: $tables tables on the server, Pelora connected over $tls"
