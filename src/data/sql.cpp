@@ -282,9 +282,10 @@ bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row>
 
 namespace {
 
-// Rows on their way into a table, sent as they gather: a statement per row on
-// a file, a statement per batch on a server (up to 500 rows, and under the
-// server's limit of 65,535 values to a statement).
+// Rows on their way into a table, sent as they gather, many to a statement:
+// up to 500 on a server (under its limit of 65,535 values to a statement),
+// where each statement is a round trip; up to 100 on a file (under SQLite's
+// oldest limit of 999 values), where each costs the program's binding.
 class Inserter
 {
 public:
@@ -292,7 +293,7 @@ public:
         : m_db(db)
         , m_insert(QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns))
         , m_width(int(columns.count(QLatin1Char(',')) + 1))
-        , m_batch(onServer(db) ? qMin(500, 30000 / m_width) : 1)
+        , m_batch(onServer(db) ? qMin(500, 30000 / m_width) : qMax(1, qMin(100, 999 / m_width)))
     {
         reopenIfClosed(db);
         m_pending.reserve(m_batch);
@@ -321,36 +322,48 @@ private:
 
     bool flush()
     {
-        // A full batch reuses one prepared statement; the last, shorter one has its own.
-        const bool full = m_pending.size() == m_batch;
-        const QString text = statement(m_pending.size());
-        std::shared_ptr<QSqlQuery> query = keptQuery(m_db, text);
-        if (!query && full && m_full) {
-            query = m_full;
-        } else if (!query) {
-            query = std::make_shared<QSqlQuery>(m_db);
-            m_ok = m_ok && query->prepare(text);
-            if (full)
-                m_full = query;
-        }
-        int place = 0;
-        for (const Row &row : std::as_const(m_pending))
-            for (const QVariant &value : row)
-                query->bindValue(place++, value);
-        m_ok = m_ok && place == m_width * m_pending.size() && query->exec();
-        if (!m_ok && !m_error.isValid()) {
-            m_error = query->lastError();
-            qWarning().noquote() << "SQL failed:" << m_insert << "--" << m_error.text();
+        // A file takes a short last batch row by row: one statement prepared
+        // once costs less there than a long one prepared for a single use.
+        if (m_pending.size() == m_batch || onServer(m_db)) {
+            send(m_pending);
+        } else {
+            for (const Row &row : std::as_const(m_pending))
+                send({row});
         }
         m_pending.clear();
         return m_ok;
+    }
+
+    void send(const QList<Row> &rows)
+    {
+        if (!m_ok)
+            return;
+        const QString text = statement(rows.size());
+        std::shared_ptr<QSqlQuery> query = keptQuery(m_db, text);
+        if (!query) {
+            std::shared_ptr<QSqlQuery> &prepared = m_prepared[rows.size()];
+            if (!prepared) {
+                prepared = std::make_shared<QSqlQuery>(m_db);
+                m_ok = prepared->prepare(text);
+            }
+            query = prepared;
+        }
+        int place = 0;
+        for (const Row &row : rows)
+            for (const QVariant &value : row)
+                query->bindValue(place++, value);
+        m_ok = m_ok && place == m_width * rows.size() && query->exec();
+        if (!m_ok) {
+            m_error = query->lastError();
+            qWarning().noquote() << "SQL failed:" << m_insert << "--" << m_error.text();
+        }
     }
 
     QSqlDatabase m_db;
     QString m_insert;
     int m_width;
     int m_batch;
-    std::shared_ptr<QSqlQuery> m_full; // prepared for a full batch
+    QHash<qsizetype, std::shared_ptr<QSqlQuery>> m_prepared; // by the rows a statement inserts
     bool m_ok = true;
     QSqlError m_error;
     QList<Row> m_pending;
