@@ -4,7 +4,7 @@
 //
 //   pelora_bench [--sizes 1000,10000,100000] [--employees 1000] [--runs 21]
 //                [--startup-runs 11] [--changed-runs 3] [--crash-runs 3]
-//                [--cache /tmp/pelora-bench] [--startup-only]
+//                [--cache /tmp/pelora-bench] [--startup-only] [--server]
 //
 // Progress goes to stderr, the tables to stdout.
 #include "app/frmpelora.h"
@@ -91,7 +91,7 @@ struct Options
     int changedRuns = 3;
     int crashRuns = 3;
     bool startupOnly = false;
-    bool server = false; // --server: the page operations on the PostgreSQL server of PELORA_TEST_PG too
+    bool server = false; // --server: only the page operations, on the files and on the server of PELORA_TEST_PG
     QString cache = u"/tmp/pelora-bench"_s;
 };
 
