@@ -48,9 +48,9 @@ std::optional<QString> atStartup(const QSqlDatabase &main, const QString &mainPa
 
 void atShutdown(const QSqlDatabase &main, const QString &mainPath)
 {
-    // A server's tables are copied at every close: other computers change them unseen.
+    // A server's tables are copied when any computer wrote them since the last copy.
     if (server::isServer(main)) {
-        if (filecheck::holdsData(main))
+        if (serverChangedSinceLastCopy(main, mainPath) && filecheck::holdsData(main))
             takeCopy(main, mainPath, copyextras::AtClose);
         return;
     }
@@ -64,7 +64,7 @@ bool ensureCopy(const QSqlDatabase &main, const QString &mainPath, const QString
         return true;
     // What a server holds may have changed on another computer at any moment.
     if (server::isServer(main))
-        return !takeCopy(main, mainPath, reason).isEmpty();
+        return !serverChangedSinceLastCopy(main, mainPath) || !takeCopy(main, mainPath, reason).isEmpty();
     // The state names a copy only while that copy is still the very file written.
     if (!changedSinceLastCopy(mainPath))
         return true;

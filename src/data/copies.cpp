@@ -47,7 +47,18 @@ struct State
     QString copy;
     FileStamp copyStamp;
     std::optional<FileStamp> main;
+    QString server; // copied from a server: which, and its count of writes then (serverMark)
 };
+
+// A server's tables as they stand: the server and database, and the count of
+// writes the server keeps (every computer's writes count). Empty when unknown.
+QString serverMark(const QSqlDatabase &main)
+{
+    const QVariant writes = sql::scalar(main, u"SELECT 番号 FROM 世代"_s);
+    if (!writes.isValid())
+        return QString();
+    return u"%1:%2/%3 %4"_s.arg(main.hostName()).arg(main.port()).arg(main.databaseName()).arg(writes.toLongLong());
+}
 
 std::optional<State> readState(const QString &folder)
 {
@@ -58,14 +69,14 @@ std::optional<State> readState(const QString &folder)
     const std::optional<FileStamp> copyStamp = FileStamp::fromText(lines.value(1));
     if (!parseCopyName(lines.value(0)) || !copyStamp)
         return std::nullopt;
-    return State{lines.value(0), *copyStamp, FileStamp::fromText(lines.value(2))};
+    return State{lines.value(0), *copyStamp, FileStamp::fromText(lines.value(2)), lines.value(3)};
 }
 
 bool writeState(const QString &folder, const State &state)
 {
     // Replaced whole: a start-up killed while writing it keeps the previous state.
-    const QString text = u"%1\n%2\n%3\n"_s.arg(state.copy, state.copyStamp.toText(),
-                                                state.main ? state.main->toText() : QString());
+    const QString text = u"%1\n%2\n%3\n%4\n"_s.arg(state.copy, state.copyStamp.toText(),
+                                                    state.main ? state.main->toText() : QString(), state.server);
     const QString file = QDir(folder).filePath(StateFileName);
     files::removeLeftParts(file);
     return files::writeWhole(file, text.toUtf8()) == files::WriteError::None;
@@ -191,6 +202,15 @@ bool changedSinceLastCopy(const QString &mainPath)
     return stampOf(mainPath) != state->main;
 }
 
+bool serverChangedSinceLastCopy(const QSqlDatabase &main, const QString &mainPath)
+{
+    const QString folder = folderFor(mainPath);
+    const std::optional<State> state = readState(folder);
+    if (!state || state->server.isEmpty() || stampOf(QDir(folder).filePath(state->copy)) != state->copyStamp)
+        return true;
+    return serverMark(main) != state->server;
+}
+
 bool anyCopyTaken(const QString &mainPath)
 {
     const QString folder = folderFor(mainPath);
@@ -203,6 +223,8 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QStrin
     // Nothing when the file was removed while Pelora ran: the copy is taken
     // from the connection all the same, and the next start names it.
     const std::optional<FileStamp> before = stampOf(mainPath);
+    // (Read before the copy: a write in between takes the next copy too, never skips one.)
+    const QString server = server::isServer(main) ? serverMark(main) : QString();
     if (!main.isOpen() || !QDir().mkpath(folder)) {
         qWarning().noquote() << "No backup of the main file could be made in" << folder;
         return QString();
@@ -225,7 +247,7 @@ QString takeCopy(const QSqlDatabase &main, const QString &mainPath, const QStrin
     prune(folder);
     // Without the state the copy still counts as a copy; the next start only
     // takes another one.
-    if (!writeState(folder, State{QFileInfo(target).fileName(), *copyStamp, before}))
+    if (!writeState(folder, State{QFileInfo(target).fileName(), *copyStamp, before, server}))
         qWarning().noquote() << "The backup state could not be written in" << folder;
     return target;
 }
@@ -234,7 +256,7 @@ void recordAsLastCopy(const QString &mainPath, const QString &copy)
 {
     const std::optional<FileStamp> copyStamp = stampOf(copy);
     if (copyStamp)
-        writeState(folderFor(mainPath), State{QFileInfo(copy).fileName(), *copyStamp, stampOf(mainPath)});
+        writeState(folderFor(mainPath), State{QFileInfo(copy).fileName(), *copyStamp, stampOf(mainPath), {}});
 }
 
 } // namespace backup

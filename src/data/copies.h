@@ -45,6 +45,11 @@ QStringList copies(const QString &folder);
 // only, never their contents; call it outside any transaction (see stampOf).
 bool changedSinceLastCopy(const QString &mainPath);
 
+// The same for a server's tables (main a connection to a server): whether
+// they were written since the newest copy was taken from that server, by
+// this computer or another, or that copy is no longer the file written.
+bool serverChangedSinceLastCopy(const QSqlDatabase &main, const QString &mainPath);
+
 // Whether the data folder of mainPath ever had a copy taken (a copy or the
 // state file is there).
 bool anyCopyTaken(const QString &mainPath);

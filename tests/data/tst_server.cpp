@@ -7,6 +7,7 @@
 #include "fixture.h"
 
 #include "controls/datagrid.h"
+#include "data/copies.h"
 #include "controls/namecombo.h"
 #include "timesheet/sheetcolumns.h"
 
@@ -360,7 +361,13 @@ void TestServer::thisComputersDataMovesToAnEmptyServer()
         QVERIFY(app.w->windowTitle().contains(there.describe()));
         QCOMPARE(server::chosen(app.settings), std::optional(there));
         QVERIFY(!(QFile(app.dir.filePath(u"pgpass"_s)).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
+        const auto copies = [&app] { return backup::copies(backup::folderFor(app.paths.MainDbPath)).size(); };
+        const qsizetype before = copies();
         app.stop();
+        QCOMPARE(copies(), before + 1); // the server's tables, at close
+        QVERIFY(app.start());
+        app.stop();
+        QCOMPARE(copies(), before + 1); // not again: no computer wrote them since
     }
     const QList<QVariantList> moved = Pelora::serverRows(
         database, u"SELECT 氏名, タイトル, 合計, (SELECT count(*) FROM 時給明細) FROM 時給ヘッダ"_s);
