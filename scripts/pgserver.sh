@@ -16,9 +16,13 @@
 #   pg_ctl_as DIR ARGS...     runs pg_ctl on that cluster as its owner: stop -m immediate
 #                             ends the server as a crash or a power cut would, start -w
 #                             starts it again as it was.
+#   pg_cut DIR on|off         on: the server's TCP port drops every packet both ways, as a
+#                             pulled cable or a dead switch does (nothing refuses, nothing
+#                             answers); off: the network is back. Takes root and nft.
 #   pg_stop DIR               stops that server and deletes DIR.
 #
-# Run as a script it does the same: scripts/pgserver.sh start DIR [tcp|TCP-PORT] | ctl DIR ARGS... | stop DIR.
+# Run as a script it does the same: scripts/pgserver.sh start DIR [tcp|TCP-PORT] | ctl DIR ARGS... |
+# cut DIR on|off | stop DIR.
 # The server refuses to run as root: run by root, the cluster belongs to the user nobody.
 # Its log is DIR/server.log.
 
@@ -106,6 +110,19 @@ pg_ctl_as() {
   pg__as "$(stat -c %U "$dir/data")" "$pg_bin/pg_ctl" -D "$dir/data" "$@"
 }
 
+pg_cut() {
+  local dir=${1:?pg_cut DIR on|off} state=${2:?pg_cut DIR on|off} port table
+  port=$(sed -n 's/^port = //p' "$dir/data/postgresql.conf")
+  table=pelora_cut_$port
+  nft delete table inet "$table" 2>/dev/null || true
+  [ "$state" = off ] && return 0
+  nft -f - <<EOF
+table inet $table {
+  chain input { type filter hook input priority -10; tcp dport $port drop; tcp sport $port drop; }
+}
+EOF
+}
+
 pg__stop_server() {
   local dir=$1
   [ -f "$dir/data/PG_VERSION" ] || return 0
@@ -119,6 +136,7 @@ pg_stop() {
   [ -f "$dir/data/PG_VERSION" ] || [ -f "$dir/initdb.log" ] \
     || { echo "pg_stop: $dir holds no cluster of pg_start's" >&2; return 1; }
   pg__stop_server "$dir"
+  pg_cut "$dir" off 2>/dev/null || true
   rm -rf "$dir"
 }
 
@@ -127,7 +145,8 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   case ${1:-} in
     start) shift; pg_start "$@" ;;
     ctl) shift; pg_ctl_as "$@" ;;
+    cut) shift; pg_cut "$@" ;;
     stop) shift; pg_stop "$@" ;;
-    *) echo "usage: $0 start DIR [tcp|TCP-PORT] | ctl DIR ARGS... | stop DIR" >&2; exit 2 ;;
+    *) echo "usage: $0 start DIR [tcp|TCP-PORT] | ctl DIR ARGS... | cut DIR on|off | stop DIR" >&2; exit 2 ;;
   esac
 fi

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n qt6-qpa-plugins
   sqlite3
   postgresql-15 libqt6sql6-psql openssl  # a throwaway server for the tests (scripts/pgserver.sh) and Qt's driver
+  nftables                # the server tests cut the network to it (pg_cut)
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth xdotool
   libreoffice-calc-nogui  # the CSV test has a spreadsheet read the files it writes
