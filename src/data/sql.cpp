@@ -117,13 +117,63 @@ void reopen(const QSqlDatabase &db)
 // all, or SQLSTATE class 08, or the server shutting down) leaves the
 // connection dead: it is opened again, so that the operation works once the
 // network or the server is back. The operation that failed has said so.
-void reconnectIfLost(const QSqlDatabase &db, const QSqlError &error)
+// Whether it was lost, and opened again.
+bool reconnectIfLost(const QSqlDatabase &db, const QSqlError &error)
 {
     if (!onServer(db))
-        return;
+        return false;
     const QString state = error.nativeErrorCode();
-    if (state.isEmpty() || state.startsWith(QStringLiteral("08")) || state.startsWith(QStringLiteral("57P")))
-        reopen(db);
+    if (!state.isEmpty() && !state.startsWith(QStringLiteral("08")) && !state.startsWith(QStringLiteral("57P")))
+        return false;
+    reopen(db);
+    return db.isOpen();
+}
+
+// The server connections inside a transaction begun here, by name: from a
+// BEGIN that ran to its COMMIT or ROLLBACK, whether or not the session was
+// lost in between (what follows a loss belongs to the failed transaction).
+struct Open
+{
+    QMutex mutex;
+    QSet<QString> names;
+};
+
+Open &openTransactions()
+{
+    static Open open;
+    return open;
+}
+
+bool inTransaction(const QSqlDatabase &db)
+{
+    Open &open = openTransactions();
+    const QMutexLocker lock(&open.mutex);
+    return open.names.contains(db.connectionName());
+}
+
+void noteTransaction(const QSqlDatabase &db, const QString &statement, bool ran)
+{
+    const bool begins = statement.startsWith(QStringLiteral("BEGIN"));
+    if (!onServer(db) || !(begins || statement.startsWith(QStringLiteral("COMMIT"))
+                           || statement.startsWith(QStringLiteral("ROLLBACK"))))
+        return;
+    Open &open = openTransactions();
+    const QMutexLocker lock(&open.mutex);
+    if (!begins)
+        open.names.remove(db.connectionName());
+    else if (ran)
+        open.names.insert(db.connectionName());
+}
+
+// A statement that found its session gone (the server restarted, or the
+// network dropped it while idle) runs once more on the new one when nothing
+// of it or of its transaction can have happened: a BEGIN, or a read outside
+// any transaction, failed before a row was read. An operation then works at
+// the first try once the server is back, rather than failing on the old session.
+bool repeatable(const QString &statement, bool wasInTransaction, bool reading)
+{
+    return !reading && (statement.startsWith(QStringLiteral("BEGIN"))
+                        || (!wasInTransaction && statement.startsWith(QStringLiteral("SELECT"))));
 }
 
 // A server connection left closed because the server was gone when it was
@@ -139,27 +189,36 @@ void reopenIfClosed(const QSqlDatabase &db)
 bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &values,
          const std::function<void(QSqlQuery &)> &read = {})
 {
-    reopenIfClosed(db);
-    QSqlError error;
-    bool ok = false;
-    {
-        const std::shared_ptr<QSqlQuery> reused = values.isEmpty() ? nullptr : keptQuery(db, statement);
-        std::optional<QSqlQuery> own;
-        QSqlQuery &query = reused ? *reused : own.emplace(db);
-        ok = runOn(query, bool(reused), statement, values);
-        if (ok && read)
-            read(query);
-        if (ok && query.lastError().isValid() && query.lastError().type() != QSqlError::NoError) {
-            // A step that failed half-way through the rows: a failed read, not fewer rows.
-            qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
-            ok = false;
+    for (bool again = false;; again = true) {
+        reopenIfClosed(db);
+        const bool wasInTransaction = inTransaction(db);
+        QSqlError error;
+        bool ok = false;
+        bool reading = false;
+        {
+            const std::shared_ptr<QSqlQuery> reused = values.isEmpty() ? nullptr : keptQuery(db, statement);
+            std::optional<QSqlQuery> own;
+            QSqlQuery &query = reused ? *reused : own.emplace(db);
+            ok = runOn(query, bool(reused), statement, values);
+            if (ok && read) {
+                reading = true;
+                read(query);
+            }
+            if (ok && query.lastError().isValid() && query.lastError().type() != QSqlError::NoError) {
+                // A step that failed half-way through the rows: a failed read, not fewer rows.
+                qWarning().noquote() << "SQL failed:" << statement << "--" << query.lastError().text();
+                ok = false;
+            }
+            error = query.lastError();
+            query.finish();
         }
-        error = query.lastError();
-        query.finish();
+        noteTransaction(db, statement, ok);
+        if (ok)
+            return true;
+        if (!reconnectIfLost(db, error) || again || !repeatable(statement, wasInTransaction, reading))
+            return false;
+        qInfo().noquote() << "The session with the server was lost; the statement runs again on a new one.";
     }
-    if (!ok)
-        reconnectIfLost(db, error);
-    return ok;
 }
 
 } // namespace
