@@ -1,6 +1,7 @@
 #include "data/sql.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -88,9 +89,9 @@ bool runOn(QSqlQuery &query, bool prepared, const QString &statement, const QVar
     return ok;
 }
 
-// Opens a server connection again. After a try that failed it waits a few
-// seconds before the next, so that the statements left in a failing operation
-// (its rollback) do not each wait out the connect time-out once more.
+// Opens a server connection again. After a try that failed it waits a second
+// before the next, so that the statements left in a failing operation do not
+// each wait out the connect time-out once more.
 void reopen(const QSqlDatabase &db)
 {
     static QMutex mutex;
@@ -114,19 +115,22 @@ void reopen(const QSqlDatabase &db)
 }
 
 // A statement that failed on a server for want of the server (no answer at
-// all, or SQLSTATE class 08, or the server shutting down) leaves the
-// connection dead: it is opened again, so that the operation works once the
-// network or the server is back. The operation that failed has said so.
-// Whether it was lost, and opened again.
-bool reconnectIfLost(const QSqlDatabase &db, const QSqlError &error)
+// all, or SQLSTATE class 08, or the server shutting down) leaves the session
+// dead: the connection is closed, to be opened again before its next
+// statement (reopenIfClosed), so that the operation after the network or the
+// server is back works. The operation that failed says so at once, without
+// waiting on a connect to a network that may still be gone. Whether it was lost.
+bool closeIfLost(const QSqlDatabase &db, const QSqlError &error)
 {
     if (!onServer(db))
         return false;
     const QString state = error.nativeErrorCode();
     if (!state.isEmpty() && !state.startsWith(QStringLiteral("08")) && !state.startsWith(QStringLiteral("57P")))
         return false;
-    reopen(db);
-    return db.isOpen();
+    dropKept(db.connectionName(), false);
+    QSqlDatabase connection = db;
+    connection.close();
+    return true;
 }
 
 // The server connections inside a transaction begun here, by name: from a
@@ -166,19 +170,21 @@ void noteTransaction(const QSqlDatabase &db, const QString &statement, bool ran)
 }
 
 // A statement that found its session gone (the server restarted, or the
-// network dropped it while idle) runs once more on the new one when nothing
-// of it or of its transaction can have happened: a BEGIN, or a read outside
-// any transaction, failed before a row was read. An operation then works at
-// the first try once the server is back, rather than failing on the old session.
-bool repeatable(const QString &statement, bool wasInTransaction, bool reading)
+// network dropped it while idle) runs once more on a new one when nothing of
+// it or of its transaction can have happened: a BEGIN, or a read outside any
+// transaction, failed before a row was read. An operation then works at the
+// first try once the server is back, rather than failing on the old session.
+// Only when the session was found dead at once: a statement that waited out a
+// silent network is told, not sent into the same silence again.
+bool repeatable(const QString &statement, bool wasInTransaction, bool reading, const QElapsedTimer &ran)
 {
-    return !reading && (statement.startsWith(QStringLiteral("BEGIN"))
-                        || (!wasInTransaction && statement.startsWith(QStringLiteral("SELECT"))));
+    return !reading && ran.elapsed() < 1000
+        && (statement.startsWith(QStringLiteral("BEGIN"))
+            || (!wasInTransaction && statement.startsWith(QStringLiteral("SELECT"))));
 }
 
-// A server connection left closed because the server was gone when it was
-// last tried is opened before its next statement: the first operation after
-// the server is back works, rather than failing once more to reconnect.
+// A server connection closed because its session was lost is opened before
+// its next statement.
 void reopenIfClosed(const QSqlDatabase &db)
 {
     if (onServer(db) && !db.isOpen())
@@ -190,8 +196,17 @@ bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &v
          const std::function<void(QSqlQuery &)> &read = {})
 {
     for (bool again = false;; again = true) {
+        // A session lost in a transaction took the transaction with it: its end
+        // waits on no connect.
+        if (onServer(db) && !db.isOpen()
+            && (statement.startsWith(QStringLiteral("COMMIT")) || statement.startsWith(QStringLiteral("ROLLBACK")))) {
+            noteTransaction(db, statement, false);
+            return statement.startsWith(QStringLiteral("ROLLBACK"));
+        }
         reopenIfClosed(db);
         const bool wasInTransaction = inTransaction(db);
+        QElapsedTimer ran;
+        ran.start();
         QSqlError error;
         bool ok = false;
         bool reading = false;
@@ -215,7 +230,7 @@ bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &v
         noteTransaction(db, statement, ok);
         if (ok)
             return true;
-        if (!reconnectIfLost(db, error) || again || !repeatable(statement, wasInTransaction, reading))
+        if (!closeIfLost(db, error) || again || !repeatable(statement, wasInTransaction, reading, ran))
             return false;
         qInfo().noquote() << "The session with the server was lost; the statement runs again on a new one.";
     }
@@ -335,7 +350,7 @@ bool execMany(const QSqlDatabase &db, const QString &statement, const QList<Row>
         error = query.lastError();
     }
     if (!ok)
-        reconnectIfLost(db, error);
+        closeIfLost(db, error);
     return ok;
 }
 
@@ -360,7 +375,7 @@ public:
     ~Inserter()
     {
         if (!m_ok)
-            reconnectIfLost(m_db, m_error);
+            closeIfLost(m_db, m_error);
     }
 
     bool add(Row row)
@@ -467,7 +482,7 @@ bool copyRows(const QSqlDatabase &from, const QString &select, const QSqlDatabas
         query.finish();
     }
     if (!ok)
-        reconnectIfLost(from, error);
+        closeIfLost(from, error);
     return ok && inserter.finish();
 }
 
