@@ -239,7 +239,9 @@ ipa_fonts=(
 
 build_pelora() {
   log "Pelora for Windows: build-windows/"
-  if [ ! -f build-windows/CMakeCache.txt ]; then
+  # (Configured again when the last configure never finished: its cache names no compiler.)
+  if [ ! -f build-windows/build.ninja ]; then
+    rm -f build-windows/CMakeCache.txt
     # Qt's toolchain file finds the Windows Qt and the build machine's tools (moc, uic);
     # it hands the compilers over to the repository's mingw toolchain.
     cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
