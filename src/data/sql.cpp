@@ -133,6 +133,16 @@ bool closeIfLost(const QSqlDatabase &db, const QSqlError &error)
     return true;
 }
 
+bool beginsTransaction(const QString &statement)
+{
+    return statement.startsWith(QStringLiteral("BEGIN"));
+}
+
+bool endsTransaction(const QString &statement)
+{
+    return statement.startsWith(QStringLiteral("COMMIT")) || statement.startsWith(QStringLiteral("ROLLBACK"));
+}
+
 // The server connections inside a transaction begun here, by name: from a
 // BEGIN that ran to its COMMIT or ROLLBACK, whether or not the session was
 // lost in between (what follows a loss belongs to the failed transaction).
@@ -157,15 +167,13 @@ bool inTransaction(const QSqlDatabase &db)
 
 void noteTransaction(const QSqlDatabase &db, const QString &statement, bool ran)
 {
-    const bool begins = statement.startsWith(QStringLiteral("BEGIN"));
-    if (!onServer(db) || !(begins || statement.startsWith(QStringLiteral("COMMIT"))
-                           || statement.startsWith(QStringLiteral("ROLLBACK"))))
+    if (!onServer(db))
         return;
     Open &open = openTransactions();
     const QMutexLocker lock(&open.mutex);
-    if (!begins)
+    if (endsTransaction(statement))
         open.names.remove(db.connectionName());
-    else if (ran)
+    else if (ran && beginsTransaction(statement))
         open.names.insert(db.connectionName());
 }
 
@@ -179,8 +187,7 @@ void noteTransaction(const QSqlDatabase &db, const QString &statement, bool ran)
 bool repeatable(const QString &statement, bool wasInTransaction, bool reading, const QElapsedTimer &ran)
 {
     return !reading && ran.elapsed() < 1000
-        && (statement.startsWith(QStringLiteral("BEGIN"))
-            || (!wasInTransaction && statement.startsWith(QStringLiteral("SELECT"))));
+        && (beginsTransaction(statement) || (!wasInTransaction && statement.startsWith(QStringLiteral("SELECT"))));
 }
 
 // A server connection closed because its session was lost is opened before
@@ -198,8 +205,7 @@ bool run(const QSqlDatabase &db, const QString &statement, const QVariantList &v
     for (bool again = false;; again = true) {
         // A session lost in a transaction took the transaction with it: its end
         // waits on no connect.
-        if (onServer(db) && !db.isOpen()
-            && (statement.startsWith(QStringLiteral("COMMIT")) || statement.startsWith(QStringLiteral("ROLLBACK")))) {
+        if (onServer(db) && !db.isOpen() && endsTransaction(statement)) {
             noteTransaction(db, statement, false);
             return statement.startsWith(QStringLiteral("ROLLBACK"));
         }
